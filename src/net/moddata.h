@@ -1,0 +1,29 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+// Request composition and the per-thread cookie jar.
+namespace modData {
+
+constexpr int kCookieSlots = 11;
+
+struct CookieJar {
+    std::array<QString, kCookieSlots> cookieNames;
+    std::array<QString, kCookieSlots> cookieValues;
+};
+
+// The jar of the calling thread (empty at thread start).
+CookieJar &cookieJar();
+// Empties all 11 slots, names and values.
+void clearCookieJar();
+
+QString buildRequest(const QString &path, const QStringList &cookies, const QString &post,
+                     const QString &referer);
+// Exactly 11 entries, "name=value" for each used slot, then empty entries.
+QStringList cookieList();
+// Value of the first slot whose name equals name exactly; "" when none.
+QString cookieValue(const QString &name);
+
+} // namespace modData

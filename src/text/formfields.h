@@ -1,0 +1,11 @@
+#pragma once
+#include <QString>
+
+namespace modGlobal {
+
+// Value of the input named name ("" when absent, empty or blank).
+QString formFieldValue(const QString &name, const QString &page);
+// Whether that input's span holds the word "checked".
+bool isFieldChecked(const QString &name, const QString &page);
+
+} // namespace modGlobal
