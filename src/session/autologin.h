@@ -1,0 +1,12 @@
+#pragma once
+
+// Work of the main window's session timers.
+namespace modGlobal {
+
+// tmrLoadLogin's tick after the timer has stopped itself: login with the
+// stored password or the browser's "memberid" cookie.
+void loadLogin();
+// tmrKeepLogin's tick: header-only "/default.asp" on an exchange of its own.
+void keepLogin();
+
+} // namespace modGlobal
