@@ -1,7 +1,9 @@
 #pragma once
 #include <QDialog>
 
+class QLabel;
 class QLineEdit;
+class QPushButton;
 
 // The password dialog. One instance per thread, created on first use and
 // hidden (not destroyed) after each use.
@@ -17,4 +19,29 @@ public:
 
     QString resultText() const;  // the tag text
     void TestLogin();
+
+    // Escape, "Avbryt" and the close box: empty result, hidden.
+    void reject() override;
+
+signals:
+    void hidden();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    explicit frmLogin(QWidget *parent);
+    void updateMask(const QString &text);
+    void tellUser(const QString &title, const QString &text);
+
+    QLabel *lblPassword = nullptr;
+    QLineEdit *txtPassword = nullptr;
+    QLabel *lblOK = nullptr;
+    QPushButton *cmdOK = nullptr;
+    QLabel *lblCancel = nullptr;
+    QPushButton *cmdCancel = nullptr;
+    QString m_tag;
+    bool m_waiting = false;
 };

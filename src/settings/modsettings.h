@@ -22,4 +22,20 @@ void writeSetting(const QString &section, const QString &key, const QString &val
 // The full path of Config.ini in force (program folder or the XDG fallback).
 QString settingsFilePath();
 
+// appFilePath's rule for a given folder: folder + "/" with the first
+// "/source/" (case-sensitive) replaced by "/", then fileName.
+QString appFilePathIn(const QString &programFolder, const QString &fileName);
+// Makes the calling thread treat folder as the program's folder (tests, tools);
+// an empty folder goes back to the running executable's.
+void overrideProgramFolder(const QString &folder);
+
+// A stored secret as it is written to one INI line: text that a line could
+// not carry unchanged (NUL, CR, LF, a leading or trailing blank, tab or double
+// quote, or a text that itself starts with "hex:") becomes "hex:" followed
+// by two hex digits per cp1252 byte; anything else is stored as it is.
+QString encodeStoredValue(const QString &raw);
+// The inverse: "hex:" + an even, non-empty run of hex digits gives those
+// bytes as cp1252 text; any other value is taken as the raw characters.
+QString decodeStoredValue(const QString &stored);
+
 } // namespace modSettings

@@ -1,0 +1,477 @@
+#include "app/frmmain.h"
+
+#include "app/appicon.h"
+#include "app/placement.h"
+#include "app/prglogin.h"
+#include "app/shutdown.h"
+#include "app/sttmain.h"
+#include "imail/imaillist.h"
+#include "net/clsdata.h"
+#include "net/site.h"
+#include "session/autologin.h"
+#include "session/frmlogin.h"
+#include "session/modglobal.h"
+#include "version.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+const QString kLogoutCaption = QStringLiteral("Logga &ut");
+const QString kCancelCaption = QStringLiteral("&Avbryt inloggning");
+} // namespace
+
+frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(designCaption());
+    setWindowIcon(kortvikIcon());
+    setFocusPolicy(Qt::StrongFocus);
+
+    buildMenus();
+
+    m_stt = new sttMain(this);
+    setStatusBar(m_stt);
+    connect(m_stt, &sttMain::PanelDblClick, this, &frmMain::sttMain_PanelDblClick);
+    connect(m_stt, &sttMain::MouseUp, this, &frmMain::sttMain_MouseUp);
+
+    // A child of the window, laid over panel 5 by the layout rule.
+    m_prg = new prgLogin(this);
+    m_prg->raise();
+
+    buildTimers();
+
+    // Design placement: the design client area, centred on the screen.
+    resize(designClientSize());
+    if (QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    }
+}
+
+frmMain::~frmMain()
+{
+    modGlobal::SessionState &s = modGlobal::session();
+    if (s.mainWindow == this)
+        s.mainWindow = nullptr;
+}
+
+QString frmMain::designCaption()
+{
+    return QStringLiteral("Kortvik - Interface till ") + modData::site().baseUrl();
+}
+
+QAction *frmMain::addItem(QMenu *menu, const QString &name, const QString &caption)
+{
+    QAction *action = menu->addAction(caption);
+    action->setObjectName(name);
+    m_items.insert(name, action);
+    return action;
+}
+
+QMenu *frmMain::addSubmenu(QMenu *menu, const QString &name, const QString &caption)
+{
+    QMenu *sub = menu ? menu->addMenu(caption) : menuBar()->addMenu(caption);
+    sub->setObjectName(name);
+    sub->menuAction()->setObjectName(name);
+    m_items.insert(name, sub->menuAction());
+    return sub;
+}
+
+void frmMain::buildMenus()
+{
+    QMenu *arkiv = addSubmenu(nullptr, QStringLiteral("mnuArkiv"), QStringLiteral("&Arkiv"));
+    connect(addItem(arkiv, QStringLiteral("mnuLogin"), QStringLiteral("Logga &in...")),
+            &QAction::triggered, this, &frmMain::mnuLogin_Click);
+    connect(addItem(arkiv, QStringLiteral("mnuLogout"), kLogoutCaption), &QAction::triggered, this,
+            &frmMain::mnuLogout_Click);
+    // "&Registrera dig..." has no action of its own; the session code only
+    // enables and disables it.
+    addItem(arkiv, QStringLiteral("mnuRegister"), QStringLiteral("&Registrera dig..."));
+    QAction *separator = arkiv->addSeparator();
+    separator->setObjectName(QStringLiteral("mnuSeparator"));
+    separator->setText(QStringLiteral("-"));
+    m_items.insert(separator->objectName(), separator);
+    connect(addItem(arkiv, QStringLiteral("mnuQuit"), QStringLiteral("St&äng av")), &QAction::triggered,
+            this, &frmMain::mnuQuit_Click);
+
+    // The profile editor, the local options dialog, the help window and the
+    // About dialog attach their handlers to these items.
+    QMenu *options = addSubmenu(nullptr, QStringLiteral("mnuOptions"), QStringLiteral("&Inställningar"));
+    QMenu *server = addSubmenu(options, QStringLiteral("mnuOptionsServer"), QStringLiteral("&På servern"));
+    addItem(server, QStringLiteral("mnuOptionsNormal"), QStringLiteral("&Vanliga"));
+    addItem(server, QStringLiteral("mnuOptionsPersonal"), QStringLiteral("&Personligt"));
+    addItem(server, QStringLiteral("mnoOptionsAboutMe"), QStringLiteral("&Om mig"));
+    addItem(server, QStringLiteral("mnoOptionsOther"), QStringLiteral("&Övrigt"));
+    addItem(server, QStringLiteral("mnuOptionsKnowledge"), QStringLiteral("&Kunskaper"));
+    QMenu *local = addSubmenu(options, QStringLiteral("mnuOptionsLocal"), QStringLiteral("&På datorn"));
+    addItem(local, QStringLiteral("mnuOptionsLocalAuto"), QStringLiteral("&Inloggning"));
+
+    QAction *imails = menuBar()->addAction(QStringLiteral("0 iMails (0 nya)"));
+    imails->setObjectName(QStringLiteral("mnuIMails"));
+    m_items.insert(imails->objectName(), imails);
+    connect(imails, &QAction::triggered, this, &frmMain::mnuIMails_Click);
+
+    QMenu *help = addSubmenu(nullptr, QStringLiteral("mnuHelp"), QStringLiteral("&Hjälp"));
+    addItem(help, QStringLiteral("mnuHelpP"), QStringLiteral("&Hjälp om Kortvik"));
+    addItem(help, QStringLiteral("mnuAbout"), QStringLiteral("Om..."));
+
+    // Never in the menu bar: its submenu is the status bar's popup.
+    m_popup = new QMenu(QStringLiteral("Högerklick i statusrad"), this);
+    m_popup->setObjectName(QStringLiteral("mnuRightClickStatus"));
+    m_popup->menuAction()->setObjectName(QStringLiteral("mnuRightClickStatus"));
+    m_popup->menuAction()->setVisible(false);
+    m_items.insert(QStringLiteral("mnuRightClickStatus"), m_popup->menuAction());
+    connect(addItem(m_popup, QStringLiteral("mnuRightClickStatusLogin"), QStringLiteral("Logga &in")),
+            &QAction::triggered, this, &frmMain::mnuRightClickStatusLogin_Click);
+    connect(addItem(m_popup, QStringLiteral("mnuRightClickStatusLogout"), kLogoutCaption),
+            &QAction::triggered, this, &frmMain::mnuLogout_Click);
+}
+
+QTimer *frmMain::addTimer(const QString &name, int interval, bool enabled, bool once)
+{
+    auto *timer = new QTimer(this);
+    timer->setObjectName(name);
+    timer->setInterval(interval);
+    timer->setSingleShot(once);
+    m_timers.insert(name, timer);
+    if (enabled)
+        m_designEnabledTimers.append(timer);
+    return timer;
+}
+
+void frmMain::buildTimers()
+{
+    connect(addTimer(QStringLiteral("tmrMain"), 100, true, false), &QTimer::timeout, this,
+            &frmMain::tmrMain_Timer);
+    connect(addTimer(QStringLiteral("tmrLoadLogin"), 500, true, true), &QTimer::timeout, this,
+            &frmMain::tmrLoadLogin_Timer);
+    connect(addTimer(QStringLiteral("tmrCheckIMail"), 10000, true, false), &QTimer::timeout, this,
+            &frmMain::tmrCheckIMail_Timer);
+    connect(addTimer(QStringLiteral("tmrKeepLogin"), 30000, false, false), &QTimer::timeout, this,
+            &frmMain::tmrKeepLogin_Timer);
+    connect(addTimer(QStringLiteral("tmrRightClick"), 1, false, true), &QTimer::timeout, this,
+            &frmMain::tmrRightClick_Timer);
+    connect(addTimer(QStringLiteral("tmrSetHelp"), 1, true, true), &QTimer::timeout, this,
+            &frmMain::tmrSetHelp_Timer);
+}
+
+void frmMain::load()
+{
+    if (m_loaded)
+        return;
+    m_loaded = true;
+
+    modGlobal::SessionState &s = modGlobal::session();
+    if (!s.mainWindow)
+        s.mainWindow = this;
+
+    modGlobal::setLoggedOut();
+    m_prg->setToolTip(m_stt->panelToolTip(5));
+    modGlobal::restorePlacement(this);
+    setWindowTitle(windowTitle() + QStringLiteral(" - Version ") + QStringLiteral(KORTVIK_VERSION_TEXT));
+
+    for (QTimer *timer : std::as_const(m_designEnabledTimers))
+        timer->start();
+}
+
+void frmMain::setVisible(bool visible)
+{
+    // Showing loads the window, as at design.
+    if (visible && !m_loaded)
+        load();
+    QMainWindow::setVisible(visible);
+}
+
+void frmMain::Activate()
+{
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
+    activateWindow();
+}
+
+void frmMain::layoutProgress()
+{
+    const QPoint target(m_stt->x() + m_stt->panelGeometry(5).left() + 2, m_stt->y() + 3);
+    if (m_prg->x() != target.x())
+        m_prg->move(target.x(), m_prg->y());
+    if (m_prg->y() != target.y())
+        m_prg->move(m_prg->x(), target.y());
+
+    if (m_prg->isIdle()) {
+        if (m_stt->panelVisible(5)) {
+            m_stt->setPanelVisible(5, false);
+            m_prg->hide();
+        }
+    } else if (!m_stt->panelVisible(5)) {
+        m_stt->setPanelVisible(5, true);
+        m_prg->show();
+        m_prg->raise();
+    }
+}
+
+// ---- MainView ---------------------------------------------------------------
+
+void frmMain::setPanelText(int panel, const QString &text)
+{
+    m_stt->setPanelText(panel, text);
+}
+
+void frmMain::setPanelToolTip(int panel, const QString &tip)
+{
+    m_stt->setPanelToolTip(panel, tip);
+}
+
+void frmMain::setPanelEnabled(int panel, bool enabled)
+{
+    m_stt->setPanelEnabled(panel, enabled);
+}
+
+void frmMain::setMenuEnabled(const QString &name, bool enabled)
+{
+    if (QAction *a = menuItem(name))
+        a->setEnabled(enabled);
+}
+
+void frmMain::setMenuVisible(const QString &name, bool visible)
+{
+    if (QAction *a = menuItem(name))
+        a->setVisible(visible);
+}
+
+void frmMain::setMenuCaption(const QString &name, const QString &caption)
+{
+    if (QAction *a = menuItem(name))
+        a->setText(caption);
+}
+
+void frmMain::setTimerEnabled(const QString &name, bool enabled)
+{
+    QTimer *t = timer(name);
+    if (!t)
+        return;
+    // Enabling a running timer leaves its count alone.
+    if (enabled && !t->isActive())
+        t->start();
+    else if (!enabled)
+        t->stop();
+}
+
+void frmMain::setProgress(double value)
+{
+    m_prg->setValue(value);
+}
+
+void frmMain::relayout()
+{
+    layoutProgress();
+}
+
+void frmMain::freezeDrawing(bool frozen)
+{
+    setUpdatesEnabled(!frozen);
+}
+
+QString frmMain::askPasswordDialog()
+{
+    return frmLogin::askPassword(this);
+}
+
+// ---- Window events ------------------------------------------------------------
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    if (!modGlobal::quitting()) {
+        // Returns only when a shut-down is already under way; that run
+        // closes the window itself.
+        modGlobal::shutDown();
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+void frmMain::keyReleaseEvent(QKeyEvent *event)
+{
+    if (event->isAutoRepeat()) {
+        QMainWindow::keyReleaseEvent(event);
+        return;
+    }
+    const Qt::KeyboardModifiers mods =
+        event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const bool ctrlAlone = mods == Qt::ControlModifier;
+    switch (event->key()) {
+    case Qt::Key_I:
+        if (ctrlAlone) {
+            modGlobal::startLogin();
+            return;
+        }
+        break;
+    case Qt::Key_U:
+        if (ctrlAlone) {
+            modGlobal::SessionState &s = modGlobal::session();
+            if (s.loginInProgress) {
+                cancelLogin();
+                QCoreApplication::processEvents();
+                QCoreApplication::processEvents();
+            }
+            modGlobal::setLoggedOut();
+            return;
+        }
+        break;
+    case Qt::Key_Adiaeresis:
+        if (ctrlAlone) {
+            if (!modGlobal::quitting())
+                modGlobal::shutDown();
+            return;
+        }
+        break;
+    default:
+        // F1 opens the help window once the help object exists.
+        break;
+    }
+    QMainWindow::keyReleaseEvent(event);
+}
+
+void frmMain::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    layoutProgress();
+}
+
+void frmMain::paintEvent(QPaintEvent *event)
+{
+    QMainWindow::paintEvent(event);
+    layoutProgress();
+}
+
+// ---- Commands -----------------------------------------------------------------
+
+void frmMain::cancelLogin()
+{
+    modGlobal::SessionState &s = modGlobal::session();
+    s.loginInProgress = false;
+    // Hold a reference: the close may run code that replaces sessionClient.
+    if (std::shared_ptr<clsData> client = s.sessionClient)
+        client->CloseCon(true);
+}
+
+void frmMain::mnuLogin_Click()
+{
+    modGlobal::startLogin();
+}
+
+void frmMain::mnuLogout_Click()
+{
+    if (modGlobal::session().loginInProgress)
+        cancelLogin();
+    modGlobal::setLoggedOut();
+}
+
+void frmMain::mnuQuit_Click()
+{
+    if (!modGlobal::quitting())
+        modGlobal::shutDown();
+}
+
+void frmMain::mnuIMails_Click()
+{
+    QMessageBox::information(this, QStringLiteral("Ingen plugin"),
+                             QStringLiteral("Du har ingen plugin installerad som hanterar iMails!"));
+}
+
+void frmMain::mnuRightClickStatusLogin_Click()
+{
+    // The login starts from the timer, after the popup has gone.
+    setTimerEnabled(QStringLiteral("tmrRightClick"), true);
+}
+
+void frmMain::sttMain_PanelDblClick(int panel)
+{
+    modGlobal::SessionState &s = modGlobal::session();
+    switch (panel) {
+    case 1:
+        if (!modGlobal::isLoggedIn() && !s.loginInProgress)
+            modGlobal::startLogin();
+        else if (modGlobal::isLoggedIn())
+            modGlobal::setLoggedOut();
+        else
+            cancelLogin();  // the login sequence logs out on its own
+        break;
+    default:
+        // Panels 2 to 4 open the profile editor for a member once it
+        // exists; panel 5 does nothing.
+        break;
+    }
+}
+
+void frmMain::sttMain_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y)
+{
+    if (button != Qt::RightButton)
+        return;
+    if (shift & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier))
+        return;
+    showStatusPopup(QPoint(m_stt->x() + x, m_stt->y() + y));
+}
+
+void frmMain::showStatusPopup(const QPoint &windowPos)
+{
+    QAction *login = menuItem(QStringLiteral("mnuRightClickStatusLogin"));
+    QAction *logout = menuItem(QStringLiteral("mnuRightClickStatusLogout"));
+    const bool inProgress = modGlobal::session().loginInProgress;
+    if (inProgress) {
+        login->setVisible(false);
+        logout->setText(kCancelCaption);
+    }
+    m_popup->setDefaultAction(!modGlobal::isLoggedIn() && !inProgress ? login : logout);
+    m_popup->exec(mapToGlobal(windowPos));
+    login->setVisible(true);
+    logout->setText(kLogoutCaption);
+}
+
+// ---- Timers -------------------------------------------------------------------
+
+void frmMain::tmrMain_Timer()
+{
+    layoutProgress();
+}
+
+void frmMain::tmrLoadLogin_Timer()
+{
+    timer(QStringLiteral("tmrLoadLogin"))->stop();
+    QCoreApplication::processEvents();
+    modGlobal::loadLogin();
+}
+
+void frmMain::tmrCheckIMail_Timer()
+{
+    modWebFunctions::updateIMailCaption();
+}
+
+void frmMain::tmrKeepLogin_Timer()
+{
+    modGlobal::keepLogin();
+}
+
+void frmMain::tmrRightClick_Timer()
+{
+    timer(QStringLiteral("tmrRightClick"))->stop();
+    modGlobal::startLogin();
+}
+
+void frmMain::tmrSetHelp_Timer()
+{
+    // Creates the help object on its first tick once the help window exists;
+    // until then it only stops itself.
+    timer(QStringLiteral("tmrSetHelp"))->stop();
+}

@@ -1,0 +1,98 @@
+#pragma once
+#include <QHash>
+#include <QMainWindow>
+
+#include "session/mainview.h"
+
+class QMenu;
+class QTimer;
+class prgLogin;
+class sttMain;
+
+// The program's main window. It has no working area of its own: the menu
+// bar, the status bar, a few shortcuts and six timers drive everything.
+class frmMain : public QMainWindow, public modGlobal::MainView
+{
+    Q_OBJECT
+public:
+    explicit frmMain(QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // Client area at design, in pixels.
+    static QSize designClientSize() { return {577, 443}; }
+    // "Kortvik - Interface till " + the site's address.
+    static QString designCaption();
+
+    // Form_Load: runs once, on the first show or when called directly.
+    void load();
+    bool isLoaded() const { return m_loaded; }
+
+    sttMain *statusBarPanels() const { return m_stt; }
+    prgLogin *progressBar() const { return m_prg; }
+    // A menu item or submenu by its name (a submenu gives its menu action).
+    QAction *menuItem(const QString &name) const { return m_items.value(name); }
+    QTimer *timer(const QString &name) const { return m_timers.value(name); }
+    QMenu *statusPopup() const { return m_popup; }
+
+    // The layout rule run by tmrMain, resize and paint: keeps prgLogin over
+    // panel 5 and shows both only while a login shows progress.
+    void layoutProgress();
+
+    // modGlobal::MainView
+    void setPanelText(int panel, const QString &text) override;
+    void setPanelToolTip(int panel, const QString &tip) override;
+    void setPanelEnabled(int panel, bool enabled) override;
+    void setMenuEnabled(const QString &name, bool enabled) override;
+    void setMenuVisible(const QString &name, bool visible) override;
+    void setMenuCaption(const QString &name, const QString &caption) override;
+    void setTimerEnabled(const QString &name, bool enabled) override;
+    void setProgress(double value) override;
+    void relayout() override;
+    void freezeDrawing(bool frozen) override;
+    QString askPasswordDialog() override;
+
+public slots:
+    // Brings the window to the front (asked for by a second start).
+    void Activate();
+
+    void setVisible(bool visible) override;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void buildMenus();
+    void buildTimers();
+    QAction *addItem(QMenu *menu, const QString &name, const QString &caption);
+    QMenu *addSubmenu(QMenu *menu, const QString &name, const QString &caption);
+    QTimer *addTimer(const QString &name, int interval, bool enabled, bool once);
+
+    // Handlers, named after the control and its event.
+    void mnuLogin_Click();
+    void mnuLogout_Click();
+    void mnuQuit_Click();
+    void mnuIMails_Click();
+    void mnuRightClickStatusLogin_Click();
+    void sttMain_PanelDblClick(int panel);
+    void sttMain_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void tmrMain_Timer();
+    void tmrLoadLogin_Timer();
+    void tmrCheckIMail_Timer();
+    void tmrKeepLogin_Timer();
+    void tmrRightClick_Timer();
+    void tmrSetHelp_Timer();
+
+    void cancelLogin();
+    void showStatusPopup(const QPoint &windowPos);
+
+    sttMain *m_stt = nullptr;
+    prgLogin *m_prg = nullptr;
+    QMenu *m_popup = nullptr;
+    QHash<QString, QAction *> m_items;
+    QHash<QString, QTimer *> m_timers;
+    QList<QTimer *> m_designEnabledTimers;
+    bool m_loaded = false;
+};

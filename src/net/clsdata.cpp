@@ -1,0 +1,435 @@
+#include "net/clsdata.h"
+
+#include "net/frmtimer.h"
+#include "net/moddata.h"
+#include "net/site.h"
+#include "text/cp1252.h"
+
+#include <QEventLoop>
+#include <QList>
+#include <QTcpSocket>
+#include <QTimer>
+
+namespace {
+const QString kHeaderEnd = QStringLiteral("\r\n\r\n");
+const QString kContinue = QStringLiteral("HTTP/1.1 100 Continue");
+const QString kSetCookie = QStringLiteral("Set-Cookie: ");
+const QString kAspSession = QStringLiteral("ASPSESSION");
+
+// A hostile or broken server must not make us hold unbounded text.
+constexpr qsizetype kMaxHeader = 64 * 1024;
+constexpr qsizetype kMaxBody = 16 * 1024 * 1024;
+
+constexpr int kFirstDataMs = 10000;
+constexpr int kSilenceMs = 2000;
+
+enum : int { Running = 0, Failed = -1, Finished = -2 };
+
+// Winsock numbers for the errors a listener may want to tell apart.
+short errorNumber(QAbstractSocket::SocketError e)
+{
+    switch (e) {
+    case QAbstractSocket::ConnectionRefusedError: return 10061;
+    case QAbstractSocket::HostNotFoundError: return 11001;
+    case QAbstractSocket::SocketTimeoutError: return 10060;
+    case QAbstractSocket::RemoteHostClosedError: return 10054;
+    case QAbstractSocket::NetworkError: return 10050;
+    case QAbstractSocket::SocketAccessError: return 10013;
+    case QAbstractSocket::SocketResourceError: return 10055;
+    default: return 10000 + static_cast<short>(e < 0 ? 999 : e);
+    }
+}
+} // namespace
+
+struct clsData::Impl {
+    clsData *q;
+    QTcpSocket *sckData = nullptr;
+    frmTimer *watchdog = nullptr;
+
+    bool synchronous = false;
+    bool accepting = false;
+    bool headerSeen = false;
+    bool onlyHeader = false;
+    bool selfClosing = false;
+
+    QString address;
+    QStringList cookies;
+    QString post;
+    QString referer;
+
+    QString receivedBody;
+    // Header text gathered until its empty line has arrived (it may come in
+    // several reads).
+    QString pendingHeader;
+
+    QList<QEventLoop *> waiters;
+    quint64 generation = 0;
+
+    explicit Impl(clsData *owner) : q(owner) {}
+
+    void setState(int s)
+    {
+        q->m_exchangeState = s;
+        if (s != Running) {
+            for (QEventLoop *l : std::as_const(waiters))
+                l->quit();
+        }
+    }
+
+    void restartWatchdog(int ms)
+    {
+        QTimer *t = watchdog->tmrTimer();
+        t->stop();
+        t->setInterval(ms);
+        t->start();
+    }
+
+    void stopWatchdog() { watchdog->tmrTimer()->stop(); }
+
+    // Our own closes raise no close event.
+    void closeSocket()
+    {
+        if (sckData->state() == QAbstractSocket::UnconnectedState)
+            return;
+        const bool was = selfClosing;
+        selfClosing = true;
+        sckData->abort();
+        selfClosing = was;
+    }
+
+    void onConnected()
+    {
+        accepting = true;
+        QString request;
+        if (synchronous) {
+            request = modData::buildRequest(address, cookies, post, referer);
+        } else {
+            QString a, p, r;
+            QStringList c;
+            emit q->Connected(&a, &c, &p, &r);
+            request = modData::buildRequest(a, c, p, r);
+        }
+        if (sckData->state() == QAbstractSocket::ConnectedState)
+            sckData->write(cp1252::encode(request));
+    }
+
+    // Data that nobody waits for, or that cannot be taken, fails the exchange.
+    void failData()
+    {
+        stopWatchdog();
+        accepting = false;
+        receivedBody.clear();
+        pendingHeader.clear();
+        setState(Failed);
+        closeSocket();
+        headerSeen = false;
+        if (!synchronous)
+            emit q->ErrorU();
+    }
+
+    void onReadyRead()
+    {
+        restartWatchdog(kSilenceMs);
+        if (!accepting) {
+            failData();
+            return;
+        }
+        const QByteArray bytes = sckData->readAll();
+        if (bytes.isEmpty())
+            return;
+        takeChunk(cp1252::decode(bytes));
+    }
+
+    void takeChunk(const QString &chunk)
+    {
+        if (headerSeen) {
+            if (!chunk.startsWith(kContinue)) {
+                appendBody(chunk);
+                return;
+            }
+            // A late interim answer: what follows it is a new header.
+            headerSeen = false;
+            pendingHeader.clear();
+        }
+        pendingHeader += chunk;
+        for (;;) {
+            const qsizetype end = pendingHeader.indexOf(kHeaderEnd);
+            if (end < 0) {
+                if (pendingHeader.size() > kMaxHeader)
+                    failData();
+                return;
+            }
+            if (end > kMaxHeader) {
+                failData();
+                return;
+            }
+            if (pendingHeader.startsWith(kContinue)) {
+                // Skip the interim "100 Continue" answer; the final one follows.
+                pendingHeader.remove(0, end + kHeaderEnd.size());
+                if (pendingHeader.isEmpty())
+                    return;
+                continue;
+            }
+            const QString header = pendingHeader.left(end);
+            const QString rest = pendingHeader.mid(end + kHeaderEnd.size());
+            pendingHeader.clear();
+            takeHeader(header, rest);
+            return;
+        }
+    }
+
+    void takeHeader(const QString &header, const QString &rest)
+    {
+        q->m_receivedHeader = header;
+        headerSeen = true;
+        receivedBody.clear();
+        takeCookies(header);
+        if (onlyHeader) {
+            stopWatchdog();
+            setState(Finished);
+            closeSocket();
+            headerSeen = false;
+            return;
+        }
+        if (!rest.isEmpty())
+            appendBody(rest);
+    }
+
+    void appendBody(const QString &text)
+    {
+        if (receivedBody.size() + text.size() > kMaxBody) {
+            failData();
+            return;
+        }
+        receivedBody += text;
+    }
+
+    // Cookies come from the header only: body text that happens to say
+    // "Set-Cookie: " must not reach the jar.
+    static void takeCookies(const QString &header)
+    {
+        modData::CookieJar &jar = modData::cookieJar();
+        bool aspReplaced = false;
+        qsizetype from = 0;
+        for (;;) {
+            const qsizetype at = header.indexOf(kSetCookie, from);
+            if (at < 0)
+                break;
+            from = at + 1;
+            const qsizetype start = at + kSetCookie.size();
+            // The cookie text ends at its ";" or, failing that, its line.
+            qsizetype end = header.size();
+            for (qsizetype i = start; i < header.size(); ++i) {
+                const QChar c = header.at(i);
+                if (c == QLatin1Char(';') || c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+                    end = i;
+                    break;
+                }
+            }
+            const QString text = header.mid(start, end - start);
+            const qsizetype eq = text.indexOf(QLatin1Char('='));
+            if (eq <= 0)
+                continue; // no name: nothing to store
+            const QString name = text.left(eq);
+            const QString value = text.mid(eq + 1);
+            for (int slot = 0; slot < modData::kCookieSlots; ++slot) {
+                QString &slotName = jar.cookieNames[slot];
+                if (slotName.isEmpty()) {
+                    slotName = name;
+                    jar.cookieValues[slot] = value;
+                    break;
+                }
+                if (slotName != name)
+                    continue;
+                if (value.isEmpty())
+                    break;
+                if (name.startsWith(kAspSession)) {
+                    if (!aspReplaced) {
+                        jar.cookieValues[slot] = value;
+                        aspReplaced = true;
+                    }
+                } else {
+                    jar.cookieValues[slot] = value;
+                }
+                break;
+            }
+        }
+    }
+
+    // The close of the connection by the server, the watchdog, CloseCon.
+    void closeWork()
+    {
+        stopWatchdog();
+        accepting = false;
+        if (!headerSeen && !pendingHeader.isEmpty() && q->m_exchangeState != Failed) {
+            // A header that never reached its empty line is still the header.
+            q->m_receivedHeader = pendingHeader;
+            takeCookies(pendingHeader);
+            receivedBody.clear();
+        }
+        pendingHeader.clear();
+        closeSocket();
+        headerSeen = false;
+        if (q->m_exchangeState == Failed)
+            return;
+        if (synchronous) {
+            setState(Finished);
+        } else {
+            const QString data = receivedBody;
+            receivedBody.clear();
+            // Also ends a Read that was switched to event mode while it waited.
+            setState(Finished);
+            emit q->Closed(data);
+        }
+    }
+
+    void onRemoteClosed()
+    {
+        if (!accepting)
+            return;
+        // Take what is still buffered before the close counts.
+        if (sckData->bytesAvailable() > 0)
+            onReadyRead();
+        if (accepting)
+            closeWork();
+    }
+
+    void onError(QAbstractSocket::SocketError e)
+    {
+        if (e == QAbstractSocket::RemoteHostClosedError) {
+            onRemoteClosed();
+            return;
+        }
+        stopWatchdog();
+        accepting = false;
+        setState(Failed);
+        const QString description = sckData->errorString();
+        closeSocket();
+        headerSeen = false;
+        receivedBody.clear();
+        pendingHeader.clear();
+        if (!synchronous) {
+            bool cancelDisplay = false;
+            const short n = errorNumber(e);
+            emit q->Error(n, description, n, QStringLiteral("sckData"), QString(), 0, &cancelDisplay);
+        }
+        // Nothing is ever shown here: there is no platform display to cancel.
+    }
+
+    void onDisconnected()
+    {
+        if (selfClosing)
+            return;
+        onRemoteClosed();
+    }
+};
+
+std::shared_ptr<clsData> clsData::create()
+{
+    // The last owner may let go from inside one of the object's own signals
+    // (or the socket's), so the object is deleted from the event loop.
+    return std::shared_ptr<clsData>(new clsData, [](clsData *p) { p->deleteLater(); });
+}
+
+clsData::clsData()
+    : d(std::make_unique<Impl>(this))
+{
+    d->watchdog = new frmTimer(this);
+    d->watchdog->setOpener(this);
+    d->sckData = new QTcpSocket(this);
+    d->sckData->setObjectName(QStringLiteral("sckData"));
+    connect(d->sckData, &QTcpSocket::connected, this, [this] { d->onConnected(); });
+    connect(d->sckData, &QTcpSocket::readyRead, this, [this] { d->onReadyRead(); });
+    connect(d->sckData, &QTcpSocket::errorOccurred, this,
+            [this](QAbstractSocket::SocketError e) { d->onError(e); });
+    connect(d->sckData, &QTcpSocket::disconnected, this, [this] { d->onDisconnected(); });
+}
+
+clsData::~clsData()
+{
+    // Silence the socket before the members it would report to are gone.
+    d->sckData->blockSignals(true);
+    d->sckData->abort();
+    delete d->sckData;
+    delete d->watchdog;
+}
+
+void clsData::Connect()
+{
+    d->synchronous = false;
+}
+
+QString clsData::Read(const QString &Address, const QStringList &varCookies, const QString &strPost,
+                      const QString &strReferer, bool OnlyHeader, QString *TheHeader)
+{
+    // Whatever runs while we wait may drop the owner's reference.
+    const std::shared_ptr<clsData> self = shared_from_this();
+
+    d->onlyHeader = OnlyHeader;
+    d->accepting = true;
+    d->synchronous = true;
+    m_exchangeState = Failed;
+    const quint64 mine = ++d->generation;
+
+    d->closeSocket();
+
+    d->receivedBody.clear();
+    d->pendingHeader.clear();
+    // A header from an earlier exchange must not pass for this one's.
+    m_receivedHeader.clear();
+    d->address = Address;
+    d->cookies = varCookies;
+    d->post = strPost;
+    d->referer = strReferer;
+
+    // The watchdog and flags are set before connecting: a refusal may be
+    // reported from inside connectToHost().
+    d->headerSeen = false;
+    d->restartWatchdog(kFirstDataMs);
+    m_exchangeState = Running;
+    const modData::Site &site = modData::site();
+    d->sckData->connectToHost(site.host, site.port);
+
+    QEventLoop loop;
+    d->waiters.append(&loop);
+    while (m_exchangeState == Running && d->generation == mine) {
+        if (loop.exec() != 0 && m_exchangeState == Running && d->generation == mine) {
+            // The thread is quitting: its loops no longer wait, so neither can we.
+            CloseCon(true);
+        }
+    }
+    d->waiters.removeOne(&loop);
+
+    // A Read started on this object while we waited took over the socket;
+    // this exchange was abandoned.
+    if (d->generation != mine)
+        return QStringLiteral("ERROR");
+
+    QString result;
+    if (m_exchangeState == Failed) {
+        result = QStringLiteral("ERROR");
+    } else {
+        result = d->receivedBody;
+        if (TheHeader)
+            *TheHeader = m_receivedHeader;
+    }
+    d->receivedBody.clear();
+    return result;
+}
+
+void clsData::CloseCon(bool ForceError)
+{
+    if (ForceError)
+        d->setState(Failed);
+    d->closeWork();
+}
+
+void clsData::QData()
+{
+    d->closeSocket();
+}
+
+void clsData::onTimeout()
+{
+    CloseCon(false);
+}

@@ -1,0 +1,67 @@
+#include "session/autologin.h"
+
+#include "net/clsdata.h"
+#include "net/moddata.h"
+#include "net/site.h"
+#include "session/browsercookie.h"
+#include "session/modglobal.h"
+#include "session/passwordlength.h"
+#include "session/storedpassword.h"
+#include "settings/modsettings.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+namespace modGlobal {
+
+namespace {
+
+QString loginType()
+{
+    return modSettings::readSetting(QStringLiteral("autologin"), QStringLiteral("logintype"), QString());
+}
+
+} // namespace
+
+void loadLogin()
+{
+    const QString type = loginType();
+    // The browser's store only matters to the two kinds of automatic login,
+    // so it is not opened at all otherwise.
+    if (type == QLatin1String("iecookie") || type == QLatin1String("lastlogin")) {
+        const BrowserCookie cookie = readBrowserCookie(QDir::homePath(), modData::site().host);
+        if (cookie.siteCookies) {
+            // A site cookie that is no password stops both kinds of login.
+            if (passwordLength(cookie.memberId) != 5)
+                return;
+            if (type == QLatin1String("iecookie")) {
+                session().password = cookie.memberId;
+                loginSequence();
+            }
+        }
+    }
+
+    const QString stored =
+        modSettings::readSetting(QStringLiteral("autologin"), QStringLiteral("lastlogin"), QString());
+    if (!stored.isEmpty() && loginType() == QLatin1String("lastlogin")) {
+        QCoreApplication::processEvents();
+        const QString password = unsealPassword(stored);
+        QCoreApplication::processEvents();
+        if (passwordLength(password) == 5) {
+            session().password = password;
+            loginSequence();
+        } else {
+            // Unusable; forget it rather than fail on every start.
+            modSettings::writeSetting(QStringLiteral("autologin"), QStringLiteral("lastlogin"), QString());
+        }
+    }
+    QCoreApplication::processEvents();
+}
+
+void keepLogin()
+{
+    const std::shared_ptr<clsData> client = clsData::create();
+    client->Read(QStringLiteral("/default.asp"), modData::cookieList(), QString(), QString(), true);
+}
+
+} // namespace modGlobal

@@ -1,0 +1,168 @@
+#include "settings/modsettings.h"
+
+#include "settings/inifile.h"
+#include "text/cp1252.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <unistd.h>
+
+namespace modSettings {
+namespace {
+
+const QString kSettingsFileName = QStringLiteral("Config.ini");
+const QString kHexPrefix = QStringLiteral("hex:");
+
+thread_local QString t_programFolder;
+
+QString executableFolder()
+{
+    if (!t_programFolder.isEmpty())
+        return t_programFolder;
+    if (QCoreApplication::instance())
+        return QCoreApplication::applicationDirPath();
+    const QString exe = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+    return exe.isEmpty() ? QDir::currentPath() : QFileInfo(exe).absolutePath();
+}
+
+bool canWrite(const QString &path)
+{
+    return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
+}
+
+// The folder (with a trailing "/") that holds the settings files in force.
+// The program's folder when this user may write it (and the file, if it is
+// there), otherwise the per-user configuration folder.
+QString settingsFolder()
+{
+    const QString programFolder = appFilePath(QString());
+    const QString file = programFolder + kSettingsFileName;
+    if (canWrite(programFolder) && (!QFileInfo::exists(file) || canWrite(file)))
+        return programFolder;
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+           + QStringLiteral("/kortvik/");
+}
+
+// Makes sure the file exists; false when it neither exists nor can be made.
+bool ensureFile(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.exists())
+        return info.isFile();
+    if (!QDir().mkpath(info.absolutePath()))
+        return false;
+    QFile file(path);
+    // NewOnly: never truncate a file that another writer has just created.
+    if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return true;
+    return QFileInfo(path).isFile();
+}
+
+bool needsHex(const QString &raw)
+{
+    if (raw.isEmpty())
+        return false;
+    if (raw.startsWith(kHexPrefix))
+        return true;
+    auto edge = [](QChar c) { return c == u' ' || c == u'\t' || c == u'"'; };
+    if (edge(raw.front()) || edge(raw.back()))
+        return true;
+    for (QChar c : raw) {
+        if (c == u'\0' || c == u'\r' || c == u'\n')
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+QString appFilePathIn(const QString &programFolder, const QString &fileName)
+{
+    QString path = programFolder;
+    if (!path.endsWith(u'/'))
+        path += u'/';
+    const qsizetype at = path.indexOf(QStringLiteral("/source/"), 0, Qt::CaseSensitive);
+    if (at >= 0)
+        path.replace(at, 8, QStringLiteral("/"));
+    return path + fileName;
+}
+
+void overrideProgramFolder(const QString &folder)
+{
+    t_programFolder = folder;
+}
+
+QString appFilePath(const QString &fileName)
+{
+    return appFilePathIn(executableFolder(), fileName);
+}
+
+QString settingsFilePath()
+{
+    return settingsFolder() + kSettingsFileName;
+}
+
+void ensureSettingsFile(const QString &fileName)
+{
+    ensureFile(settingsFolder() + fileName);
+}
+
+std::optional<QString> tryReadSetting(const QString &section, const QString &key,
+                                      const QString &defaultValue)
+{
+    const QString path = settingsFilePath();
+    if (!ensureFile(path))
+        return std::nullopt;
+    const auto ini = IniFile::load(path);
+    if (!ini)
+        return std::nullopt;
+    return ini->value(section, key).value_or(defaultValue);
+}
+
+QString readSetting(const QString &section, const QString &key, const QString &defaultValue)
+{
+    return tryReadSetting(section, key, defaultValue).value_or(defaultValue);
+}
+
+void writeSetting(const QString &section, const QString &key, const QString &value)
+{
+    const QString path = settingsFilePath();
+    if (!ensureFile(path))
+        return;
+    auto ini = IniFile::load(path);
+    // An unreadable file is left alone rather than replaced by one key.
+    if (!ini)
+        return;
+    ini->setValue(section, key, value);
+    ini->save(path);
+}
+
+QString encodeStoredValue(const QString &raw)
+{
+    if (!needsHex(raw))
+        return raw;
+    return kHexPrefix + QString::fromLatin1(cp1252::encode(raw).toHex());
+}
+
+QString decodeStoredValue(const QString &stored)
+{
+    if (!stored.startsWith(kHexPrefix))
+        return stored;
+    const QStringView digits = QStringView(stored).mid(kHexPrefix.size());
+    if (digits.isEmpty() || digits.size() % 2 != 0)
+        return stored;
+    for (QChar c : digits) {
+        const char16_t u = c.unicode();
+        const bool hex = (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'f')
+                         || (u >= u'A' && u <= u'F');
+        if (!hex)
+            return stored;
+    }
+    return cp1252::decode(QByteArray::fromHex(digits.toLatin1()));
+}
+
+} // namespace modSettings

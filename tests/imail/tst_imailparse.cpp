@@ -1,0 +1,271 @@
+#include "imail/imaillist.h"
+
+#include "inboxpage.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+using modWebFunctions::IMailList;
+using modWebFunctions::parseIMailList;
+using inboxpage::Row;
+
+Q_DECLARE_METATYPE(QList<Row>)
+
+namespace {
+
+Row row(const QString &mid, const QString &colour, const QString &subject = QStringLiteral("Hej"))
+{
+    Row r;
+    r.mid = mid;
+    r.colour = colour;
+    r.subject = subject;
+    return r;
+}
+
+// A list that a failed parse must leave alone.
+IMailList sentinelList()
+{
+    IMailList l;
+    l.mid = {99};
+    l.subject = {QStringLiteral("orörd")};
+    l.sentAt = {QDateTime(QDate(2000, 1, 1), QTime(0, 0))};
+    l.isNew = {true};
+    l.anyNew = true;
+    l.senderUid = {7};
+    l.senderName = {QStringLiteral("Ingen")};
+    return l;
+}
+
+bool sameSizes(const IMailList &l, qsizetype n)
+{
+    return l.mid.size() == n && l.subject.size() == n && l.sentAt.size() == n && l.isNew.size() == n
+        && l.senderUid.size() == n && l.senderName.size() == n;
+}
+
+} // namespace
+
+class TestIMailParse : public QObject
+{
+    Q_OBJECT
+private slots:
+    void readsEveryField();
+    void newAndReadRows_data();
+    void newAndReadRows();
+    void textsAreRestored_data();
+    void textsAreRestored();
+    void dateForms_data();
+    void dateForms();
+    void unavailableList_data();
+    void unavailableList();
+    void tooManyRowsIsNoInbox();
+    void mangledPagesNeverCrash();
+};
+
+void TestIMailParse::readsEveryField()
+{
+    Row r;
+    r.mid = QStringLiteral("1234");
+    r.subject = QStringLiteral("Fika?");
+    r.colour = QStringLiteral("FF0000");
+    r.date = QStringLiteral("2023-11-30");
+    r.time = QStringLiteral("08:05");
+    r.uid = QStringLiteral("5150");
+    r.sender = QStringLiteral("Lisa");
+    Row second = row(QStringLiteral("77"), QStringLiteral("000000"), QStringLiteral("Svar"));
+    second.uid = QStringLiteral("9");
+    second.sender = QStringLiteral("Olle");
+
+    IMailList l;
+    QCOMPARE(parseIMailList(inboxpage::page({r, second}), l), 1);
+    QVERIFY(sameSizes(l, 2));
+    QCOMPARE(l.mid, (QVector<qint32>{1234, 77}));
+    QCOMPARE(l.subject, (QVector<QString>{QStringLiteral("Fika?"), QStringLiteral("Svar")}));
+    QCOMPARE(l.sentAt[0], QDateTime(QDate(2023, 11, 30), QTime(8, 5, 0)));
+    QCOMPARE(l.sentAt[1], QDateTime(QDate(2024, 1, 5), QTime(14, 30, 0)));
+    QCOMPARE(l.isNew, (QVector<bool>{true, false}));
+    QVERIFY(l.anyNew);
+    QCOMPARE(l.senderUid, (QVector<qint32>{5150, 9}));
+    QCOMPARE(l.senderName, (QVector<QString>{QStringLiteral("Lisa"), QStringLiteral("Olle")}));
+}
+
+void TestIMailParse::newAndReadRows_data()
+{
+    QTest::addColumn<QList<Row>>("rows");
+    QTest::addColumn<QVector<bool>>("isNew");
+    QTest::addColumn<bool>("anyNew");
+
+    QTest::newRow("one red of three")
+        << QList<Row>{row("1", "FF0000"), row("2", "000000"), row("3", "000000")}
+        << QVector<bool>{true, false, false} << true;
+    QTest::newRow("green starts with 00: read")
+        << QList<Row>{row("5", "008000")} << QVector<bool>{false} << false;
+    QTest::newRow("all read") << QList<Row>{row("1", "000000"), row("2", "00FFFF")}
+                              << QVector<bool>{false, false} << false;
+    QTest::newRow("only the first two characters count")
+        << QList<Row>{row("1", "0F0000"), row("2", "100000")} << QVector<bool>{true, true} << true;
+    QTest::newRow("lower case colour") << QList<Row>{row("8", "ff0000")} << QVector<bool>{true} << true;
+}
+
+void TestIMailParse::newAndReadRows()
+{
+    QFETCH(QList<Row>, rows);
+    QFETCH(QVector<bool>, isNew);
+    QFETCH(bool, anyNew);
+    IMailList l;
+    QCOMPARE(parseIMailList(inboxpage::page(rows), l), rows.size() - 1);
+    QCOMPARE(l.isNew, isNew);
+    QCOMPARE(l.anyNew, anyNew);
+}
+
+void TestIMailParse::textsAreRestored_data()
+{
+    QTest::addColumn<QString>("colour");
+    QTest::addColumn<QString>("subject");
+    QTest::addColumn<QString>("sender");
+    QTest::addColumn<QString>("wantSubject");
+    QTest::addColumn<QString>("wantSender");
+
+    QTest::newRow("bold mark dropped for a new message")
+        << "FF0000" << "<b>Hej" << "Kalle" << "Hej" << "Kalle";
+    QTest::newRow("bold mark kept for a read message")
+        << "000000" << "<b>Hej" << "Kalle" << "<b>Hej" << "Kalle";
+    QTest::newRow("only a leading bold mark") << "FF0000" << "Hej <b>du" << "Kalle" << "Hej <b>du" << "Kalle";
+    QTest::newRow("line breaks") << "000000" << "Rad 1<br>Rad 2" << "A<br>B" << "Rad 1\r\nRad 2" << "A\r\nB";
+    QTest::newRow("break tag is case-sensitive") << "000000" << "a<BR>b" << "x" << "a<BR>b" << "x";
+    QTest::newRow("entities") << "000000" << "a &amp; b" << "Kalle &amp; Co" << "a & b" << "Kalle & Co";
+    QTest::newRow("bold removed before decoding") << "FF0000" << "&lt;b&gt;x" << "x" << "<b>x" << "x";
+}
+
+void TestIMailParse::textsAreRestored()
+{
+    QFETCH(QString, colour);
+    QFETCH(QString, subject);
+    QFETCH(QString, sender);
+    QFETCH(QString, wantSubject);
+    QFETCH(QString, wantSender);
+    Row r = row(QStringLiteral("3"), colour, subject);
+    r.sender = sender;
+    IMailList l;
+    QCOMPARE(parseIMailList(inboxpage::page({r}), l), 0);
+    QCOMPARE(l.subject.value(0), wantSubject);
+    QCOMPARE(l.senderName.value(0), wantSender);
+}
+
+void TestIMailParse::dateForms_data()
+{
+    QTest::addColumn<QString>("date");
+    QTest::addColumn<QString>("time");
+    QTest::addColumn<QDateTime>("want");
+
+    QTest::newRow("iso") << "2024-02-29" << "23:59" << QDateTime(QDate(2024, 2, 29), QTime(23, 59));
+    QTest::newRow("day/month/year") << "5/1/2024" << "07:00" << QDateTime(QDate(2024, 1, 5), QTime(7, 0));
+    QTest::newRow("day/month/year padded")
+        << "05/01/2024" << "00:01" << QDateTime(QDate(2024, 1, 5), QTime(0, 1));
+}
+
+void TestIMailParse::dateForms()
+{
+    QFETCH(QString, date);
+    QFETCH(QString, time);
+    QFETCH(QDateTime, want);
+    Row r;
+    r.date = date;
+    r.time = time;
+    IMailList l;
+    QCOMPARE(parseIMailList(inboxpage::page({r}), l), 0);
+    QCOMPARE(l.sentAt.value(0), want);
+}
+
+void TestIMailParse::unavailableList_data()
+{
+    QTest::addColumn<QString>("page");
+
+    Row badDate = row("2", "000000");
+    badDate.date = QStringLiteral("igår");
+    Row badMonth = row("2", "000000");
+    badMonth.date = QStringLiteral("2024-13-01");
+    Row badTime = row("2", "000000");
+    badTime.time = QStringLiteral("25:00");
+    Row badMid = row("x1", "000000");
+    Row badUid = row("2", "000000");
+    badUid.uid = QStringLiteral("abc");
+    Row hugeMid = row("4294967296", "000000");
+
+    QTest::newRow("one unreadable date spoils all")
+        << inboxpage::page({row("1", "FF0000"), badDate, row("3", "000000")});
+    QTest::newRow("month 13") << inboxpage::page({badMonth});
+    QTest::newRow("hour 25") << inboxpage::page({badTime});
+    QTest::newRow("message id not a number") << inboxpage::page({row("1", "000000"), badMid});
+    QTest::newRow("sender id not a number") << inboxpage::page({badUid});
+    QTest::newRow("message id beyond 32 bits") << inboxpage::page({hugeMid});
+    QTest::newRow("empty inbox") << inboxpage::page({});
+    QTest::newRow("no inbox table") << QStringLiteral("<html><body>Logga in först</body></html>");
+    QTest::newRow("empty page") << QString();
+    QTest::newRow("table never ends") << inboxpage::head() + QStringLiteral("\r\n") + inboxpage::rowText(Row());
+    QTest::newRow("head marker with CRLF after its last line")
+        << inboxpage::head() + QStringLiteral("\r\n") + inboxpage::tail();
+}
+
+void TestIMailParse::unavailableList()
+{
+    QFETCH(QString, page);
+    IMailList l = sentinelList();
+    QCOMPARE(parseIMailList(page, l), -1);
+    // The caller's arrays are left as they were.
+    QCOMPARE(l.mid, QVector<qint32>{99});
+    QCOMPARE(l.subject, QVector<QString>{QStringLiteral("orörd")});
+    QCOMPARE(l.senderUid, QVector<qint32>{7});
+    QVERIFY(l.anyNew);
+}
+
+void TestIMailParse::tooManyRowsIsNoInbox()
+{
+    // Separators alone cost a hostile page nothing to send; the parser must
+    // not size arrays after them.
+    const QString page = inboxpage::head() + inboxpage::separator().repeated(200000) + inboxpage::tail();
+    IMailList l;
+    QCOMPARE(parseIMailList(page, l), -1);
+
+    // A large but plausible inbox is still read.
+    QList<Row> rows;
+    for (int i = 0; i < 2000; ++i)
+        rows.append(row(QString::number(i + 1), i % 7 ? QStringLiteral("000000") : QStringLiteral("CC0000")));
+    QCOMPARE(parseIMailList(inboxpage::page(rows), l), 1999);
+    QCOMPARE(l.isNew.count(true), 286);
+}
+
+void TestIMailParse::mangledPagesNeverCrash()
+{
+    const QString good = inboxpage::page({row("1", "FF0000"), row("2", "000000"), row("3", "000000")});
+    QRandomGenerator rng(20240105);
+    int parsed = 0;
+    for (int round = 0; round < 3000; ++round) {
+        QString page = good;
+        const int edits = 1 + int(rng.bounded(6));
+        for (int e = 0; e < edits && !page.isEmpty(); ++e) {
+            const qsizetype at = rng.bounded(int(page.size()));
+            switch (rng.bounded(4)) {
+            case 0: page.remove(at, rng.bounded(40)); break;
+            case 1: page.insert(at, page.mid(rng.bounded(int(page.size())), rng.bounded(120))); break;
+            case 2: page[at] = QChar(u"\"<>\r\n 0a&;"[rng.bounded(10)]); break;
+            default: page.truncate(at); break;
+            }
+        }
+        IMailList l;
+        const int last = parseIMailList(page, l);
+        QVERIFY(last >= -1);
+        if (last >= 0) {
+            ++parsed;
+            QVERIFY(sameSizes(l, last + 1));
+            QCOMPARE(l.anyNew, l.isNew.contains(true));
+            for (const QDateTime &t : l.sentAt)
+                QVERIFY(t.isValid());
+        }
+    }
+    // Some edits leave the rows readable; the loop must have seen both outcomes.
+    QVERIFY(parsed > 0);
+    QVERIFY(parsed < 3000);
+}
+
+QTEST_GUILESS_MAIN(TestIMailParse)
+#include "tst_imailparse.moc"

@@ -1,0 +1,97 @@
+// The demo site: serves the pages the client reads and posts, on 127.0.0.1.
+#include "simmembers.h"
+#include "simserver.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+
+#include <cstdio>
+
+namespace {
+
+QString helpText()
+{
+    QString t = QStringLiteral(
+        "Usage: sandlund-sim [--port N] [--data DIR] [--stall PATH]...\n"
+        "\n"
+        "Serves the Sandlund community site's pages on 127.0.0.1.\n"
+        "\n"
+        "Options:\n"
+        "  --port N      port to listen on (0 = a free port; default 8080).\n"
+        "                The first line on standard output is \"listening on PORT\".\n"
+        "  --data DIR    keep profile changes in DIR/members.json across restarts.\n"
+        "  --stall PATH  accept requests for PATH but never answer (repeatable).\n"
+        "  --help        this text.\n"
+        "\n"
+        "Each request is logged on standard error as its request line followed by\n"
+        "\" | Cookie: \" and the request's Cookie header.\n"
+        "\n"
+        "Pages: /cookie.asp, /default.asp, /login.asp, /loginrejected.asp,\n"
+        "       /login/register/visitkort_edit.asp (GET and POST),\n"
+        "       /login/community/main.asp, /large.asp?bytes=N (N bytes of text).\n"
+        "\n"
+        "Members (password: name, user id):\n");
+    for (const sandlundSim::SimMember &m : sandlundSim::defaultMembers()) {
+        QString notes;
+        if (m.strBirthday.isEmpty())
+            notes += QStringLiteral(", no birth date");
+        if (!m.greetingEnabled)
+            notes += QStringLiteral(", greeting box disabled");
+        if (m.sign.contains(QLatin1Char('&')))
+            notes += QStringLiteral(", sign with \"&\"");
+        t += QStringLiteral("  %1: %2 %3, %4 (%5 iMails%6)\n")
+                 .arg(m.password, m.firstname, m.lastname, QString::number(m.userid),
+                      QString::number(m.inbox.size()), notes);
+    }
+    t += QStringLiteral("  %1: the guest (no profile, no inbox)\n").arg(QLatin1String(sandlundSim::kGuestPassword));
+    return t;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("sandlund-sim"));
+
+    QCommandLineParser parser;
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Help."));
+    const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("Port."), QStringLiteral("N"),
+                                  QStringLiteral("8080"));
+    const QCommandLineOption data(QStringLiteral("data"), QStringLiteral("Data folder."), QStringLiteral("DIR"));
+    const QCommandLineOption stall(QStringLiteral("stall"), QStringLiteral("Never answer PATH."),
+                                   QStringLiteral("PATH"));
+    parser.addOptions({help, port, data, stall});
+    if (!parser.parse(QCoreApplication::arguments())) {
+        std::fprintf(stderr, "%s\n\n%s", qPrintable(parser.errorText()), qPrintable(helpText()));
+        return 2;
+    }
+    if (parser.isSet(help)) {
+        std::fputs(helpText().toUtf8().constData(), stdout);
+        return 0;
+    }
+    bool ok = false;
+    const uint portNumber = parser.value(port).toUInt(&ok);
+    if (!ok || portNumber > 65535) {
+        std::fprintf(stderr, "sandlund-sim: bad port \"%s\"\n", qPrintable(parser.value(port)));
+        return 2;
+    }
+
+    const QString dataDir = parser.value(data);
+    if (!dataDir.isEmpty() && !QDir().mkpath(dataDir)) {
+        std::fprintf(stderr, "sandlund-sim: cannot create \"%s\"\n", qPrintable(dataDir));
+        return 1;
+    }
+    sandlundSim::MemberStore store(dataDir);
+    sandlundSim::SimServer server(&store);
+    for (const QString &p : parser.values(stall))
+        server.addStall(p);
+    if (!server.listen(static_cast<quint16>(portNumber))) {
+        std::fprintf(stderr, "sandlund-sim: cannot listen on 127.0.0.1:%u\n", portNumber);
+        return 1;
+    }
+    std::printf("listening on %u\n", static_cast<unsigned>(server.port()));
+    std::fflush(stdout);
+    return app.exec();
+}

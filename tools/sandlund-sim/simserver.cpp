@@ -1,0 +1,354 @@
+#include "simserver.h"
+
+#include "simpages.h"
+#include "text/cp1252.h"
+
+#include <QDateTime>
+#include <QHostAddress>
+#include <QLocale>
+#include <QRandomGenerator>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <cstdio>
+
+namespace sandlundSim {
+namespace {
+
+constexpr qsizetype kMaxRequestHeader = 64 * 1024;
+constexpr qsizetype kMaxRequestBody = 4 * 1024 * 1024;
+
+const QString kProfilePath = QStringLiteral("/login/register/visitkort_edit.asp");
+
+QString randomLetters(int n)
+{
+    QString s;
+    for (int i = 0; i < n; ++i)
+        s += QLatin1Char(static_cast<char>('A' + QRandomGenerator::global()->bounded(26)));
+    return s;
+}
+
+QByteArray percentDecode(const QByteArray &in)
+{
+    QByteArray out;
+    out.reserve(in.size());
+    for (qsizetype i = 0; i < in.size(); ++i) {
+        const char c = in.at(i);
+        if (c == '+') {
+            out += ' ';
+        } else if (c == '%' && i + 2 < in.size()) {
+            bool ok = false;
+            const int v = in.mid(i + 1, 2).toInt(&ok, 16);
+            if (ok) {
+                out += static_cast<char>(v);
+                i += 2;
+            } else {
+                out += c;
+            }
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+bool parseRequest(const QByteArray &raw, qsizetype headerEnd, SimRequest &r)
+{
+    const QString head = cp1252::decode(raw.left(headerEnd));
+    const QStringList lines = head.split(QStringLiteral("\r\n"));
+    if (lines.isEmpty())
+        return false;
+    r.requestLine = lines.first();
+    const QStringList parts = r.requestLine.split(QLatin1Char(' '));
+    if (parts.size() < 2)
+        return false;
+    r.method = parts.at(0);
+    r.target = parts.at(1);
+    const qsizetype q = r.target.indexOf(QLatin1Char('?'));
+    r.path = q < 0 ? r.target : r.target.left(q);
+    r.query = q < 0 ? QString() : r.target.mid(q + 1);
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const qsizetype colon = lines.at(i).indexOf(QLatin1Char(':'));
+        if (colon <= 0)
+            continue;
+        r.headers.append({lines.at(i).left(colon).trimmed(), lines.at(i).mid(colon + 1).trimmed()});
+    }
+    return true;
+}
+
+} // namespace
+
+QString SimRequest::header(const QString &name) const
+{
+    for (const auto &h : headers) {
+        if (h.first.compare(name, Qt::CaseInsensitive) == 0)
+            return h.second;
+    }
+    return QString();
+}
+
+QString SimRequest::cookie(const QString &name) const
+{
+    const QStringList parts = header(QStringLiteral("Cookie")).split(QLatin1Char(';'));
+    for (const QString &p : parts) {
+        const QString t = p.trimmed();
+        const qsizetype eq = t.indexOf(QLatin1Char('='));
+        if (eq > 0 && t.left(eq) == name)
+            return t.mid(eq + 1);
+    }
+    return QString();
+}
+
+QList<QPair<QString, QString>> parseForm(const QByteArray &body)
+{
+    QList<QPair<QString, QString>> out;
+    for (const QByteArray &pair : body.split('&')) {
+        if (pair.isEmpty())
+            continue;
+        const qsizetype eq = pair.indexOf('=');
+        const QByteArray k = eq < 0 ? pair : pair.left(eq);
+        const QByteArray v = eq < 0 ? QByteArray() : pair.mid(eq + 1);
+        out.append({cp1252::decode(percentDecode(k)), cp1252::decode(percentDecode(v))});
+    }
+    return out;
+}
+
+SimServer::SimServer(MemberStore *store, QObject *parent)
+    : QObject(parent)
+    , m_store(store)
+    , m_server(new QTcpServer(this))
+    , m_sessionName(QStringLiteral("ASPSESSIONID") + randomLetters(8))
+{
+    connect(m_server, &QTcpServer::newConnection, this, &SimServer::onNewConnection);
+}
+
+bool SimServer::listen(quint16 port)
+{
+    return m_server->listen(QHostAddress::LocalHost, port);
+}
+
+quint16 SimServer::port() const
+{
+    return m_server->serverPort();
+}
+
+void SimServer::addStall(const QString &path)
+{
+    m_stalls.insert(path);
+}
+
+void SimServer::onNewConnection()
+{
+    while (QTcpSocket *s = m_server->nextPendingConnection()) {
+        m_buffers.insert(s, QByteArray());
+        connect(s, &QTcpSocket::readyRead, this, [this, s] { onReadyRead(s); });
+        connect(s, &QTcpSocket::disconnected, this, [this, s] {
+            m_buffers.remove(s);
+            s->deleteLater();
+        });
+    }
+}
+
+void SimServer::onReadyRead(QTcpSocket *s)
+{
+    auto it = m_buffers.find(s);
+    if (it == m_buffers.end()) {
+        s->readAll(); // already answered: one request per connection
+        return;
+    }
+    QByteArray &buf = it.value();
+    buf += s->readAll();
+    const qsizetype headerEnd = buf.indexOf("\r\n\r\n");
+    if (headerEnd < 0) {
+        if (buf.size() > kMaxRequestHeader) {
+            m_buffers.erase(it);
+            s->abort();
+        }
+        return;
+    }
+    SimRequest req;
+    if (!parseRequest(buf, headerEnd, req)) {
+        m_buffers.erase(it);
+        s->abort();
+        return;
+    }
+    bool lengthOk = true;
+    const qlonglong length = req.header(QStringLiteral("Content-Length")).isEmpty()
+        ? 0
+        : req.header(QStringLiteral("Content-Length")).toLongLong(&lengthOk);
+    if (!lengthOk || length < 0 || length > kMaxRequestBody) {
+        m_buffers.erase(it);
+        s->abort();
+        return;
+    }
+    if (buf.size() < headerEnd + 4 + length)
+        return; // the body is still coming
+    req.body = buf.mid(headerEnd + 4, length);
+    m_buffers.erase(it);
+
+    // One line per request, before the answer leaves, so a client that has
+    // its answer can rely on the line being written.
+    const QByteArray line = (req.requestLine + QStringLiteral(" | Cookie: ")
+                             + req.header(QStringLiteral("Cookie")))
+                                .toUtf8();
+    std::fprintf(stderr, "%s\n", line.constData());
+    std::fflush(stderr);
+
+    const SimResponse resp = handle(req);
+    if (resp.stall)
+        return; // keep the connection open; it goes when the client goes
+    s->write(serialize(resp));
+    s->disconnectFromHost();
+}
+
+SimMember *SimServer::memberOf(const SimRequest &request)
+{
+    return m_store->findByPassword(request.cookie(QStringLiteral("memberid")));
+}
+
+void SimServer::addSessionCookie(const SimRequest &request, SimResponse &response)
+{
+    if (!request.cookie(m_sessionName).isEmpty())
+        return;
+    response.setCookies << m_sessionName + QLatin1Char('=') + randomLetters(24) + QStringLiteral("; path=/");
+}
+
+void SimServer::applyProfilePost(SimMember &m, const SimRequest &request)
+{
+    const auto form = parseForm(request.body);
+    QHash<QString, QString> f;
+    for (const auto &kv : form)
+        f.insert(kv.first, kv.second);
+    // A post for someone else's card changes nothing.
+    if (f.value(QStringLiteral("uid")) != QString::number(m.userid))
+        return;
+    auto text = [&f](const char *key, QString &field) {
+        const auto it = f.constFind(QLatin1String(key));
+        if (it != f.constEnd())
+            field = it.value();
+    };
+    auto number = [&f](const char *key, qint32 &field, int lo, int hi) {
+        const auto it = f.constFind(QLatin1String(key));
+        if (it == f.constEnd())
+            return;
+        bool ok = false;
+        const int v = it.value().toInt(&ok);
+        if (ok && v >= lo && v <= hi)
+            field = v;
+    };
+    auto flag = [&f](const char *key) { return f.value(QLatin1String(key)) == QLatin1String("1"); };
+
+    text("strBirthday", m.strBirthday);
+    text("firstname", m.firstname);
+    text("company", m.company);
+    text("lastname", m.lastname);
+    text("sign", m.sign);
+    text("street", m.street);
+    if (f.contains(QStringLiteral("sex")))
+        m.sex = f.value(QStringLiteral("sex")) == QLatin1String("1") ? QStringLiteral("1") : QStringLiteral("2");
+    text("postal", m.postal);
+    number("age", m.age, 0, 7);
+    text("strMobiltelefon", m.strMobiltelefon);
+    number("relation", m.relation, 0, 4);
+    text("interests", m.interests);
+    text("foundthis", m.foundthis);
+    number("homecity", m.homecity, 0, 300);
+    text("strabout", m.strabout);
+    text("homepage", m.homepage);
+    text("email", m.email);
+    text("icq", m.icq);
+    // An unticked box is left out of the form.
+    m.chk1 = flag("chk1");
+    m.chk2 = flag("chk2");
+    m.lngHtmlMail = flag("lngHtmlMail");
+    m.chk3 = flag("chk3");
+    m.setup0 = flag("setup0");
+    m.setup1 = flag("setup1");
+    m.setup2 = flag("setup2");
+    m.setup3 = flag("setup3");
+    // A disabled box is not part of the form, whatever the post says.
+    if (m.greetingEnabled)
+        text("strChatWelcome", m.strChatWelcome);
+    m_store->save();
+}
+
+SimResponse SimServer::handle(const SimRequest &req)
+{
+    SimResponse resp;
+    if (m_stalls.contains(req.path) || m_stalls.contains(req.target)) {
+        resp.stall = true;
+        return resp;
+    }
+    const QString path = req.path.toLower();
+    const bool isPost = req.method == QLatin1String("POST");
+    if (path.endsWith(QLatin1String(".asp")) || path == QLatin1String("/"))
+        addSessionCookie(req, resp);
+
+    const QString memberCookie = req.cookie(QStringLiteral("memberid"));
+    const bool guest = memberCookie.compare(QLatin1String(kGuestPassword), Qt::CaseInsensitive) == 0;
+
+    if (path == QLatin1String("/") || path == QLatin1String("/default.asp")) {
+        resp.body = startPage();
+    } else if (path == QLatin1String("/cookie.asp")) {
+        resp.body = cookieCheckPage();
+    } else if (path == QLatin1String("/login.asp")) {
+        if (guest) {
+            resp.setCookies << QStringLiteral("memberid=") + QLatin1String(kGuestPassword) + QStringLiteral("; path=/");
+            resp.body = welcomePage(QString::fromUtf8("gäst"));
+        } else if (SimMember *m = memberOf(req)) {
+            resp.setCookies << QStringLiteral("memberid=") + m->password + QStringLiteral("; path=/");
+            resp.body = welcomePage(m->firstname);
+        } else {
+            resp.body = rejectedLoginPage();
+        }
+    } else if (path == QLatin1String("/loginrejected.asp")) {
+        resp.body = loginRejectedInfoPage();
+    } else if (path == kProfilePath) {
+        SimMember *m = guest ? nullptr : memberOf(req);
+        if (!m) {
+            resp.body = loginRequiredPage();
+        } else {
+            if (isPost)
+                applyProfilePost(*m, req);
+            resp.body = profileFormPage(*m);
+        }
+    } else if (path == QLatin1String("/login/community/main.asp")) {
+        if (guest)
+            resp.body = guestMainPage();
+        else if (SimMember *m = memberOf(req))
+            resp.body = memberMainPage(*m);
+        else
+            resp.body = loginRequiredPage();
+    } else if (path == QLatin1String("/large.asp")) {
+        int bytes = 51200;
+        for (const QString &kv : req.query.split(QLatin1Char('&'))) {
+            if (kv.startsWith(QLatin1String("bytes=")))
+                bytes = kv.mid(6).toInt();
+        }
+        resp.body = largePage(qBound(0, bytes, 16 * 1024 * 1024));
+    } else {
+        resp.status = 404;
+        resp.reason = QStringLiteral("Not Found");
+        resp.body = notFoundPage(req.path);
+    }
+    return resp;
+}
+
+QByteArray SimServer::serialize(const SimResponse &r)
+{
+    const QByteArray body = cp1252::encode(r.body);
+    QString h = QStringLiteral("HTTP/1.1 ") + QString::number(r.status) + QLatin1Char(' ') + r.reason
+        + QStringLiteral("\r\nServer: Sandlund-Sim/1.0\r\nDate: ")
+        + QLocale::c().toString(QDateTime::currentDateTimeUtc(),
+                                QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'"))
+        + QStringLiteral("\r\nContent-Type: text/html\r\nContent-Length: ") + QString::number(body.size())
+        + QStringLiteral("\r\n");
+    for (const QString &c : r.setCookies)
+        h += QStringLiteral("Set-Cookie: ") + c + QStringLiteral("\r\n");
+    for (const auto &x : r.extraHeaders)
+        h += x.first + QStringLiteral(": ") + x.second + QStringLiteral("\r\n");
+    h += QStringLiteral("Cache-control: private\r\nConnection: close\r\n\r\n");
+    return cp1252::encode(h) + body;
+}
+
+} // namespace sandlundSim
