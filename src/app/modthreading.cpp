@@ -158,6 +158,10 @@ void startThread()
     if (markerWindowExists(marker))
         return;
 
+    // From here on a termination request ends the process in order, even
+    // while the "Öppen instans" box waits or before the window exists.
+    installShutdownSignals();
+
     const Claim claim = claimInstance();
     if (claim == Claim::Taken) {
         showSecondInstanceBox();
@@ -181,7 +185,6 @@ void startThread()
     g_markerMade = true;
 
     mainApp() = new clsMainApp();
-    installShutdownSignals();
 }
 
 void unloadProcessWindow()

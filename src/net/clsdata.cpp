@@ -13,6 +13,7 @@
 namespace {
 const QString kHeaderEnd = QStringLiteral("\r\n\r\n");
 const QString kContinue = QStringLiteral("HTTP/1.1 100 Continue");
+const QByteArray kContinueBytes = QByteArrayLiteral("HTTP/1.1 100 Continue");
 const QString kSetCookie = QStringLiteral("Set-Cookie: ");
 const QString kAspSession = QStringLiteral("ASPSESSION");
 
@@ -61,6 +62,7 @@ struct clsData::Impl {
     // Header text gathered until its empty line has arrived (it may come in
     // several reads).
     QString pendingHeader;
+    QByteArray readBuffer;
 
     QList<QEventLoop *> waiters;
     quint64 generation = 0;
@@ -134,10 +136,52 @@ struct clsData::Impl {
             failData();
             return;
         }
-        const QByteArray bytes = sckData->readAll();
-        if (bytes.isEmpty())
+        const qint64 waiting = sckData->bytesAvailable();
+        if (waiting <= 0)
             return;
-        takeChunk(cp1252::decode(bytes));
+        readBuffer.resize(waiting);
+        const qint64 got = sckData->read(readBuffer.data(), waiting);
+        if (got < 0) {
+            failData();
+            return;
+        }
+        readBuffer.resize(got);
+        // Body data goes straight into the body, without a text of its own.
+        if (headerSeen && !readBuffer.startsWith(kContinueBytes)) {
+            appendBodyBytes(readBuffer);
+            return;
+        }
+        takeChunk(cp1252::decode(readBuffer));
+    }
+
+    void appendBodyBytes(const QByteArray &bytes)
+    {
+        const qsizetype old = receivedBody.size();
+        if (old + bytes.size() > kMaxBody) {
+            failData();
+            return;
+        }
+        receivedBody.resize(old + bytes.size());
+        QChar *out = receivedBody.data() + old;
+        for (const char b : bytes)
+            *out++ = cp1252::character(static_cast<unsigned char>(b));
+    }
+
+    // Room for the announced body, so a big page is not copied as it grows.
+    void reserveBody(const QString &header)
+    {
+        static const QString key = QStringLiteral("\r\ncontent-length:");
+        const qsizetype at = header.indexOf(key, 0, Qt::CaseInsensitive);
+        if (at < 0)
+            return;
+        const qsizetype from = at + key.size();
+        qsizetype end = header.indexOf(QLatin1Char('\r'), from);
+        if (end < 0)
+            end = header.size();
+        bool ok = false;
+        const qlonglong length = header.mid(from, end - from).trimmed().toLongLong(&ok);
+        if (ok && length > 0 && length <= kMaxBody)
+            receivedBody.reserve(length);
     }
 
     void takeChunk(const QString &chunk)
@@ -184,6 +228,8 @@ struct clsData::Impl {
         headerSeen = true;
         receivedBody.clear();
         takeCookies(header);
+        if (!onlyHeader)
+            reserveBody(header);
         if (onlyHeader) {
             stopWatchdog();
             setState(Finished);

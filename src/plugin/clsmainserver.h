@@ -14,6 +14,14 @@ public:
     void raiseOnLogin(const QString &password, qint32 userId) { emit onLogin(password, userId); }
     void raiseOnLogout(const QString &password, qint32 userId) { emit onLogout(password, userId); }
 
+    // Logs in and returns only when the login has ended: with the password
+    // dialog (ShowBox), or with Password when it has exactly five characters
+    // (otherwise nothing happens). True when logged in afterwards. Runs the
+    // login in place; plug-ins on the bus go through LoginRequests instead.
+    bool doLogin(bool ShowBox, const QString &Password);
+    // Logged-out state; cancels a running login.
+    void doLogout();
+
 signals:
     void onLogin(const QString &Password, qint32 UserID);
     void onLogout(const QString &Password, qint32 UserID);

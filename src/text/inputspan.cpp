@@ -26,6 +26,10 @@ struct Piece {
     // stays on a line.
     std::vector<std::vector<char32_t>> segments;
     std::vector<int> failure;  // KMP table of segments[0] when single
+    // When the piece starts with an ASCII character that only ASCII folds
+    // to, the two units that can open a hit; lets a scan skip ahead.
+    char16_t openLower = 0;
+    char16_t openUpper = 0;
 };
 
 inline char32_t fold(char32_t c)
@@ -33,6 +37,13 @@ inline char32_t fold(char32_t c)
     if (c < 0x80)
         return (c >= 'A' && c <= 'Z') ? c + 32 : c;
     return QChar::toCaseFolded(c);
+}
+
+// Whether some character outside ASCII folds to the ASCII character c
+// (KELVIN SIGN to k, LONG S to s).
+bool foldsFromOutsideAscii(char32_t c)
+{
+    return c == U'k' || c == U's';
 }
 
 // Code point at i (an unpaired surrogate stands for itself); len gets its
@@ -75,6 +86,10 @@ Piece makePiece(QStringView text)
     }
     if (p.segments.size() == 1) {
         const std::vector<char32_t> &s = p.segments[0];
+        if (!s.empty() && s[0] < 0x80 && !foldsFromOutsideAscii(s[0])) {
+            p.openLower = static_cast<char16_t>(s[0]);
+            p.openUpper = static_cast<char16_t>((s[0] >= 'a' && s[0] <= 'z') ? s[0] - 32 : s[0]);
+        }
         p.failure.assign(s.size(), 0);
         for (size_t i = 1, k = 0; i < s.size(); ++i) {
             while (k > 0 && s[i] != s[k])
@@ -100,20 +115,29 @@ void scanPiece(QStringView t, const Piece &p, qsizetype from, qsizetype to, Hit 
     }
     // Unit positions of the last m code points, to know where a hit began.
     std::vector<qsizetype> starts(m);
+    size_t slot = 0;  // where the next position goes; also the oldest one
     size_t k = 0;
-    size_t count = 0;
+    const char16_t *units = reinterpret_cast<const char16_t *>(t.data());
     for (qsizetype i = from; i < to;) {
+        if (k == 0 && p.openLower) {
+            // Nothing partly matched: jump to the next unit that can open a hit.
+            while (i < to && units[i] != p.openLower && units[i] != p.openUpper)
+                ++i;
+            if (i == to)
+                return;
+        }
         int len;
         const char32_t c = fold(codePointAt(t, i, len));
-        starts[count % m] = i;
-        ++count;
+        starts[slot] = i;
+        slot = slot + 1 == m ? 0 : slot + 1;
         i += len;
         while (k > 0 && s[k] != c)
             k = p.failure[k - 1];
         if (s[k] == c)
             ++k;
         if (k == m) {
-            if (!hit(starts[(count - m) % m], i))
+            // The oldest of the last m positions is where this hit began.
+            if (!hit(starts[slot], i))
                 return;
             k = p.failure[k - 1];
         }

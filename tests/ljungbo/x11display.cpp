@@ -1,7 +1,6 @@
 #include "x11display.h"
 
 #include <QDeadlineTimer>
-#include <QStandardPaths>
 #include <QThread>
 
 #include <X11/Xatom.h>
@@ -18,39 +17,13 @@ X11Display::~X11Display()
 {
     if (d->display)
         XCloseDisplay(d->display);
-    if (m_server.state() != QProcess::NotRunning) {
-        m_server.terminate();
-        if (!m_server.waitForFinished(3000)) {
-            m_server.kill();
-            m_server.waitForFinished(3000);
-        }
-    }
 }
 
 bool X11Display::start(QString *why)
 {
-    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
-    if (xvfb.isEmpty()) {
-        *why = QStringLiteral("Xvfb is not installed");
+    if (!m_server.start(why))
         return false;
-    }
-    // Xvfb picks a free display itself and writes its number to stdout.
-    m_server.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
-                          QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
-                          QStringLiteral("1024x768x24")});
-    QByteArray out;
-    const QDeadlineTimer deadline(15000);
-    while (!out.contains('\n') && !deadline.hasExpired() && m_server.state() != QProcess::NotRunning) {
-        m_server.waitForReadyRead(200);
-        out += m_server.readAllStandardOutput();
-    }
-    bool ok = false;
-    const int number = out.trimmed().toInt(&ok);
-    if (!ok) {
-        *why = QStringLiteral("Xvfb did not start: ") + QString::fromLocal8Bit(m_server.readAllStandardError());
-        return false;
-    }
-    m_name = QStringLiteral(":%1").arg(number);
+    m_name = m_server.display();
     d->display = XOpenDisplay(m_name.toLatin1().constData());
     if (!d->display) {
         *why = QStringLiteral("cannot open display ") + m_name;

@@ -1,10 +1,11 @@
 #pragma once
-#include <QProcess>
 #include <QString>
 
 #include <memory>
 
-// A private Xvfb server for one test, and the little of the X protocol the
+#include "xvfbserver.h"
+
+// A private Xvfb display for one test, and the little of the X protocol the
 // tests need: find a top-level window by title, read its size, and close it
 // the way a window manager's close box does (WM_DELETE_WINDOW).
 class X11Display
@@ -27,6 +28,6 @@ public:
 private:
     struct Impl;
     std::unique_ptr<Impl> d;
-    QProcess m_server;
+    XvfbServer m_server;
     QString m_name;
 };

@@ -5,6 +5,8 @@
 #include <QThread>
 #include <QtTest>
 
+using CookiePairs = QList<QPair<QString, QString>>;
+
 namespace {
 const QString kHead = QStringLiteral("Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*\r\n");
 const QString kMiddle = QStringLiteral(
@@ -20,7 +22,7 @@ QStringList elevenOf(const QStringList &first)
     return l;
 }
 
-void fillJar(const QList<QPair<QString, QString>> &cookies)
+void fillJar(const CookiePairs &cookies)
 {
     modData::clearCookieJar();
     auto &jar = modData::cookieJar();
@@ -159,10 +161,10 @@ void TestModData::contentLengthCountsCharacters()
 
 void TestModData::cookieList_data()
 {
-    QTest::addColumn<QList<QPair<QString, QString>>>("jar");
+    QTest::addColumn<CookiePairs>("jar");
     QTest::addColumn<QStringList>("expected");
 
-    using J = QList<QPair<QString, QString>>;
+    using J = CookiePairs;
     QTest::newRow("empty jar: eleven empty entries") << J{} << elevenOf({});
     QTest::newRow("three cookies in order")
         << J{{"memberid", "abcde"}, {"ASPSESSIONIDX", "V1"}, {"lang", ""}}
@@ -180,7 +182,7 @@ void TestModData::cookieList_data()
 
 void TestModData::cookieList()
 {
-    QFETCH(QList<QPair<QString, QString>>, jar);
+    QFETCH(CookiePairs, jar);
     QFETCH(QStringList, expected);
     fillJar(jar);
     const QStringList got = modData::cookieList();

@@ -25,9 +25,16 @@ QLineEdit *passwordBox()
 }
 
 // Runs fn once the dialog is on screen, inside askPassword's wait.
+// A failed check inside fn returns early; the dialog is then closed anyway
+// so that the wait ends and the failure is reported.
 void whileAsking(std::function<void(frmLogin *)> fn)
 {
-    whenVisible<frmLogin>(fn);
+    whenVisible<frmLogin>([fn](frmLogin *d) {
+        QPointer<frmLogin> dialog(d);
+        fn(d);
+        if (dialog && dialog->isVisible())
+            dialog->reject();
+    });
 }
 
 struct Seen {

@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <memory>
+
 #include <sys/stat.h>
 
 namespace {
@@ -27,8 +29,8 @@ class TestCryptoFilterBox : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
+    void initTestCase();
+    void cleanupTestCase();
 
     void rc4KnownAnswers_data();
     void rc4KnownAnswers();
@@ -49,21 +51,29 @@ private slots:
     void unusableKeyFolderFailsQuietly();
 
 private:
-    QTemporaryDir *m_dir = nullptr;
+    // Tests about the key files start from an empty $XDG_DATA_HOME; the
+    // others share one, so that key pairs are not made over and over.
+    void freshDataHome();
     QString keyFolder() const { return m_dir->filePath("data/kortvik/keys"); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
 };
 
-void TestCryptoFilterBox::init()
+void TestCryptoFilterBox::initTestCase()
 {
-    m_dir = new QTemporaryDir;
-    QVERIFY(m_dir->isValid());
-    qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir->filePath("data")));
+    freshDataHome();
 }
 
-void TestCryptoFilterBox::cleanup()
+void TestCryptoFilterBox::cleanupTestCase()
 {
-    delete m_dir;
-    m_dir = nullptr;
+    m_dir.reset();
+}
+
+void TestCryptoFilterBox::freshDataHome()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir->filePath("data")));
 }
 
 void TestCryptoFilterBox::rc4KnownAnswers_data()
@@ -106,8 +116,8 @@ void TestCryptoFilterBox::encryptKnownAnswers_data()
     //   printf kvmtr | openssl dgst -md5 -binary | xxd -p
     //     -> 15002a56d5300aae6a3611040f162df6, key = 15002a56d5 + 11 zero bytes
     //   printf '%s' "$plain" | iconv -f UTF-8 -t CP1252 |
-    //     openssl enc -rc4 -K 15002a56d50000000000000000000000 -nosalt \
-    //       -provider legacy -provider default | xxd -p
+    //     openssl enc -rc4 -K 15002a56d50000000000000000000000 -nosalt
+    //       -provider legacy -provider default | xxd -p          (one line)
     // and likewise for the passphrases "hemli" (MD5 3549f710cc...), "Åäö" in
     // cp1252 (MD5 39eb50b15c...) and "" (MD5 d41d8cd98f...).
     QTest::newRow("kvmtr abcde") << "kvmtr" << "abcde" << QByteArray("21d65b42a4");
@@ -296,6 +306,7 @@ void TestCryptoFilterBox::signatureSurvivesCopying()
 
 void TestCryptoFilterBox::keyFilesAndFolderArePrivate()
 {
+    freshDataHome();
     QVERIFY(!QFile::exists(keyFolder()));
     clsCryptoFilterBox box;
     QCOMPARE(restricted::modeOf(keyFolder()), 0700);
@@ -310,6 +321,7 @@ void TestCryptoFilterBox::keyFilesAndFolderArePrivate()
 
 void TestCryptoFilterBox::keyFilesPrivateWhateverTheUmask()
 {
+    freshDataHome();
     const mode_t old = ::umask(0);
     bool prepared = false;
     {
@@ -331,6 +343,7 @@ void TestCryptoFilterBox::keyFilesPrivateWhateverTheUmask()
 
 void TestCryptoFilterBox::existingKeysAreKept()
 {
+    freshDataHome();
     clsCryptoFilterBox first;
     QFile pem(keyFolder() + "/signature.pem");
     QVERIFY(pem.open(QIODevice::ReadOnly));
@@ -351,6 +364,7 @@ void TestCryptoFilterBox::existingKeysAreKept()
 
 void TestCryptoFilterBox::brokenKeyFileFailsQuietly()
 {
+    freshDataHome();
     QVERIFY(QDir().mkpath(keyFolder()));
     QFile broken(keyFolder() + "/signature.pem");
     QVERIFY(broken.open(QIODevice::WriteOnly));
@@ -379,6 +393,7 @@ void TestCryptoFilterBox::brokenKeyFileFailsQuietly()
 
 void TestCryptoFilterBox::unusableKeyFolderFailsQuietly()
 {
+    freshDataHome();
     // $XDG_DATA_HOME/kortvik is a plain file, so no key folder can exist.
     QVERIFY(QDir().mkpath(m_dir->filePath("data")));
     QFile blocker(m_dir->filePath("data/kortvik"));

@@ -1,0 +1,25 @@
+#include "plugin/busexport.h"
+
+#include "plugin/clsmainserver.h"
+#include "plugin/clsmainserverreference.h"
+#include "plugin/loginrequests.h"
+#include "plugin/mainserveradaptor.h"
+
+bool exportBusObjects(QDBusConnection bus, clsMainServer *server)
+{
+    if (!server || !bus.isConnected())
+        return false;
+    // Everything hangs off the server object, which lives until the process ends.
+    auto *requests = new LoginRequests([server](bool showBox, const QString &password) {
+        return server->doLogin(showBox, password);
+    }, [server] { server->doLogout(); }, server);
+    new MainServerAdaptor(server, requests, bus);
+    auto *reference = new clsMainServerReference(server);
+    new MainServerReferenceAdaptor(reference, bus);
+
+    const bool serverOk = bus.registerObject(QString::fromLatin1(pluginBus::kServerPath), server,
+                                             QDBusConnection::ExportAdaptors);
+    const bool referenceOk = bus.registerObject(QString::fromLatin1(pluginBus::kReferencePath), reference,
+                                                QDBusConnection::ExportAdaptors);
+    return serverOk && referenceOk;
+}

@@ -1,0 +1,319 @@
+// Runs the built program as a user meets it: a copy in a folder of its own,
+// a private session bus, and for window checks a private Xvfb display.
+#include "kortviksandbox.h"
+#include "privatesessionbus.h"
+#include "xvfbserver.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusReply>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <csignal>
+
+namespace {
+
+const QString kBusName = QStringLiteral("org.kortvik.Kortvik");
+constexpr int kStartTimeoutMs = 30000;
+
+// The keys of one section of an INI file, in file order.
+QStringList sectionLines(const QString &path, const QString &section)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList lines;
+    bool inSection = false;
+    for (QByteArray raw : file.readAll().split('\n')) {
+        const QString line = QString::fromLatin1(raw).trimmed();
+        if (line.startsWith(QLatin1Char('['))) {
+            inSection = line.compare(QLatin1Char('[') + section + QLatin1Char(']'), Qt::CaseInsensitive) == 0;
+            continue;
+        }
+        if (inSection && !line.isEmpty())
+            lines << line;
+    }
+    return lines;
+}
+
+QStringList placementLines(int width, int height, int top, int left)
+{
+    return {QStringLiteral("frmMn.Width=%1").arg(width), QStringLiteral("frmMn.Height=%1").arg(height),
+            QStringLiteral("frmMn.Top=%1").arg(top), QStringLiteral("frmMn.Left=%1").arg(left)};
+}
+
+// The placement a first start gets: the design client area, centred on the
+// screen (the program runs on the same offscreen screen as this test).
+QStringList designPlacement()
+{
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    return placementLines(577, 443, screen.y() + (screen.height() - 443) / 2,
+                          screen.x() + (screen.width() - 577) / 2);
+}
+
+// A connection of the test's own to the private bus.
+class BusProbe
+{
+public:
+    explicit BusProbe(const QString &address)
+        : m_name(QStringLiteral("probe%1").arg(++s_count)),
+          m_bus(QDBusConnection::connectToBus(address, m_name))
+    {
+    }
+    ~BusProbe() { QDBusConnection::disconnectFromBus(m_name); }
+
+    bool nameOwned()
+    {
+        return m_bus.isConnected() && m_bus.interface()->isServiceRegistered(kBusName).value();
+    }
+    uint ownerPid() { return m_bus.interface()->servicePid(kBusName).value(); }
+
+    // The main window is up once its bus object answers.
+    bool waitForMainWindow(QProcess *process)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < kStartTimeoutMs && process->state() == QProcess::Running) {
+            QDBusMessage call = QDBusMessage::createMethodCall(
+                kBusName, QStringLiteral("/frmMain"), QStringLiteral("org.freedesktop.DBus.Introspectable"),
+                QStringLiteral("Introspect"));
+            const QDBusReply<QString> xml = m_bus.call(call, QDBus::Block, 2000);
+            if (xml.isValid() && xml.value().contains(QLatin1String("org.kortvik.Kortvik.frmMain")))
+                return true;
+            QTest::qWait(50);
+        }
+        return false;
+    }
+
+private:
+    static inline int s_count = 0;
+    QString m_name;
+    QDBusConnection m_bus;
+};
+
+bool waitForStderr(QProcess *process, const QByteArray &text, QByteArray *seen)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < kStartTimeoutMs) {
+        process->waitForReadyRead(200);
+        *seen += process->readAllStandardError();
+        if (seen->contains(text))
+            return true;
+        if (process->state() != QProcess::Running)
+            return false;
+    }
+    return false;
+}
+
+bool endsCleanly(QProcess *process)
+{
+    return process->waitForFinished(kStartTimeoutMs) && process->exitStatus() == QProcess::NormalExit &&
+           process->exitCode() == 0;
+}
+
+// xdotool on the test's display; its output, trimmed.
+QString xdo(const QString &display, const QStringList &arguments, int *exitCode = nullptr)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), display);
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral("xdotool"), arguments);
+    p.waitForFinished(10000);
+    if (exitCode)
+        *exitCode = p.exitCode();
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+QString waitForWindow(const QString &display, const QString &titleRegex)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < kStartTimeoutMs) {
+        const QString ids = xdo(display, {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                          QStringLiteral("--name"), titleRegex});
+        if (!ids.isEmpty())
+            return ids.split(QLatin1Char('\n')).first().trimmed();
+        QTest::qWait(100);
+    }
+    return {};
+}
+
+} // namespace
+
+class tst_AppProcess : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void placementSavedOnSignal_data();
+    void placementSavedOnSignal();
+    void automationWithoutInstanceFails();
+    void startsWithoutSessionBus();
+    void secondStartRefusedAndFirstActivated();
+};
+
+void tst_AppProcess::placementSavedOnSignal_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<QString>("before");  // Config.ini content, "" for none
+    QTest::addColumn<QStringList>("after");  // the [Kortvik] section afterwards
+
+    const QStringList design = designPlacement();
+    auto ini = [](const QStringList &lines) {
+        return QStringLiteral("[Kortvik]\r\n") + lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+    };
+    QTest::newRow("first run, SIGTERM") << SIGTERM << QString() << design;
+    QTest::newRow("first run, SIGINT") << SIGINT << QString() << design;
+    const QStringList stored = placementLines(640, 400, 20, 30);
+    QTest::newRow("stored placement comes back") << SIGTERM << ini(stored) << stored;
+    const QStringList edge = placementLines(640, 400, -18, 30);
+    QTest::newRow("top -18 comes back") << SIGTERM << ini(edge) << edge;
+    QTest::newRow("top -19 gives the design")
+        << SIGTERM << ini(placementLines(640, 400, -19, 30)) << design;
+    QTest::newRow("wider than the screen gives the design")
+        << SIGTERM << ini(placementLines(5000, 400, 20, 30)) << design;
+    QStringList abc = placementLines(640, 400, 20, 30);
+    abc[3] = QStringLiteral("frmMn.Left=abc");
+    QTest::newRow("left abc gives the design") << SIGTERM << ini(abc) << design;
+}
+
+void tst_AppProcess::placementSavedOnSignal()
+{
+    QFETCH(int, signal);
+    QFETCH(QString, before);
+    QFETCH(QStringList, after);
+
+    PrivateSessionBus bus;
+    QString why;
+    if (!bus.start(&why))
+        QSKIP(qPrintable(why));
+    KortvikSandbox sandbox;
+    QVERIFY2(sandbox.prepare(&why), qPrintable(why));
+    sandbox.useBus(bus.address());
+    if (!before.isEmpty()) {
+        QFile file(sandbox.settingsPath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(before.toLatin1());
+    }
+
+    QProcess *kortvik = sandbox.start();
+    BusProbe probe(bus.address());
+    QVERIFY2(probe.waitForMainWindow(kortvik), kortvik->readAllStandardError().constData());
+    QCOMPARE(probe.ownerPid(), uint(kortvik->processId()));
+
+    ::kill(pid_t(kortvik->processId()), signal);
+    QVERIFY2(endsCleanly(kortvik), kortvik->readAllStandardError().constData());
+    // Written in the order Width, Height, Top, Left.
+    QCOMPARE(sectionLines(sandbox.settingsPath(), QStringLiteral("Kortvik")), after);
+    QVERIFY(!probe.nameOwned());
+}
+
+void tst_AppProcess::automationWithoutInstanceFails()
+{
+    PrivateSessionBus bus;
+    QString why;
+    if (!bus.start(&why))
+        QSKIP(qPrintable(why));
+    KortvikSandbox sandbox;
+    QVERIFY2(sandbox.prepare(&why), qPrintable(why));
+    sandbox.useBus(bus.address());
+
+    QProcess *kortvik = sandbox.start({QStringLiteral("--automation")});
+    QVERIFY(kortvik->waitForFinished(kStartTimeoutMs));
+    QCOMPARE(kortvik->exitStatus(), QProcess::NormalExit);
+    QVERIFY(kortvik->exitCode() != 0);
+    const QByteArray err = kortvik->readAllStandardError();
+    QVERIFY2(err.contains("0x80040601"), err.constData());
+    QVERIFY2(err.contains("Application can't be started with Automation"), err.constData());
+    // No main window was made: nothing loaded a placement or wrote one.
+    QVERIFY(!QFile::exists(sandbox.settingsPath()));
+    BusProbe probe(bus.address());
+    QVERIFY(!probe.nameOwned());
+}
+
+void tst_AppProcess::startsWithoutSessionBus()
+{
+    KortvikSandbox sandbox;
+    QString why;
+    QVERIFY2(sandbox.prepare(&why), qPrintable(why));
+    sandbox.useBus(QStringLiteral("unix:path=") + sandbox.folder() + QStringLiteral("/no-bus-here"));
+
+    QProcess *kortvik = sandbox.start();
+    QByteArray err;
+    QVERIFY2(waitForStderr(kortvik, "no D-Bus session bus", &err), err.constData());
+    QTest::qWait(300);
+    QCOMPARE(kortvik->state(), QProcess::Running);
+    ::kill(pid_t(kortvik->processId()), SIGTERM);
+    QVERIFY(endsCleanly(kortvik));
+    QCOMPARE(sectionLines(sandbox.settingsPath(), QStringLiteral("Kortvik")), designPlacement());
+}
+
+void tst_AppProcess::secondStartRefusedAndFirstActivated()
+{
+    if (!XvfbServer::available())
+        QSKIP("Xvfb is not installed");
+    if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+        QSKIP("xdotool is not installed");
+
+    XvfbServer x;
+    PrivateSessionBus bus;
+    QString why;
+    QVERIFY2(x.start(&why), qPrintable(why));
+    QVERIFY2(bus.start(&why), qPrintable(why));
+    KortvikSandbox sandbox;
+    QVERIFY2(sandbox.prepare(&why), qPrintable(why));
+    sandbox.useBus(bus.address());
+    sandbox.useDisplay(x.display());
+    const QString display = x.display();
+
+    QProcess *first = sandbox.start();
+    BusProbe probe(bus.address());
+    QVERIFY2(probe.waitForMainWindow(first), first->readAllStandardError().constData());
+    const QString mainWindow = waitForWindow(display, QStringLiteral("^Kortvik - Interface till "));
+    QVERIFY(!mainWindow.isEmpty());
+    QFile settings(sandbox.settingsPath());
+    const QByteArray settingsBefore = settings.open(QIODevice::ReadOnly) ? settings.readAll() : QByteArray();
+    settings.close();
+
+    QProcess *second = sandbox.start();
+    const QString box = waitForWindow(display, QStringLiteral("^Öppen instans$"));
+    QVERIFY2(!box.isEmpty(), second->readAllStandardError().constData());
+    QCOMPARE(xdo(display, {QStringLiteral("getwindowname"), box}), QStringLiteral("Öppen instans"));
+    QCOMPARE(second->state(), QProcess::Running);
+
+    // Answer the box the way a user does: focus it and press Return.
+    xdo(display, {QStringLiteral("windowfocus"), QStringLiteral("--sync"), box});
+    QCOMPARE(xdo(display, {QStringLiteral("getwindowfocus")}), box);
+    xdo(display, {QStringLiteral("key"), QStringLiteral("Return")});
+
+    QVERIFY2(endsCleanly(second), second->readAllStandardError().constData());
+    QCOMPARE(first->state(), QProcess::Running);
+    QCOMPARE(probe.ownerPid(), uint(first->processId()));
+
+    // The running instance's window was brought to the front.
+    QTRY_COMPARE_WITH_TIMEOUT(xdo(display, {QStringLiteral("getwindowfocus")}), mainWindow, 10000);
+    QVERIFY(xdo(display, {QStringLiteral("getwindowname"), mainWindow})
+                .startsWith(QStringLiteral("Kortvik - Interface till ")));
+
+    // The second start wrote nothing.
+    QVERIFY(settings.open(QIODevice::ReadOnly));
+    QCOMPARE(settings.readAll(), settingsBefore);
+    settings.close();
+
+    // Ctrl with the key that carries Ä ends the first one in order.
+    xdo(display, {QStringLiteral("key"), QStringLiteral("ctrl+adiaeresis")});
+    QVERIFY2(endsCleanly(first), first->readAllStandardError().constData());
+    QCOMPARE(sectionLines(sandbox.settingsPath(), QStringLiteral("Kortvik")).size(), 4);
+}
+
+QTEST_MAIN(tst_AppProcess)
+#include "tst_appprocess.moc"

@@ -1,0 +1,732 @@
+#include "app/frmmain.h"
+#include "app/prglogin.h"
+#include "app/sttmain.h"
+#include "net/site.h"
+#include "plugin/clsmainserver.h"
+#include "session/frmlogin.h"
+#include "session/modglobal.h"
+#include "settings/modsettings.h"
+#include "version.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+using modGlobal::session;
+
+namespace {
+
+// Runs `handle` on the first modal window or popup that appears while the
+// test waits in a nested loop (a dialog's exec, a popup's exec).
+class ModalWatcher : public QObject
+{
+public:
+    using Handler = std::function<void(QWidget *)>;
+    explicit ModalWatcher(Handler handle) : m_handle(std::move(handle))
+    {
+        m_timer.setInterval(10);
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            QWidget *w = QApplication::activePopupWidget();
+            if (!w)
+                w = QApplication::activeModalWidget();
+            if (!w) {
+                for (QWidget *top : QApplication::topLevelWidgets()) {
+                    if (top->isVisible() && qobject_cast<QDialog *>(top))
+                        w = top;
+                }
+            }
+            if (!w || !w->isVisible())
+                return;
+            m_timer.stop();
+            ++seen;
+            m_handle(w);
+        });
+        m_timer.start();
+    }
+    int seen = 0;
+
+private:
+    Handler m_handle;
+    QTimer m_timer;
+};
+
+QPoint panelCenter(sttMain *stt, int panel)
+{
+    return stt->panelGeometry(panel).center();
+}
+
+} // namespace
+
+class tst_MainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void captionAfterLoad();
+    void menus_data();
+    void menus();
+    void menuOrder_data();
+    void menuOrder();
+    void panelsAfterLoad();
+    void timersAfterLoad_data();
+    void timersAfterLoad();
+    void progressShowsAndHidesPanel5();
+    void progressValueRange_data();
+    void progressValueRange();
+    void ctrlU_data();
+    void ctrlU();
+    void ctrlUCancelsRunningLogin();
+    void loginCommandsAskForPassword_data();
+    void loginCommandsAskForPassword();
+    void panel1DoubleClick_data();
+    void panel1DoubleClick();
+    void popupDefaultItemAndRestore_data();
+    void popupDefaultItemAndRestore();
+    void popupNeedsPlainRightButton_data();
+    void popupNeedsPlainRightButton();
+    void popupLoginStartsAfterPopupCloses();
+    void logoutMenuCancelsLogin();
+    void imailsMenuShowsNoPluginBox();
+    void mainViewNamesReachControls();
+
+private:
+    void showLoggedIn();
+    void showLoggingIn();
+    void quietTimers();
+
+    QTemporaryDir m_home;
+    std::unique_ptr<clsMainServer> m_server;
+    std::unique_ptr<frmMain> m_window;
+};
+
+void tst_MainWindow::initTestCase()
+{
+    QVERIFY(m_home.isValid());
+    qputenv("HOME", m_home.filePath(QStringLiteral("home")).toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", m_home.filePath(QStringLiteral("config")).toLocal8Bit());
+    qputenv("XDG_DATA_HOME", m_home.filePath(QStringLiteral("data")).toLocal8Bit());
+    modSettings::overrideProgramFolder(m_home.path());
+    modData::configureSite(QStringLiteral("127.0.0.1:9"));
+}
+
+void tst_MainWindow::init()
+{
+    m_server = std::make_unique<clsMainServer>();
+    modGlobal::SessionState &s = session();
+    s = modGlobal::SessionState();
+    s.mainServer = m_server.get();
+    m_window = std::make_unique<frmMain>();
+    s.mainWindow = m_window.get();
+}
+
+void tst_MainWindow::cleanup()
+{
+    if (frmLogin *login = frmLogin::instance())
+        login->reject();
+    m_window.reset();
+    session() = modGlobal::SessionState();
+    m_server.reset();
+}
+
+// The session's start-up and iMail timers would go to the (absent) site;
+// the tests drive the window by hand.
+void tst_MainWindow::quietTimers()
+{
+    for (const char *name : {"tmrLoadLogin", "tmrCheckIMail", "tmrKeepLogin"})
+        m_window->timer(QString::fromLatin1(name))->stop();
+}
+
+void tst_MainWindow::showLoggedIn()
+{
+    modGlobal::profile().firstname = QStringLiteral("Anna");
+    modGlobal::profile().lastname = QStringLiteral("Berg");
+    modGlobal::profile().sign = QStringLiteral("annab");
+    modGlobal::profile().userid = 4711;
+    session().password = QStringLiteral("abcde");
+    modGlobal::notifyPlugins(true);
+    modGlobal::setLoggedIn();
+    QCOMPARE(m_window->statusBarPanels()->panelText(1), QStringLiteral("Inloggad"));
+}
+
+void tst_MainWindow::showLoggingIn()
+{
+    session().loginInProgress = true;
+    m_window->setPanelText(1, QStringLiteral("Loggar in..."));
+}
+
+void tst_MainWindow::captionAfterLoad()
+{
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("Kortvik - Interface till http://127.0.0.1:9"));
+    m_window->load();
+    const QString version = QStringLiteral("%1.%2.%3")
+                                .arg(KORTVIK_VERSION_MAJOR)
+                                .arg(KORTVIK_VERSION_MINOR)
+                                .arg(KORTVIK_VERSION_REVISION);
+    QCOMPARE(m_window->windowTitle(),
+             QStringLiteral("Kortvik - Interface till http://127.0.0.1:9 - Version ") + version);
+    // Loading twice (show after an explicit load) does not append again.
+    m_window->show();
+    QVERIFY(m_window->windowTitle().endsWith(QStringLiteral(" - Version ") + version));
+    QCOMPARE(m_window->windowTitle().count(QStringLiteral("Version")), 1);
+    QCOMPARE(m_window->windowIcon().isNull(), false);
+}
+
+void tst_MainWindow::menus_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("parent");  // "" for the menu bar
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<bool>("visible");
+
+    const QString bar;
+    auto row = [](const char *name, const char *caption, const QString &parent, bool enabled = true,
+                  bool visible = true) {
+        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromUtf8(caption) << parent << enabled
+                            << visible;
+    };
+    const QString arkiv = QStringLiteral("mnuArkiv");
+    const QString options = QStringLiteral("mnuOptions");
+    const QString server = QStringLiteral("mnuOptionsServer");
+    const QString local = QStringLiteral("mnuOptionsLocal");
+    const QString help = QStringLiteral("mnuHelp");
+    const QString popup = QStringLiteral("mnuRightClickStatus");
+    row("mnuArkiv", "&Arkiv", bar);
+    row("mnuLogin", "Logga &in...", arkiv);
+    row("mnuLogout", "Logga &ut", arkiv);
+    row("mnuRegister", "&Registrera dig...", arkiv);
+    row("mnuSeparator", "-", arkiv);
+    row("mnuQuit", "St&äng av", arkiv);
+    row("mnuOptions", "&Inställningar", bar);
+    // The logged-out state of the load disables the server settings.
+    row("mnuOptionsServer", "&På servern", options, false);
+    row("mnuOptionsNormal", "&Vanliga", server);
+    row("mnuOptionsPersonal", "&Personligt", server);
+    row("mnoOptionsAboutMe", "&Om mig", server);
+    row("mnoOptionsOther", "&Övrigt", server);
+    row("mnuOptionsKnowledge", "&Kunskaper", server);
+    row("mnuOptionsLocal", "&På datorn", options);
+    row("mnuOptionsLocalAuto", "&Inloggning", local);
+    row("mnuIMails", "0 iMails (0 nya)", bar);
+    row("mnuHelp", "&Hjälp", bar);
+    row("mnuHelpP", "&Hjälp om Kortvik", help);
+    row("mnuAbout", "Om...", help);
+    row("mnuRightClickStatusLogin", "Logga &in", popup);
+    row("mnuRightClickStatusLogout", "Logga &ut", popup);
+}
+
+void tst_MainWindow::menus()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    QFETCH(QString, parent);
+    QFETCH(bool, enabled);
+    QFETCH(bool, visible);
+
+    m_window->load();
+    auto *action = m_window->findChild<QAction *>(name);
+    QVERIFY2(action, qPrintable(name));
+    QCOMPARE(action->text(), caption);
+    QCOMPARE(action->isEnabled(), enabled);
+    QCOMPARE(action->isVisible(), visible);
+    QCOMPARE(action->isSeparator(), name == QLatin1String("mnuSeparator"));
+
+    if (parent.isEmpty()) {
+        QVERIFY(m_window->menuBar()->actions().contains(action));
+    } else {
+        auto *menu = m_window->findChild<QMenu *>(parent);
+        QVERIFY2(menu, qPrintable(parent));
+        QVERIFY(menu->actions().contains(action));
+        QVERIFY(!m_window->menuBar()->actions().contains(action));
+    }
+    // Submenus are QMenus of the same name behind their menu action.
+    if (auto *menu = m_window->findChild<QMenu *>(name))
+        QCOMPARE(menu->menuAction(), action);
+}
+
+void tst_MainWindow::menuOrder_data()
+{
+    QTest::addColumn<QString>("menu");
+    QTest::addColumn<QStringList>("items");
+    QTest::newRow("menu bar") << QString()
+                              << QStringList{"mnuArkiv", "mnuOptions", "mnuIMails", "mnuHelp"};
+    QTest::newRow("Arkiv") << QStringLiteral("mnuArkiv")
+                           << QStringList{"mnuLogin", "mnuLogout", "mnuRegister", "mnuSeparator", "mnuQuit"};
+    QTest::newRow("Inställningar") << QStringLiteral("mnuOptions")
+                                   << QStringList{"mnuOptionsServer", "mnuOptionsLocal"};
+    QTest::newRow("På servern") << QStringLiteral("mnuOptionsServer")
+                                << QStringList{"mnuOptionsNormal", "mnuOptionsPersonal", "mnoOptionsAboutMe",
+                                               "mnoOptionsOther", "mnuOptionsKnowledge"};
+    QTest::newRow("Hjälp") << QStringLiteral("mnuHelp") << QStringList{"mnuHelpP", "mnuAbout"};
+    QTest::newRow("status bar popup") << QStringLiteral("mnuRightClickStatus")
+                                      << QStringList{"mnuRightClickStatusLogin", "mnuRightClickStatusLogout"};
+}
+
+void tst_MainWindow::menuOrder()
+{
+    QFETCH(QString, menu);
+    QFETCH(QStringList, items);
+    const QList<QAction *> actions =
+        menu.isEmpty() ? m_window->menuBar()->actions() : m_window->findChild<QMenu *>(menu)->actions();
+    QStringList names;
+    for (QAction *a : actions)
+        names << a->objectName();
+    QCOMPARE(names, items);
+}
+
+void tst_MainWindow::panelsAfterLoad()
+{
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    sttMain *stt = m_window->findChild<sttMain *>(QStringLiteral("sttMain"));
+    QVERIFY(stt);
+    QCOMPARE(stt, m_window->statusBar());
+
+    const QStringList texts{"Utloggad", "Utloggad", "Utloggad", "Utloggad", ""};
+    const QStringList tips{"Dubbelklicka för att logga in", "Ditt namn på Sandlund", "Ditt alias på Sandlund",
+                           "Ditt ID på Sandlund", "Status för inloggningen"};
+    const QList<bool> enabled{true, false, false, false, true};
+    const QList<bool> visible{true, true, true, true, false};
+    for (int i = 1; i <= 5; ++i) {
+        auto *label = stt->findChild<QLabel *>(QStringLiteral("panel%1").arg(i));
+        QVERIFY(label);
+        QCOMPARE(stt->panelText(i), texts[i - 1]);
+        QCOMPARE(label->text(), texts[i - 1]);
+        QCOMPARE(stt->panelToolTip(i), tips[i - 1]);
+        QCOMPARE(stt->panelEnabled(i), enabled[i - 1]);
+        QCOMPARE(stt->panelVisible(i), visible[i - 1]);
+    }
+    auto *bar = m_window->findChild<prgLogin *>(QStringLiteral("prgLogin"));
+    QVERIFY(bar);
+    QCOMPARE(bar->toolTip(), QStringLiteral("Status för inloggningen"));
+    QCOMPARE(bar->value(), double(0.0001f));
+    QVERIFY(!bar->isVisible());
+    QCOMPARE(bar->size(), QSize(64, 14));
+}
+
+void tst_MainWindow::timersAfterLoad_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("interval");
+    QTest::addColumn<bool>("active");
+    QTest::addColumn<bool>("once");
+    QTest::newRow("tmrMain") << "tmrMain" << 100 << true << false;
+    QTest::newRow("tmrLoadLogin") << "tmrLoadLogin" << 500 << true << true;
+    QTest::newRow("tmrCheckIMail") << "tmrCheckIMail" << 10000 << true << false;
+    QTest::newRow("tmrKeepLogin") << "tmrKeepLogin" << 30000 << false << false;
+    QTest::newRow("tmrRightClick") << "tmrRightClick" << 1 << false << true;
+    QTest::newRow("tmrSetHelp") << "tmrSetHelp" << 1 << true << true;
+}
+
+void tst_MainWindow::timersAfterLoad()
+{
+    QFETCH(QString, name);
+    QFETCH(int, interval);
+    QFETCH(bool, active);
+    QFETCH(bool, once);
+
+    auto *timer = m_window->findChild<QTimer *>(name);
+    QVERIFY(timer);
+    QVERIFY2(!timer->isActive(), "timers run only once the window is loaded");
+    m_window->load();
+    QCOMPARE(timer->interval(), interval);
+    QCOMPARE(timer->isActive(), active);
+    QCOMPARE(timer->isSingleShot(), once);
+    QCOMPARE(m_window->findChildren<QTimer *>(QString(), Qt::FindDirectChildrenOnly).size(), 6);
+}
+
+void tst_MainWindow::progressShowsAndHidesPanel5()
+{
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    quietTimers();
+    sttMain *stt = m_window->statusBarPanels();
+    prgLogin *bar = m_window->progressBar();
+    QTimer *tmrMain = m_window->timer(QStringLiteral("tmrMain"));
+    QSignalSpy tick(tmrMain, &QTimer::timeout);
+
+    QVERIFY(!stt->panelVisible(5));
+    m_window->setProgress(1.0001);
+    QVERIFY(tick.wait(2000));
+    QVERIFY(stt->panelVisible(5));
+    QVERIFY(bar->isVisible());
+
+    // After the status bar has laid out the shown panel, the bar sits 2 pixels
+    // into panel 5 and 3 below the status bar's top.
+    QVERIFY(tick.wait(2000));
+    const QPoint expected(stt->x() + stt->panelGeometry(5).left() + 2, stt->y() + 3);
+    QCOMPARE(bar->pos(), expected);
+    QVERIFY(stt->panelGeometry(5).width() >= bar->width() + 2);
+
+    m_window->setProgress(0.0001);
+    QVERIFY(tick.wait(2000));
+    QVERIFY(!stt->panelVisible(5));
+    QVERIFY(!bar->isVisible());
+}
+
+void tst_MainWindow::progressValueRange_data()
+{
+    QTest::addColumn<double>("set");
+    QTest::addColumn<double>("expected");
+    QTest::addColumn<bool>("idle");
+    QTest::newRow("idle") << 0.0001 << double(0.0001f) << true;
+    QTest::newRow("step one") << 1.0001 << double(1.0001f) << false;
+    QTest::newRow("full") << 5.0 << 5.0 << false;
+    QTest::newRow("below the minimum") << 0.0 << double(0.0001f) << true;
+    QTest::newRow("above the maximum") << 7.5 << 5.0 << false;
+}
+
+void tst_MainWindow::progressValueRange()
+{
+    QFETCH(double, set);
+    QFETCH(double, expected);
+    QFETCH(bool, idle);
+    prgLogin bar;
+    bar.setValue(set);
+    QCOMPARE(bar.value(), expected);
+    QCOMPARE(bar.isIdle(), idle);
+    QVERIFY(bar.QProgressBar::value() >= bar.minimum());
+    QVERIFY(bar.QProgressBar::value() <= bar.maximum());
+}
+
+void tst_MainWindow::ctrlU_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<bool>("logsOut");
+    QTest::newRow("Ctrl+U") << int(Qt::Key_U) << Qt::KeyboardModifiers(Qt::ControlModifier) << true;
+    QTest::newRow("Ctrl+Shift+U") << int(Qt::Key_U)
+                                  << Qt::KeyboardModifiers(Qt::ControlModifier | Qt::ShiftModifier) << false;
+    QTest::newRow("Ctrl+Alt+U") << int(Qt::Key_U) << Qt::KeyboardModifiers(Qt::ControlModifier | Qt::AltModifier)
+                                << false;
+    QTest::newRow("U alone") << int(Qt::Key_U) << Qt::KeyboardModifiers() << false;
+    QTest::newRow("Ctrl+Y") << int(Qt::Key_Y) << Qt::KeyboardModifiers(Qt::ControlModifier) << false;
+}
+
+void tst_MainWindow::ctrlU()
+{
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(bool, logsOut);
+
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    quietTimers();
+    showLoggedIn();
+    QSignalSpy logout(m_server.get(), &clsMainServer::onLogout);
+
+    QTest::keyRelease(m_window.get(), Qt::Key(key), modifiers);
+    QCOMPARE(logout.size(), logsOut ? 1 : 0);
+    QCOMPARE(modGlobal::isLoggedIn(), !logsOut);
+    QCOMPARE(m_window->statusBarPanels()->panelText(1),
+             logsOut ? QStringLiteral("Utloggad") : QStringLiteral("Inloggad"));
+    if (logsOut) {
+        QCOMPARE(logout.at(0).at(0).toString(), QStringLiteral("abcde"));
+        QCOMPARE(logout.at(0).at(1).toInt(), 4711);
+    }
+}
+
+void tst_MainWindow::ctrlUCancelsRunningLogin()
+{
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    quietTimers();
+    showLoggingIn();
+    m_window->setMenuCaption(QStringLiteral("mnuLogout"), QStringLiteral("&Avbryt inloggning"));
+    m_window->setMenuVisible(QStringLiteral("mnuLogin"), false);
+
+    QTest::keyRelease(m_window.get(), Qt::Key_U, Qt::ControlModifier);
+    QVERIFY(!session().loginInProgress);
+    QCOMPARE(m_window->statusBarPanels()->panelText(1), QStringLiteral("Utloggad"));
+    QCOMPARE(m_window->menuItem(QStringLiteral("mnuLogout"))->text(), QStringLiteral("Logga &ut"));
+    QVERIFY(m_window->menuItem(QStringLiteral("mnuLogin"))->isVisible());
+}
+
+void tst_MainWindow::loginCommandsAskForPassword_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("Ctrl+I") << "ctrl+i";
+    QTest::newRow("Logga in...") << "mnuLogin";
+    QTest::newRow("double-click on panel 1") << "panel1";
+}
+
+void tst_MainWindow::loginCommandsAskForPassword()
+{
+    QFETCH(QString, command);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    quietTimers();
+    showLoggedIn();
+    QSignalSpy logout(m_server.get(), &clsMainServer::onLogout);
+
+    QString title;
+    ModalWatcher watcher([&](QWidget *w) {
+        title = w->windowTitle();
+        if (auto *dialog = qobject_cast<QDialog *>(w))
+            dialog->reject();
+    });
+
+    if (command == QLatin1String("ctrl+i")) {
+        QTest::keyRelease(m_window.get(), Qt::Key_I, Qt::ControlModifier);
+    } else if (command == QLatin1String("mnuLogin")) {
+        m_window->menuItem(command)->trigger();
+    } else {
+        // From the logged-in state a double-click logs out; the second one logs in.
+        sttMain *stt = m_window->statusBarPanels();
+        QTest::mouseDClick(stt, Qt::LeftButton, {}, panelCenter(stt, 1));
+        QCOMPARE(logout.size(), 1);
+        QCOMPARE(watcher.seen, 0);
+        QTest::mouseDClick(stt, Qt::LeftButton, {}, panelCenter(stt, 1));
+    }
+    QCOMPARE(watcher.seen, 1);
+    QCOMPARE(title, QStringLiteral("Kortvik - Logga in"));
+    // The login starts from the logged-out state; a cancelled prompt ends it.
+    QCOMPARE(logout.size(), 1);
+    QVERIFY(!modGlobal::isLoggedIn());
+    QVERIFY(!session().loginInProgress);
+    QCOMPARE(session().password, QString());
+}
+
+void tst_MainWindow::panel1DoubleClick_data()
+{
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<int>("panel");
+    QTest::addColumn<bool>("expectLogout");
+    QTest::addColumn<QString>("panel1After");
+    QTest::newRow("logged in: panel 1 logs out") << "in" << 1 << true << "Utloggad";
+    // Cancel only: the login sequence itself ends in the logged-out state.
+    QTest::newRow("logging in: panel 1 cancels without logging out") << "login" << 1 << false << "Loggar in...";
+    QTest::newRow("logged in: panel 5 does nothing") << "in" << 5 << false << "Inloggad";
+    QTest::newRow("logging in: panel 4 does nothing") << "login" << 4 << false << "Loggar in...";
+}
+
+void tst_MainWindow::panel1DoubleClick()
+{
+    QFETCH(QString, state);
+    QFETCH(int, panel);
+    QFETCH(bool, expectLogout);
+    QFETCH(QString, panel1After);
+
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    quietTimers();
+    if (state == QLatin1String("in"))
+        showLoggedIn();
+    else
+        showLoggingIn();
+    // Panel 5 only shows while there is progress to show.
+    m_window->setProgress(2.0001);
+    m_window->layoutProgress();
+    QTRY_VERIFY(m_window->statusBarPanels()->panelGeometry(5).width() > 0);
+    QSignalSpy logout(m_server.get(), &clsMainServer::onLogout);
+
+    sttMain *stt = m_window->statusBarPanels();
+    QTest::mouseDClick(stt, Qt::LeftButton, {}, panelCenter(stt, panel));
+    QCOMPARE(logout.size(), expectLogout ? 1 : 0);
+    QCOMPARE(stt->panelText(1), panel1After);
+    if (state == QLatin1String("login"))
+        QCOMPARE(session().loginInProgress, panel != 1);
+}
+
+void tst_MainWindow::popupDefaultItemAndRestore_data()
+{
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<QString>("defaultItem");
+    QTest::addColumn<bool>("loginShown");
+    QTest::addColumn<QString>("logoutCaption");
+    QTest::newRow("logged out") << "out" << "mnuRightClickStatusLogin" << true << "Logga &ut";
+    QTest::newRow("logging in") << "login" << "mnuRightClickStatusLogout" << false << "&Avbryt inloggning";
+    QTest::newRow("logged in") << "in" << "mnuRightClickStatusLogout" << true << "Logga &ut";
+}
+
+void tst_MainWindow::popupDefaultItemAndRestore()
+{
+    QFETCH(QString, state);
+    QFETCH(QString, defaultItem);
+    QFETCH(bool, loginShown);
+    QFETCH(QString, logoutCaption);
+
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    quietTimers();
+    if (state == QLatin1String("in"))
+        showLoggedIn();
+    else if (state == QLatin1String("login"))
+        showLoggingIn();
+
+    QAction *login = m_window->menuItem(QStringLiteral("mnuRightClickStatusLogin"));
+    QAction *logout = m_window->menuItem(QStringLiteral("mnuRightClickStatusLogout"));
+    QString shownDefault;
+    bool shownLogin = false;
+    QString shownCaption;
+    QPoint shownAt;
+    ModalWatcher watcher([&](QWidget *w) {
+        auto *menu = qobject_cast<QMenu *>(w);
+        if (!menu)
+            return;
+        shownDefault = menu->defaultAction() ? menu->defaultAction()->objectName() : QString();
+        shownLogin = login->isVisible();
+        shownCaption = logout->text();
+        shownAt = menu->pos();
+        menu->close();
+    });
+
+    sttMain *stt = m_window->statusBarPanels();
+    const QPoint click(40, 5);
+    QTest::mouseClick(stt, Qt::RightButton, {}, click);
+    QCOMPARE(watcher.seen, 1);
+    QCOMPARE(shownDefault, defaultItem);
+    QCOMPARE(shownLogin, loginShown);
+    QCOMPARE(shownCaption, logoutCaption);
+    QCOMPARE(shownAt, stt->mapToGlobal(click));
+
+    // Whatever was chosen, both items come back as at design.
+    QVERIFY(login->isVisible());
+    QCOMPARE(logout->text(), QStringLiteral("Logga &ut"));
+    QCOMPARE(session().loginInProgress, state == QLatin1String("login"));
+}
+
+void tst_MainWindow::popupNeedsPlainRightButton_data()
+{
+    QTest::addColumn<Qt::MouseButton>("button");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<bool>("popup");
+    QTest::newRow("right") << Qt::RightButton << Qt::KeyboardModifiers() << true;
+    QTest::newRow("Shift+right") << Qt::RightButton << Qt::KeyboardModifiers(Qt::ShiftModifier) << false;
+    QTest::newRow("Ctrl+right") << Qt::RightButton << Qt::KeyboardModifiers(Qt::ControlModifier) << false;
+    QTest::newRow("Alt+right") << Qt::RightButton << Qt::KeyboardModifiers(Qt::AltModifier) << false;
+    QTest::newRow("left") << Qt::LeftButton << Qt::KeyboardModifiers() << false;
+}
+
+void tst_MainWindow::popupNeedsPlainRightButton()
+{
+    QFETCH(Qt::MouseButton, button);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(bool, popup);
+
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    quietTimers();
+    QSignalSpy shown(m_window->statusPopup(), &QMenu::aboutToShow);
+    // Closes a popup that should not be there, so the test cannot hang on it.
+    ModalWatcher watcher([](QWidget *w) { w->close(); });
+    QTest::mouseClick(m_window->statusBarPanels(), button, modifiers, QPoint(30, 5));
+    QCOMPARE(shown.size(), popup ? 1 : 0);
+}
+
+void tst_MainWindow::popupLoginStartsAfterPopupCloses()
+{
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    quietTimers();
+    QTimer *rightClick = m_window->timer(QStringLiteral("tmrRightClick"));
+
+    bool popupGoneWhenAsked = false;
+    int dialogs = 0;
+    std::unique_ptr<ModalWatcher> loginWatcher;
+    ModalWatcher popupWatcher([&](QWidget *w) {
+        auto *menu = qobject_cast<QMenu *>(w);
+        QVERIFY(menu);
+        m_window->menuItem(QStringLiteral("mnuRightClickStatusLogin"))->trigger();
+        // Choosing the item only arms the timer.
+        QVERIFY(rightClick->isActive());
+        menu->close();
+        loginWatcher = std::make_unique<ModalWatcher>([&](QWidget *dialog) {
+            ++dialogs;
+            popupGoneWhenAsked = !m_window->statusPopup()->isVisible();
+            if (auto *d = qobject_cast<QDialog *>(dialog))
+                d->reject();
+        });
+    });
+    QTest::mouseClick(m_window->statusBarPanels(), Qt::RightButton, {}, QPoint(30, 5));
+    QCOMPARE(popupWatcher.seen, 1);
+    QTRY_COMPARE(dialogs, 1);
+    QVERIFY(popupGoneWhenAsked);
+    QVERIFY(!rightClick->isActive());
+}
+
+void tst_MainWindow::logoutMenuCancelsLogin()
+{
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    quietTimers();
+    showLoggingIn();
+    m_window->menuItem(QStringLiteral("mnuLogout"))->trigger();
+    QVERIFY(!session().loginInProgress);
+    QCOMPARE(m_window->statusBarPanels()->panelText(1), QStringLiteral("Utloggad"));
+
+    showLoggedIn();
+    QSignalSpy logout(m_server.get(), &clsMainServer::onLogout);
+    m_window->menuItem(QStringLiteral("mnuRightClickStatusLogout"))->trigger();
+    QCOMPARE(logout.size(), 1);
+    QVERIFY(!modGlobal::isLoggedIn());
+}
+
+void tst_MainWindow::imailsMenuShowsNoPluginBox()
+{
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    quietTimers();
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    ModalWatcher watcher([&](QWidget *w) {
+        auto *box = qobject_cast<QMessageBox *>(w);
+        QVERIFY(box);
+        title = box->windowTitle();
+        text = box->text();
+        icon = box->icon();
+        box->accept();
+    });
+    m_window->menuItem(QStringLiteral("mnuIMails"))->trigger();
+    QCOMPARE(watcher.seen, 1);
+    QCOMPARE(title, QStringLiteral("Ingen plugin"));
+    QCOMPARE(text, QStringLiteral("Du har ingen plugin installerad som hanterar iMails!"));
+    QCOMPARE(icon, QMessageBox::Information);
+}
+
+void tst_MainWindow::mainViewNamesReachControls()
+{
+    m_window->load();
+    quietTimers();
+    modGlobal::MainView *view = m_window.get();
+
+    view->setMenuCaption(QStringLiteral("mnuIMails"), QStringLiteral("3 iMails (1 nya)"));
+    QCOMPARE(m_window->menuItem(QStringLiteral("mnuIMails"))->text(), QStringLiteral("3 iMails (1 nya)"));
+    view->setMenuEnabled(QStringLiteral("mnuOptions"), false);
+    QVERIFY(!m_window->findChild<QMenu *>(QStringLiteral("mnuOptions"))->menuAction()->isEnabled());
+
+    QTimer *keep = m_window->timer(QStringLiteral("tmrKeepLogin"));
+    view->setTimerEnabled(QStringLiteral("tmrKeepLogin"), true);
+    QVERIFY(keep->isActive());
+    view->setTimerEnabled(QStringLiteral("tmrKeepLogin"), false);
+    QVERIFY(!keep->isActive());
+
+    view->setPanelText(3, QStringLiteral("alias"));
+    view->setPanelToolTip(3, QStringLiteral("tip"));
+    view->setPanelEnabled(3, true);
+    QCOMPARE(m_window->statusBarPanels()->panelText(3), QStringLiteral("alias"));
+    QCOMPARE(m_window->statusBarPanels()->panelToolTip(3), QStringLiteral("tip"));
+    QVERIFY(m_window->statusBarPanels()->panelEnabled(3));
+
+    view->freezeDrawing(true);
+    QVERIFY(!m_window->updatesEnabled());
+    view->freezeDrawing(false);
+    QVERIFY(m_window->updatesEnabled());
+}
+
+QTEST_MAIN(tst_MainWindow)
+#include "tst_mainwindow.moc"

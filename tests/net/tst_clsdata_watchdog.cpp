@@ -1,0 +1,58 @@
+// The watchdog of an exchange: 10 s without any data, 2 s of silence after
+// data. These wait for real time, so they are few and kept apart.
+#include "exchangetestutil.h"
+#include "net/site.h"
+#include "scriptedserver.h"
+
+#include <QElapsedTimer>
+#include <QtTest>
+
+using S = ScriptedServer;
+
+class TestClsDataWatchdog : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { modData::clearCookieJar(); }
+    void cleanupTestCase() { modData::configureSite(); }
+    void noAnswerFinishesEmptyAfterTenSeconds();
+    void silenceAfterDataFinishesWithWhatArrived();
+};
+
+void TestClsDataWatchdog::noAnswerFinishesEmptyAfterTenSeconds()
+{
+    ScriptedServer srv;
+    QVERIFY(srv.listen());
+    srv.useAsSite();
+    srv.setScript({}); // accepts, reads the request, never answers
+    auto c = clsData::create();
+    QElapsedTimer t;
+    t.start();
+    // Finished, not failed: the empty text, not "ERROR".
+    QCOMPARE(readPage(*c), QString());
+    const qint64 ms = t.elapsed();
+    QCOMPARE(c->exchangeState(), -2);
+    QVERIFY2(ms >= 9900, qPrintable(QStringLiteral("ended after %1 ms").arg(ms)));
+    QVERIFY(srv.waitForClientClose(0));
+}
+
+void TestClsDataWatchdog::silenceAfterDataFinishesWithWhatArrived()
+{
+    ScriptedServer srv;
+    QVERIFY(srv.listen());
+    srv.useAsSite();
+    // A gap of 1.5 s between data does not end the exchange; the 2 s of
+    // silence after the last data does. The connection stays open.
+    srv.setScript({S::send(httpResponse({}, "one ")), S::delay(1500), S::send("two")});
+    auto c = clsData::create();
+    QElapsedTimer t;
+    t.start();
+    QCOMPARE(readPage(*c), QStringLiteral("one two"));
+    const qint64 ms = t.elapsed();
+    QCOMPARE(c->exchangeState(), -2);
+    QVERIFY2(ms >= 1500 + 2000 - 100, qPrintable(QStringLiteral("ended after %1 ms").arg(ms)));
+    QVERIFY(srv.waitForClientClose(0));
+}
+
+QTEST_GUILESS_MAIN(TestClsDataWatchdog)
+#include "tst_clsdata_watchdog.moc"

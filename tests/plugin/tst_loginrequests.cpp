@@ -1,0 +1,312 @@
+// Plug-ins' login requests: one login at a time, the latest wins, every
+// caller is answered exactly once and in order. The login itself is a
+// stand-in that waits like a real one, in a nested event loop, until the
+// test's script answers it or it is cancelled; the scripts run inside that
+// wait, as bus calls and user commands do.
+#include <QEventLoop>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+#include <stdexcept>
+
+#include "net/clsdata.h"
+#include "plugin/loginrequests.h"
+#include "session/modglobal.h"
+
+namespace {
+
+class FakeLogin
+{
+public:
+    QStringList started;  // passwords (or "<box>") in the order the logins began
+    int depth = 0;
+    int maxDepth = 0;
+    int cancels = 0;
+    bool result = true;
+    bool throwNext = false;
+    // Runs inside the wait of the login that has just started.
+    std::function<void(const QString &who)> onWaiting;
+
+    bool run(bool showBox, const QString &password)
+    {
+        if (throwNext) {
+            throwNext = false;
+            throw std::runtime_error("site answered nonsense");
+        }
+        const QString who = showBox ? QStringLiteral("<box>") : password;
+        started << who;
+        ++depth;
+        maxDepth = qMax(maxDepth, depth);
+        modGlobal::session().loginInProgress = true;
+        modGlobal::session().sessionClient = clsData::create();
+        QEventLoop wait;
+        m_waits.append(&wait);
+        QTimer::singleShot(0, &wait, [this, who] {
+            if (onWaiting)
+                onWaiting(who);
+        });
+        wait.exec();
+        m_waits.removeAll(&wait);
+        const bool cancelled = !modGlobal::session().loginInProgress;
+        modGlobal::session().loginInProgress = false;
+        modGlobal::session().sessionClient.reset();
+        --depth;
+        return !cancelled && result;
+    }
+
+    // What setLoggedOut does to a running login.
+    void cancel()
+    {
+        ++cancels;
+        if (modGlobal::session().loginInProgress) {
+            modGlobal::session().loginInProgress = false;
+            if (!m_waits.isEmpty())
+                m_waits.last()->quit();
+        }
+    }
+
+    // The site answers the login that waits.
+    void finish()
+    {
+        if (!m_waits.isEmpty())
+            m_waits.last()->quit();
+    }
+
+private:
+    QList<QEventLoop *> m_waits;
+};
+
+QString show(const QString &who, const LoginRequests::Outcome &o)
+{
+    return who + (o.failed ? QStringLiteral(":error") : o.loggedIn ? QStringLiteral(":true") : QStringLiteral(":false"));
+}
+
+} // namespace
+
+class LoginRequestsTest : public QObject
+{
+    Q_OBJECT
+
+    FakeLogin m_login;
+    std::unique_ptr<LoginRequests> m_requests;
+    QStringList m_answers;
+    QList<LoginRequests::Outcome> m_outcomes;
+
+    LoginRequests::Done answerTo(const QString &who)
+    {
+        return [this, who](const LoginRequests::Outcome &o) {
+            m_answers << show(who, o);
+            m_outcomes << o;
+        };
+    }
+
+    void login(const QString &password) { m_requests->login(false, password, answerTo(password)); }
+
+private slots:
+    void init()
+    {
+        m_login = FakeLogin();
+        m_answers.clear();
+        m_outcomes.clear();
+        modGlobal::session().loginInProgress = false;
+        modGlobal::session().sessionClient.reset();
+        m_requests = std::make_unique<LoginRequests>(
+            [this](bool box, const QString &pw) { return m_login.run(box, pw); },
+            [this] { m_login.cancel(); });
+    }
+
+    void cleanup()
+    {
+        m_requests.reset();
+        QVERIFY(m_login.maxDepth <= 1);  // never one login inside another
+        modGlobal::session().loginInProgress = false;
+        modGlobal::session().sessionClient.reset();
+    }
+
+    void whichRequestsLogIn_data()
+    {
+        QTest::addColumn<bool>("showBox");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<bool>("runs");
+        QTest::newRow("four") << false << QStringLiteral("abcd") << false;
+        QTest::newRow("six") << false << QStringLiteral("abcdef") << false;
+        QTest::newRow("empty") << false << QString() << false;
+        QTest::newRow("five") << false << QStringLiteral("abcde") << true;
+        QTest::newRow("guest") << false << QStringLiteral("bvolk") << true;
+        // Characters, not UTF-16 units: an emoji is one character.
+        QTest::newRow("four and an emoji") << false << QStringLiteral("abcd\U0001F600") << true;
+        QTest::newRow("five and an emoji") << false << QStringLiteral("abcde\U0001F600") << false;
+        QTest::newRow("box ignores the password") << true << QStringLiteral("x") << true;
+    }
+    void whichRequestsLogIn()
+    {
+        QFETCH(bool, showBox);
+        QFETCH(QString, password);
+        QFETCH(bool, runs);
+        m_login.onWaiting = [this](const QString &) { m_login.finish(); };
+        m_requests->login(showBox, password, answerTo(QStringLiteral("a")));
+        if (!runs) {
+            // Answered before login() returned; nothing runs later either.
+            QCOMPARE(m_answers, QStringList{QStringLiteral("a:false")});
+            QTest::qWait(30);
+            QVERIFY(m_login.started.isEmpty());
+            QCOMPARE(m_answers.size(), 1);
+            return;
+        }
+        // Never inside the caller's stack.
+        QVERIFY(m_answers.isEmpty());
+        QVERIFY(m_login.started.isEmpty());
+        QTRY_COMPARE(m_answers, QStringList{QStringLiteral("a:true")});
+        QCOMPARE(m_login.started, QStringList{showBox ? QStringLiteral("<box>") : password});
+    }
+
+    void answerIsTheLoginsOutcome()
+    {
+        m_login.result = false;  // e.g. the site rejected the password
+        m_login.onWaiting = [this](const QString &) { m_login.finish(); };
+        login(QStringLiteral("wrong"));
+        QTRY_COMPARE(m_answers, QStringList{QStringLiteral("wrong:false")});
+        QVERIFY(!m_requests->running());
+    }
+
+    void errorEscapingTheLoginIsReported()
+    {
+        m_login.throwNext = true;
+        m_login.onWaiting = [this](const QString &) { m_login.finish(); };
+        login(QStringLiteral("kalle"));
+        QTRY_COMPARE(m_answers.size(), 1);
+        QVERIFY(m_outcomes.first().failed);
+        QCOMPARE(m_outcomes.first().error, QStringLiteral("site answered nonsense"));
+        // The next request works as usual.
+        login(QStringLiteral("anna5"));
+        QTRY_COMPARE(m_answers, (QStringList{QStringLiteral("kalle:error"), QStringLiteral("anna5:true")}));
+    }
+
+    void newerLoginReplacesRunningOne()
+    {
+        m_login.onWaiting = [this](const QString &who) {
+            if (who == QLatin1String("first")) {
+                login(QStringLiteral("later"));
+                QCOMPARE(m_login.cancels, 1);
+            } else {
+                m_login.finish();
+            }
+        };
+        login(QStringLiteral("first"));
+        QTRY_COMPARE(m_answers, (QStringList{QStringLiteral("first:false"), QStringLiteral("later:true")}));
+        QCOMPARE(m_login.started, (QStringList{QStringLiteral("first"), QStringLiteral("later")}));
+    }
+
+    void waitingRequestIsReplacedBeforeItStarts()
+    {
+        m_login.onWaiting = [this](const QString &who) {
+            if (who == QLatin1String("alpha")) {
+                login(QStringLiteral("beta"));   // not five characters: answered at once
+                login(QStringLiteral("gamma"));  // cancels "alpha", waits
+                login(QStringLiteral("delta"));  // replaces "gamma"
+            } else {
+                m_login.finish();
+            }
+        };
+        login(QStringLiteral("alpha"));
+        QTRY_COMPARE(m_answers.size(), 4);
+        QCOMPARE(m_answers, (QStringList{QStringLiteral("beta:false"), QStringLiteral("gamma:false"),
+                                         QStringLiteral("alpha:false"), QStringLiteral("delta:true")}));
+        QCOMPARE(m_login.started, (QStringList{QStringLiteral("alpha"), QStringLiteral("delta")}));
+    }
+
+    void logoutCancelsRunningLogin()
+    {
+        m_login.onWaiting = [this](const QString &) { m_requests->logout(); };
+        login(QStringLiteral("first"));
+        QTRY_COMPARE(m_answers, QStringList{QStringLiteral("first:false")});
+        QCOMPARE(m_login.cancels, 1);
+    }
+
+    void logoutAnswersWaitingLogin()
+    {
+        // Someone else's login is at work; ours waits for its turn.
+        modGlobal::session().loginInProgress = true;
+        modGlobal::session().sessionClient = clsData::create();
+        login(QStringLiteral("queue"));
+        QVERIFY(m_requests->waiting());
+        m_requests->logout();
+        QCOMPARE(m_answers, QStringList{QStringLiteral("queue:false")});
+        QVERIFY(!m_requests->waiting());
+        modGlobal::session().sessionClient.reset();
+        QTest::qWait(30);
+        QVERIFY(m_login.started.isEmpty());
+        // A logout with nothing running still logs out.
+        const int before = m_login.cancels;
+        m_requests->logout();
+        QCOMPARE(m_login.cancels, before + 1);
+    }
+
+    void waitsUntilAnotherLoginHasEnded()
+    {
+        // A login started from the window holds the session.
+        modGlobal::session().loginInProgress = true;
+        modGlobal::session().sessionClient = clsData::create();
+        m_login.onWaiting = [this](const QString &) { m_login.finish(); };
+        login(QStringLiteral("plugn"));
+        QCOMPARE(m_login.cancels, 1);  // asked to give way
+        QTest::qWait(50);
+        // It has not ended yet (still holds its exchange object): nothing starts.
+        QVERIFY(m_login.started.isEmpty());
+        QVERIFY(m_requests->waiting());
+        modGlobal::session().loginInProgress = false;
+        modGlobal::session().sessionClient.reset();
+        QTRY_COMPARE(m_answers, QStringList{QStringLiteral("plugn:true")});
+    }
+
+    void passwordDialogIsNotInterrupted()
+    {
+        // A box login at its dialog has no exchange yet; a newer request waits for it.
+        QStringList order;
+        bool dialogOpen = true;
+        LoginRequests requests(
+            [&](bool box, const QString &pw) {
+                const QString who = box ? QStringLiteral("box") : pw;
+                order << who + QStringLiteral(" start");
+                if (box) {
+                    QEventLoop dialog;
+                    QTimer poll;
+                    QObject::connect(&poll, &QTimer::timeout, &dialog, [&] {
+                        if (!dialogOpen)
+                            dialog.quit();
+                    });
+                    poll.start(5);
+                    QTimer::singleShot(0, &dialog, [&] {
+                        requests.login(false, QStringLiteral("kalle"), answerTo(QStringLiteral("kalle")));
+                        QTimer::singleShot(50, &dialog, [&] {
+                            order << QStringLiteral("dialog closed");
+                            dialogOpen = false;
+                        });
+                    });
+                    dialog.exec();
+                }
+                order << who + QStringLiteral(" end");
+                return true;
+            },
+            [&] { order << QStringLiteral("cancel"); });
+        requests.login(true, QString(), answerTo(QStringLiteral("box")));
+        QTRY_COMPARE(m_answers.size(), 2);
+        QCOMPARE(order, (QStringList{QStringLiteral("box start"), QStringLiteral("dialog closed"),
+                                     QStringLiteral("box end"), QStringLiteral("kalle start"),
+                                     QStringLiteral("kalle end")}));
+        QCOMPARE(m_answers, (QStringList{QStringLiteral("box:true"), QStringLiteral("kalle:true")}));
+    }
+
+    void destructionAnswersWaitingRequest()
+    {
+        modGlobal::session().loginInProgress = true;
+        modGlobal::session().sessionClient = clsData::create();
+        login(QStringLiteral("never"));
+        m_requests.reset();
+        QCOMPARE(m_answers, QStringList{QStringLiteral("never:false")});
+    }
+};
+
+QTEST_GUILESS_MAIN(LoginRequestsTest)
+#include "tst_loginrequests.moc"

@@ -1,0 +1,187 @@
+// The server object's doLogin and doLogout in-process, with the real
+// session code against the demo site and a recording main window.
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "fakemainview.h"
+#include "plugin/clsmainserver.h"
+#include "plugin/clsmainserverreference.h"
+#include "session/modglobal.h"
+#include "simmembers.h"
+#include "simsite.h"
+
+namespace {
+
+const sandlundSim::SimMember &member(int index)
+{
+    static const QList<sandlundSim::SimMember> members = sandlundSim::defaultMembers();
+    return members.at(index);
+}
+
+// Every event as "onLogin PASSWORD ID" or "onLogout PASSWORD ID", in order.
+class EventLog : public QObject
+{
+public:
+    QStringList lines;
+    explicit EventLog(clsMainServer *server)
+    {
+        connect(server, &clsMainServer::onLogin, this, [this](const QString &pw, qint32 id) {
+            lines << QStringLiteral("onLogin %1 %2").arg(pw).arg(id);
+        });
+        connect(server, &clsMainServer::onLogout, this, [this](const QString &pw, qint32 id) {
+            lines << QStringLiteral("onLogout %1 %2").arg(pw).arg(id);
+        });
+    }
+};
+
+} // namespace
+
+class MainServerTest : public QObject
+{
+    Q_OBJECT
+
+    SimSite m_site;
+    FakeMainView m_view;
+    clsMainServer m_server;
+    EventLog m_events{&m_server};
+
+    QStringList loginPageRequests()
+    {
+        QStringList pages;
+        for (const QString &line : m_site.requestLog()) {
+            if (!line.contains(QLatin1String("/login/community/main.asp")))
+                pages << line.section(QLatin1Char(' '), 1, 1);
+        }
+        return pages;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(m_site.start(), qPrintable(m_site.otherOutput()));
+        m_site.useAsSite();
+        modGlobal::session().mainWindow = &m_view;
+        modGlobal::session().mainServer = &m_server;
+    }
+
+    void init()
+    {
+        m_server.doLogout();
+        m_events.lines.clear();
+        m_view.passwordAnswers.clear();
+        m_view.passwordAsked = 0;
+        m_view.clearCalls();
+        m_site.requestLog();
+    }
+
+    void cleanupTestCase()
+    {
+        modGlobal::session().mainWindow = nullptr;
+        modGlobal::session().mainServer = nullptr;
+    }
+
+    void wrongLengthChangesNothing_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::newRow("four") << QStringLiteral("kall");
+        QTest::newRow("six") << QStringLiteral("kalle1");
+        QTest::newRow("empty") << QString();
+    }
+    void wrongLengthChangesNothing()
+    {
+        QFETCH(QString, password);
+        const int logged = m_site.requestLog().size();
+        QVERIFY(!m_server.doLogin(false, password));
+        QVERIFY(m_events.lines.isEmpty());
+        QVERIFY(m_view.calls.isEmpty());  // not a single control touched
+        QCOMPARE(m_site.requestLog().size(), logged);
+        QVERIFY(!modGlobal::isLoggedIn());
+    }
+
+    void guestLogin_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::newRow("lower") << QStringLiteral("bvolk");
+        QTest::newRow("mixed") << QStringLiteral("BvOlK");
+    }
+    void guestLogin()
+    {
+        QFETCH(QString, password);
+        const int logged = loginPageRequests().size();
+        QVERIFY(m_server.doLogin(false, password));
+        QVERIFY(modGlobal::isLoggedIn());
+        QTRY_VERIFY(loginPageRequests().size() >= logged + 4);
+        QCOMPARE(m_events.lines, QStringList{QStringLiteral("onLogin %1 0").arg(password)});
+        QCOMPARE(m_view.panels[3].text, QStringLiteral("Gäst"));
+        // The three pages and "/default.asp" again; never the profile page.
+        QCOMPARE(loginPageRequests().mid(logged), (QStringList{QStringLiteral("/cookie.asp"),
+                                                               QStringLiteral("/default.asp"),
+                                                               QStringLiteral("/login.asp"),
+                                                               QStringLiteral("/default.asp")}));
+    }
+
+    void memberLoginThenLogout()
+    {
+        const sandlundSim::SimMember &m = member(0);
+        QVERIFY(m_server.doLogin(false, m.password));
+        QCOMPARE(m_view.panels[4].text, QString::number(m.userid));
+        m_server.doLogout();
+        QVERIFY(!modGlobal::isLoggedIn());
+        const QString who = QStringLiteral("%1 %2").arg(m.password).arg(m.userid);
+        QCOMPARE(m_events.lines, (QStringList{QStringLiteral("onLogin ") + who, QStringLiteral("onLogout ") + who}));
+        // Logging out again raises nothing.
+        m_server.doLogout();
+        QCOMPARE(m_events.lines.size(), 2);
+    }
+
+    void loginOverAnotherMemberReportsWhoLeft()
+    {
+        const sandlundSim::SimMember &a = member(0);
+        const sandlundSim::SimMember &b = member(1);
+        QVERIFY(m_server.doLogin(false, a.password));
+        QVERIFY(m_server.doLogin(false, b.password));
+        QCOMPARE(m_events.lines, (QStringList{QStringLiteral("onLogin %1 %2").arg(a.password).arg(a.userid),
+                                              QStringLiteral("onLogout %1 %2").arg(a.password).arg(a.userid),
+                                              QStringLiteral("onLogin %1 %2").arg(b.password).arg(b.userid)}));
+    }
+
+    void rejectedPasswordAsksAndFails()
+    {
+        // The site knows no such member; the dialog is asked and cancelled.
+        QVERIFY(!m_server.doLogin(false, QStringLiteral("zzzzz")));
+        QCOMPARE(m_view.passwordAsked, 1);
+        QVERIFY(m_events.lines.isEmpty());
+        QVERIFY(!modGlobal::isLoggedIn());
+        QCOMPARE(m_view.panels[1].text, QStringLiteral("Utloggad"));
+    }
+
+    void passwordDialogLogin()
+    {
+        const sandlundSim::SimMember &m = member(1);
+        m_view.passwordAnswers = {m.password};
+        QVERIFY(m_server.doLogin(true, QStringLiteral("ignored")));
+        QCOMPARE(m_view.passwordAsked, 1);
+        QCOMPARE(m_events.lines, QStringList{QStringLiteral("onLogin %1 %2").arg(m.password).arg(m.userid)});
+
+        // Cancelling the dialog: logged out (the member who was in leaves).
+        m_events.lines.clear();
+        QVERIFY(!m_server.doLogin(true, QString()));
+        QCOMPARE(m_events.lines, QStringList{QStringLiteral("onLogout %1 %2").arg(m.password).arg(m.userid)});
+        QVERIFY(!modGlobal::isLoggedIn());
+    }
+
+    void referenceHandsOutTheServerOfItsThread()
+    {
+        clsMainServerReference reference;
+        QCOMPARE(reference.GetMainServerReference(), &m_server);
+        clsMainServer *elsewhere = &m_server;
+        QThread *thread = QThread::create([&] { elsewhere = reference.GetMainServerReference(); });
+        thread->start();
+        QVERIFY(thread->wait(10000));
+        delete thread;
+        QCOMPARE(elsewhere, nullptr);  // another thread has no server object
+    }
+};
+
+QTEST_GUILESS_MAIN(MainServerTest)
+#include "tst_mainserver.moc"

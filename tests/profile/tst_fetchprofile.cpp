@@ -1,0 +1,233 @@
+#include <QTcpServer>
+#include <QTest>
+
+#include "net/clsdata.h"
+#include "net/site.h"
+#include "profile/fetchprofile.h"
+#include "profilepage.h"
+#include "scriptedserver.h"
+#include "sessionfixture.h"
+#include "simmembers.h"
+#include "simsite.h"
+
+using namespace modGlobal;
+
+class TstFetchProfile : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanupTestCase();
+
+    void membersOfTheDemoSite_data();
+    void membersOfTheDemoSite();
+    void expiredSessionLogsOut();
+    void cookieCheck_data();
+    void cookieCheck();
+    void failedExchangeChangesNothing();
+    void lendsAnExchangeOnlyWhenNoneIsThere();
+
+private:
+    FakeMainView m_view;
+    SimSite *m_sim = nullptr;
+};
+
+void TstFetchProfile::initTestCase()
+{
+    m_sim = new SimSite;
+    QVERIFY2(m_sim->start(), qPrintable(m_sim->otherOutput()));
+}
+
+void TstFetchProfile::init()
+{
+    m_view = FakeMainView{};
+    sessionfixture::reset(&m_view);
+    m_sim->useAsSite();
+}
+
+void TstFetchProfile::cleanupTestCase()
+{
+    delete m_sim;
+    session() = SessionState{};
+}
+
+void TstFetchProfile::membersOfTheDemoSite_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("cookie");
+    for (const sandlundSim::SimMember &m : sandlundSim::defaultMembers()) {
+        QTest::addRow("%s", qPrintable(m.password)) << m.password << m.password;
+        // The site confirms with its own spelling of the cookie.
+        QTest::addRow("%s upper-case cookie", qPrintable(m.password)) << m.password << m.password.toUpper();
+    }
+}
+
+void TstFetchProfile::membersOfTheDemoSite()
+{
+    QFETCH(QString, password);
+    QFETCH(QString, cookie);
+    sandlundSim::SimMember member;
+    for (const sandlundSim::SimMember &m : sandlundSim::defaultMembers()) {
+        if (m.password == password)
+            member = m;
+    }
+    sessionfixture::loggedInAs(password, cookie, member.userid);
+    session().pluginLoggedIn = false;
+    const int logBefore = m_sim->requestLog().size();
+
+    QVERIFY(fetchProfile());
+
+    const ProfileRecord &p = profile();
+    QCOMPARE(p.firstname, member.firstname);
+    QCOMPARE(p.lastname, member.lastname);
+    QCOMPARE(p.sign, member.sign);
+    QCOMPARE(p.strBirthday, member.strBirthday);
+    QCOMPARE(p.chatWelcomeEnabled, member.greetingEnabled);
+    QCOMPARE(p.homecity, member.homecity);
+    QCOMPARE(p.strabout, member.strabout);
+    QCOMPARE(p.userid, member.userid);
+    // The logged-in display.
+    QCOMPARE(m_view.panels[1].text, QStringLiteral("Inloggad"));
+    QCOMPARE(m_view.panels[2].text, member.firstname + u' ' + member.lastname);
+    QCOMPARE(m_view.panels[3].text, member.sign);
+    QCOMPARE(m_view.panels[4].text, QString::number(member.userid));
+    QVERIFY(!session().sessionClient);
+
+    QVERIFY(m_sim->waitForLogLines(logBefore + 1));
+    const QStringList log = m_sim->requestLog().mid(logBefore);
+    QCOMPARE(log.size(), 1);
+    QVERIFY2(log.first().startsWith(QStringLiteral("GET /login/register/visitkort_edit.asp HTTP/1.1 | Cookie: "))
+                 && log.first().contains(QStringLiteral("memberid=") + cookie),
+             qPrintable(log.first()));
+}
+
+void TstFetchProfile::expiredSessionLogsOut()
+{
+    // The site no longer knows the cookie and answers its login page.
+    sessionfixture::loggedInAs(QStringLiteral("kalle"), QStringLiteral("gone1"), 1001);
+    ProfileRecord &p = profile();
+    p.firstname = QStringLiteral("Kalle");
+    p.age = 5;
+    p.relation = 3;
+    p.homecity = 3;
+    p.chk1 = true;
+    p.towns[3] = QStringLiteral("Umeå");
+    p.strBirthday = QStringLiteral("1975-03-21");
+
+    QVERIFY(!fetchProfile());
+
+    QVERIFY(!isLoggedIn());
+    QCOMPARE(m_view.panels[1].text, QStringLiteral("Utloggad"));
+    QCOMPARE(p.userid, 0);
+    QCOMPARE(p.firstname, QString());
+    QCOMPARE(p.strBirthday, QString());  // the page has none, so the scrape emptied it
+    QCOMPARE(p.age, 5);
+    QCOMPARE(p.relation, 3);
+    QCOMPARE(p.homecity, 3);
+    QVERIFY(!p.chk1);
+    QCOMPARE(p.towns[3], QString());
+    // The logged-out state empties the jar.
+    QCOMPARE(modData::cookieValue(QStringLiteral("memberid")), QString());
+    QVERIFY(!session().sessionClient);
+}
+
+void TstFetchProfile::cookieCheck_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("setCookie");  // null: the answer sets none
+    QTest::addColumn<bool>("loggedIn");
+
+    QTest::newRow("equal") << QStringLiteral("abcde") << QStringLiteral("abcde") << true;
+    QTest::newRow("equal but for letter case") << QStringLiteral("abcde") << QStringLiteral("AbCdE") << true;
+    QTest::newRow("Swedish letters, other case") << QStringLiteral("åäö12") << QStringLiteral("ÅÄÖ12") << true;
+    QTest::newRow("different") << QStringLiteral("abcde") << QStringLiteral("abcdf") << false;
+    QTest::newRow("no cookie at all") << QStringLiteral("abcde") << QString() << false;
+    QTest::newRow("emptied by the answer") << QStringLiteral("abcde") << QStringLiteral("") << true;
+}
+
+void TstFetchProfile::cookieCheck()
+{
+    QFETCH(QString, password);
+    QFETCH(QString, setCookie);
+    QFETCH(bool, loggedIn);
+
+    ScriptedServer server;
+    QVERIFY(server.listen());
+    server.useAsSite();
+    server.setScript(ScriptedServer::chunks({sessionfixture::response(profilepage::fullPage(), setCookie)}));
+    session().password = password;
+    // A session that was logged in stays so only when the cookie confirms it.
+    session().pluginLoggedIn = true;
+    if (!setCookie.isNull() && setCookie.isEmpty()) {
+        // An empty value in the answer keeps what the jar holds.
+        sessionfixture::loggedInAs(password, password, 5);
+    }
+
+    QCOMPARE(fetchProfile(), loggedIn);
+    QCOMPARE(isLoggedIn(), loggedIn);
+    QCOMPARE(server.connectionCount(), 1);
+    QCOMPARE(m_view.panels[1].text, loggedIn ? QStringLiteral("Inloggad") : QStringLiteral("Utloggad"));
+    if (loggedIn) {
+        QCOMPARE(profile().firstname, QStringLiteral("Anna"));
+        QCOMPARE(profile().homecityName, QStringLiteral("Luleå"));
+    } else {
+        // Logged out: the text fields are cleared again.
+        QCOMPARE(profile().firstname, QString());
+        QCOMPARE(profile().age, 3);  // scraped, and kept by the logged-out state
+    }
+}
+
+void TstFetchProfile::failedExchangeChangesNothing()
+{
+    // A port that refuses: take one, then give it up.
+    quint16 port;
+    {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+        port = probe.serverPort();
+    }
+    modData::configureSite(QStringLiteral("127.0.0.1:%1").arg(port));
+
+    sessionfixture::loggedInAs(QStringLiteral("kalle"), QStringLiteral("kalle"), 1001);
+    ProfileRecord &p = profile();
+    p.firstname = QStringLiteral("Kalle");
+    p.sign = QStringLiteral("K &amp; Co");
+    p.sex = QStringLiteral("m");
+    p.age = 5;
+    p.chk2 = true;
+    p.towns[7] = QStringLiteral("Luleå");
+    p.chatWelcomeEnabled = false;
+    const ProfileRecord before = p;
+    const modData::CookieJar jarBefore = modData::cookieJar();
+
+    QVERIFY(!fetchProfile());
+
+    KORTVIK_COMPARE_PROFILES(profile(), before);
+    QVERIFY(isLoggedIn());
+    QCOMPARE(session().password, QStringLiteral("kalle"));
+    QVERIFY(m_view.calls.isEmpty());
+    QVERIFY(modData::cookieJar().cookieNames == jarBefore.cookieNames);
+    QVERIFY(modData::cookieJar().cookieValues == jarBefore.cookieValues);
+    QVERIFY(!session().sessionClient);
+}
+
+void TstFetchProfile::lendsAnExchangeOnlyWhenNoneIsThere()
+{
+    sessionfixture::loggedInAs(QStringLiteral("anna5"), QStringLiteral("anna5"), 1002);
+
+    // A login's own exchange object is used and left in place.
+    const std::shared_ptr<clsData> login = clsData::create();
+    session().sessionClient = login;
+    QVERIFY(fetchProfile());
+    QCOMPARE(session().sessionClient, login);
+    QCOMPARE(profile().firstname, QStringLiteral("Anna"));
+
+    // Without one, the loan ends with the call.
+    session().sessionClient.reset();
+    QVERIFY(fetchProfile());
+    QVERIFY(!session().sessionClient);
+}
+
+QTEST_GUILESS_MAIN(TstFetchProfile)
+#include "tst_fetchprofile.moc"

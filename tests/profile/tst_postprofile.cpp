@@ -1,0 +1,325 @@
+#include <QTest>
+
+#include "net/site.h"
+#include "profile/fetchprofile.h"
+#include "profile/postprofile.h"
+#include "profilepage.h"
+#include "scriptedserver.h"
+#include "sessionfixture.h"
+#include "simsite.h"
+
+using namespace modGlobal;
+
+namespace {
+
+const QString kExampleBody = QStringLiteral(
+    "strBirthday=1980%2D05%2D17&firstname=Anna&company=&lastname=Berg&sign=anna&street=&sex=1&postal="
+    "&age=3&strMobiltelefon=&relation=1&interests=&foundthis=&homecity=7&strabout=&homepage=&email="
+    "&icq=&chk1=1&btn=Uppdatera&uid=123");
+
+ProfileRecord exampleRecord()
+{
+    ProfileRecord p;
+    p.strBirthday = QStringLiteral("1980-05-17");
+    p.firstname = QStringLiteral("Anna");
+    p.lastname = QStringLiteral("Berg");
+    p.sign = QStringLiteral("anna");
+    p.sex = QStringLiteral("k");
+    p.age = 3;
+    p.relation = 1;
+    p.homecity = 7;
+    p.chk1 = true;
+    p.chatWelcomeEnabled = false;
+    p.userid = 123;
+    return p;
+}
+
+QString bodyOf(const QByteArray &request)
+{
+    const qsizetype at = request.indexOf("\r\n\r\n");
+    return at < 0 ? QString() : QString::fromLatin1(request.mid(at + 4));
+}
+
+} // namespace
+
+class TstPostProfile : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanupTestCase();
+
+    void body_data();
+    void body();
+    void nothingSentUnlessMemberLoggedIn_data();
+    void nothingSentUnlessMemberLoggedIn();
+    void postsThenFetchesAgain();
+    void failedRefetchWritesNoPanels();
+    void roundTripWithDemoSite();
+
+private:
+    FakeMainView m_view;
+};
+
+void TstPostProfile::init()
+{
+    m_view = FakeMainView{};
+    sessionfixture::reset(&m_view);
+}
+
+void TstPostProfile::cleanupTestCase()
+{
+    session() = SessionState{};
+}
+
+void TstPostProfile::body_data()
+{
+    QTest::addColumn<ProfileRecord>("record");
+    QTest::addColumn<QString>("body");
+
+    const QString head = QStringLiteral("strBirthday=&firstname=&company=&lastname=&sign=&street=");
+    const auto middle = [](const QString &sex, const QString &strabout) {
+        return QStringLiteral("&sex=%1&postal=&age=0&strMobiltelefon=&relation=0&interests=&foundthis="
+                              "&homecity=0&strabout=%2&homepage=&email=&icq=")
+            .arg(sex, strabout);
+    };
+
+    QTest::newRow("the site's example") << exampleRecord() << kExampleBody;
+
+    ProfileRecord p;
+    p.userid = 9;
+    QTest::newRow("nothing checked, greeting disabled: ends with the id")
+        << p << head + middle(QStringLiteral("2"), QString()) + QStringLiteral("&btn=Uppdatera&uid=9");
+
+    p.sex = QStringLiteral("m");
+    QTest::newRow("m is 2") << p << head + middle(QStringLiteral("2"), QString()) + QStringLiteral("&btn=Uppdatera&uid=9");
+    p.sex = QStringLiteral("K");
+    QTest::newRow("only lower-case k is 1") << p << head + middle(QStringLiteral("2"), QString()) + QStringLiteral("&btn=Uppdatera&uid=9");
+    p.sex = QStringLiteral("k");
+    QTest::newRow("k is 1") << p << head + middle(QStringLiteral("1"), QString()) + QStringLiteral("&btn=Uppdatera&uid=9");
+    p.sex.clear();
+
+    p.strabout = QStringLiteral("Rad ett\r\nRad två");
+    QTest::newRow("two lines and blanks")
+        << p << head + middle(QStringLiteral("2"), QStringLiteral("Rad+ett%0D%0ARad+tv%E5")) + QStringLiteral("&btn=Uppdatera&uid=9");
+    p.strabout.clear();
+
+    ProfileRecord trimmed;
+    trimmed.firstname = QStringLiteral(" Anna ");
+    trimmed.sign = QStringLiteral("  ");
+    trimmed.userid = 1;
+    QTest::newRow("texts trimmed")
+        << trimmed
+        << QStringLiteral("strBirthday=&firstname=Anna&company=&lastname=&sign=&street=") + middle(QStringLiteral("2"), QString())
+               + QStringLiteral("&btn=Uppdatera&uid=1");
+
+    ProfileRecord boxes;
+    boxes.userid = 2;
+    for (bool *b : {&boxes.chk1, &boxes.chk2, &boxes.lngHtmlMail, &boxes.chk3, &boxes.setup0, &boxes.setup1,
+                    &boxes.setup2, &boxes.setup3})
+        *b = true;
+    boxes.chatWelcomeEnabled = true;
+    boxes.strChatWelcome = QStringLiteral("Hej & hå");
+    QTest::newRow("every box, then the greeting last")
+        << boxes
+        << head + middle(QStringLiteral("2"), QString())
+               + QStringLiteral("&chk1=1&chk2=1&lngHtmlMail=1&chk3=1&setup0=1&setup1=1&setup2=1&setup3=1"
+                                "&btn=Uppdatera&uid=2&strChatWelcome=Hej+%26+h%E5");
+
+    ProfileRecord some;
+    some.userid = 3;
+    some.lngHtmlMail = true;
+    some.setup2 = true;
+    some.chatWelcomeEnabled = true;
+    QTest::newRow("some boxes, empty enabled greeting")
+        << some
+        << head + middle(QStringLiteral("2"), QString())
+               + QStringLiteral("&lngHtmlMail=1&setup2=1&btn=Uppdatera&uid=3&strChatWelcome=");
+
+    ProfileRecord numbers;
+    numbers.age = -1;
+    numbers.relation = 12;
+    numbers.homecity = 300;
+    numbers.userid = -5;
+    QTest::newRow("numbers plain decimal")
+        << numbers
+        << head + QStringLiteral("&sex=2&postal=&age=-1&strMobiltelefon=&relation=12&interests=&foundthis="
+                                 "&homecity=300&strabout=&homepage=&email=&icq=&btn=Uppdatera&uid=-5");
+
+    ProfileRecord every;
+    every.strBirthday = QStringLiteral("a");
+    every.firstname = QStringLiteral("b");
+    every.company = QStringLiteral("c");
+    every.lastname = QStringLiteral("d");
+    every.sign = QStringLiteral("e");
+    every.street = QStringLiteral("f");
+    every.postal = QStringLiteral("g");
+    every.strMobiltelefon = QStringLiteral("h");
+    every.interests = QStringLiteral("i");
+    every.foundthis = QStringLiteral("j");
+    every.strabout = QStringLiteral("k");
+    every.homepage = QStringLiteral("l");
+    every.email = QStringLiteral("m");
+    every.icq = QStringLiteral("n");
+    QTest::newRow("order of the text fields")
+        << every
+        << QStringLiteral("strBirthday=a&firstname=b&company=c&lastname=d&sign=e&street=f&sex=2&postal=g&age=0"
+                          "&strMobiltelefon=h&relation=0&interests=i&foundthis=j&homecity=0&strabout=k"
+                          "&homepage=l&email=m&icq=n&btn=Uppdatera&uid=0");
+}
+
+void TstPostProfile::body()
+{
+    QFETCH(ProfileRecord, record);
+    QFETCH(QString, body);
+    QCOMPARE(profilePostBody(record), body);
+}
+
+void TstPostProfile::nothingSentUnlessMemberLoggedIn_data()
+{
+    QTest::addColumn<bool>("loggedIn");
+    QTest::addColumn<bool>("guest");
+    QTest::newRow("guest") << true << true;
+    QTest::newRow("logged out") << false << false;
+    QTest::newRow("logged-out guest") << false << true;
+}
+
+void TstPostProfile::nothingSentUnlessMemberLoggedIn()
+{
+    QFETCH(bool, loggedIn);
+    QFETCH(bool, guest);
+    ScriptedServer server;
+    QVERIFY(server.listen());
+    server.useAsSite();
+    server.setScript(ScriptedServer::chunks({sessionfixture::response(profilepage::fullPage(), "bvolk")}));
+    sessionfixture::loggedInAs(QStringLiteral("bvolk"), QStringLiteral("bvolk"), 0);
+    session().pluginLoggedIn = loggedIn;
+    session().guest = guest;
+    profile().firstname = QStringLiteral("Gäst");
+
+    postProfile();
+    // Any request would have completed inside the call; give a stray
+    // connection attempt a moment to show anyway.
+    QTest::qWait(100);
+
+    QCOMPARE(server.connectionCount(), 0);
+    QVERIFY(m_view.calls.isEmpty());
+    QCOMPARE(profile().firstname, QStringLiteral("Gäst"));
+    QCOMPARE(isLoggedIn(), loggedIn);
+}
+
+void TstPostProfile::postsThenFetchesAgain()
+{
+    ScriptedServer server;
+    QVERIFY(server.listen());
+    server.useAsSite();
+    // The post is answered by a header (and a body that must not be waited
+    // for), the re-fetch by the form as the site now has it.
+    server.addScript({ScriptedServer::send("HTTP/1.1 302 Object moved\r\nLocation: visitkort.asp\r\n\r\n")});
+    QString updated = profilepage::fullPage();
+    updated.replace(QStringLiteral("value=\"Anna\""), QStringLiteral("value=\"Annika\""));
+    server.addScript(ScriptedServer::chunks({sessionfixture::response(updated, QStringLiteral("abcde"))}));
+
+    sessionfixture::loggedInAs(QStringLiteral("abcde"), QStringLiteral("abcde"), 123);
+    ProfileRecord &p = profile();
+    p = exampleRecord();
+
+    postProfile();
+
+    QCOMPARE(server.connectionCount(), 2);
+    const QByteArray post = server.request(0);
+    QVERIFY2(post.startsWith("POST /login/register/visitkort_edit.asp HTTP/1.1\r\n"), post.constData());
+    QVERIFY2(post.contains("\r\nReferer: " + modData::site().baseUrl().toLatin1()
+                           + "/login/community/visitkort.asp?uid=123\r\n"),
+             post.constData());
+    QVERIFY2(post.contains("memberid=abcde"), post.constData());
+    QCOMPARE(bodyOf(post), kExampleBody);
+    QVERIFY(server.request(1).startsWith("GET /login/register/visitkort_edit.asp HTTP/1.1\r\n"));
+
+    // The record holds what the site reports now.
+    QCOMPARE(p.firstname, QStringLiteral("Annika"));
+    QCOMPARE(p.userid, 123);
+    QVERIFY(isLoggedIn());
+    // The last three things done to the window: panels 2, 3 and 4.
+    QVERIFY(m_view.calls.size() >= 3);
+    QCOMPARE(m_view.calls.mid(m_view.calls.size() - 3),
+             (QStringList{QStringLiteral("panelText 2 Annika Berg"), QStringLiteral("panelText 3 Kalle & Co"),
+                          QStringLiteral("panelText 4 123")}));
+}
+
+void TstPostProfile::failedRefetchWritesNoPanels()
+{
+    ScriptedServer server;
+    QVERIFY(server.listen());
+    server.useAsSite();
+    server.addScript({ScriptedServer::send("HTTP/1.1 200 OK\r\n\r\n"), ScriptedServer::close()});
+    // The session has expired meanwhile: another member id comes back.
+    server.addScript(ScriptedServer::chunks({sessionfixture::response(QStringLiteral("<html>Logga in</html>"),
+                                                                      QStringLiteral("xxxxx"))}));
+    sessionfixture::loggedInAs(QStringLiteral("abcde"), QStringLiteral("abcde"), 123);
+    profile() = exampleRecord();
+
+    postProfile();
+
+    QCOMPARE(server.connectionCount(), 2);
+    QVERIFY(!isLoggedIn());
+    QCOMPARE(m_view.panels[2].text, QStringLiteral("Utloggad"));
+    QCOMPARE(m_view.panels[4].text, QStringLiteral("Utloggad"));
+    // The logged-out state ends with the relayout; nothing is written after it.
+    QCOMPARE(m_view.calls.last(), QStringLiteral("relayout"));
+}
+
+void TstPostProfile::roundTripWithDemoSite()
+{
+    SimSite sim;
+    QVERIFY2(sim.start(), qPrintable(sim.otherOutput()));
+    sim.useAsSite();
+    sessionfixture::loggedInAs(QStringLiteral("anna5"), QStringLiteral("anna5"), 1002);
+    QVERIFY(fetchProfile());
+
+    ProfileRecord &p = profile();
+    p.firstname = QStringLiteral(" Annika ");
+    p.sign = QStringLiteral("A & B");
+    p.strabout = QStringLiteral("Rad ett\r\nRad två");
+    p.sex = QStringLiteral("m");
+    p.age = 4;
+    p.homecity = 3;
+    p.chk1 = false;
+    p.chk2 = true;
+    p.setup3 = true;
+    p.strChatWelcome = QStringLiteral("Hejsan");
+    p.interests = QStringLiteral("Åka skidor, 100%");
+    const int logBefore = sim.requestLog().size();
+
+    postProfile();
+
+    QCOMPARE(p.firstname, QStringLiteral("Annika"));
+    QCOMPARE(p.sign, QStringLiteral("A & B"));
+    QCOMPARE(p.strabout, QStringLiteral("Rad ett\r\nRad två"));
+    QCOMPARE(p.sex, QStringLiteral("m"));
+    QCOMPARE(p.age, 4);
+    QCOMPARE(p.homecity, 3);
+    QCOMPARE(p.homecityName, QStringLiteral("Umeå"));
+    QVERIFY(!p.chk1);
+    QVERIFY(p.chk2);
+    QVERIFY(p.setup3);
+    QCOMPARE(p.strChatWelcome, QStringLiteral("Hejsan"));
+    QCOMPARE(p.interests, QStringLiteral("Åka skidor, 100%"));
+    QCOMPARE(m_view.panels[2].text, QStringLiteral("Annika Berg"));
+    QCOMPARE(m_view.panels[3].text, QStringLiteral("A & B"));
+    QCOMPARE(m_view.panels[4].text, QStringLiteral("1002"));
+
+    QVERIFY(sim.waitForLogLines(logBefore + 2));
+    const QStringList log = sim.requestLog().mid(logBefore);
+    QCOMPARE(log.size(), 2);
+    QVERIFY2(log.at(0).startsWith(QStringLiteral("POST /login/register/visitkort_edit.asp ")), qPrintable(log.at(0)));
+    QVERIFY2(log.at(1).startsWith(QStringLiteral("GET /login/register/visitkort_edit.asp ")), qPrintable(log.at(1)));
+
+    // A fresh fetch sees the same.
+    p.firstname.clear();
+    QVERIFY(fetchProfile());
+    QCOMPARE(p.firstname, QStringLiteral("Annika"));
+}
+
+QTEST_GUILESS_MAIN(TstPostProfile)
+#include "tst_postprofile.moc"
