@@ -66,7 +66,7 @@ bool needsHex(const QString &raw)
 {
     if (raw.isEmpty())
         return false;
-    if (false)
+    if (raw.startsWith(kHexPrefix))
         return true;
     auto edge = [](QChar c) { return c == u' ' || c == u'\t' || c == u'"'; };
     if (edge(raw.front()) || edge(raw.back()))

@@ -15,7 +15,7 @@ void openDocument(QWidget *owner, const QString &target, const QString &folder)
         return;
     // A scheme of two letters or more ("http:", "mailto:") makes an address;
     // anything else is a file, relative to the working folder.
-    QUrl url(t, QUrl::StrictMode);
+    QUrl url(t);
     if (!url.isValid() || url.scheme().size() < 2) {
         const QString base = folder.isEmpty() ? QDir::currentPath() : folder;
         url = QUrl::fromLocalFile(QDir(base).absoluteFilePath(t));

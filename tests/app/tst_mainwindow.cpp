@@ -100,7 +100,6 @@ private slots:
     void popupLoginStartsAfterPopupCloses();
     void logoutMenuCancelsLogin();
     void imailsMenuShowsNoPluginBox();
-    void mainViewNamesReachControls();
 
 private:
     void showLoggedIn();
@@ -696,36 +695,6 @@ void tst_MainWindow::imailsMenuShowsNoPluginBox()
     QCOMPARE(title, QStringLiteral("Ingen plugin"));
     QCOMPARE(text, QStringLiteral("Du har ingen plugin installerad som hanterar iMails!"));
     QCOMPARE(icon, QMessageBox::Information);
-}
-
-void tst_MainWindow::mainViewNamesReachControls()
-{
-    m_window->load();
-    quietTimers();
-    modGlobal::MainView *view = m_window.get();
-
-    view->setMenuCaption(QStringLiteral("mnuIMails"), QStringLiteral("3 iMails (1 nya)"));
-    QCOMPARE(m_window->menuItem(QStringLiteral("mnuIMails"))->text(), QStringLiteral("3 iMails (1 nya)"));
-    view->setMenuEnabled(QStringLiteral("mnuOptions"), false);
-    QVERIFY(!m_window->findChild<QMenu *>(QStringLiteral("mnuOptions"))->menuAction()->isEnabled());
-
-    QTimer *keep = m_window->timer(QStringLiteral("tmrKeepLogin"));
-    view->setTimerEnabled(QStringLiteral("tmrKeepLogin"), true);
-    QVERIFY(keep->isActive());
-    view->setTimerEnabled(QStringLiteral("tmrKeepLogin"), false);
-    QVERIFY(!keep->isActive());
-
-    view->setPanelText(3, QStringLiteral("alias"));
-    view->setPanelToolTip(3, QStringLiteral("tip"));
-    view->setPanelEnabled(3, true);
-    QCOMPARE(m_window->statusBarPanels()->panelText(3), QStringLiteral("alias"));
-    QCOMPARE(m_window->statusBarPanels()->panelToolTip(3), QStringLiteral("tip"));
-    QVERIFY(m_window->statusBarPanels()->panelEnabled(3));
-
-    view->freezeDrawing(true);
-    QVERIFY(!m_window->updatesEnabled());
-    view->freezeDrawing(false);
-    QVERIFY(m_window->updatesEnabled());
 }
 
 QTEST_MAIN(tst_MainWindow)

@@ -32,7 +32,6 @@ void tst_Startup::markerCaption_data()
     QTest::addColumn<quint32>("pid");
     QTest::addColumn<QString>("caption");
     QTest::newRow("1234") << 1234u << "ApartmentDemoProcessWindow1234";
-    QTest::newRow("1") << 1u << "ApartmentDemoProcessWindow1";
     QTest::newRow("largest") << 4294967295u << "ApartmentDemoProcessWindow4294967295";
 }
 

@@ -52,6 +52,7 @@ private slots:
     void ownerReleasesTheObjectDuringRead_data();
     void ownerReleasesTheObjectDuringRead();
     void eventModeHandsTheBodyToClosed();
+    void releaseInsideItsOwnEventIsDeferred();
     void hostileSizesFail_data();
     void hostileSizesFail();
     void headerOfAnEarlierExchangeIsNotReturned();
@@ -402,6 +403,26 @@ void TestClsData::eventModeHandsTheBodyToClosed()
     QCOMPARE(raw->Read(QStringLiteral("/p.asp"), modData::cookieList(), QString(), QString()), QString());
     QCOMPARE(closedWith, QStringList{QStringLiteral("event body")});
     QVERIFY(watch);
+    runDeferredDeletes();
+    QVERIFY(!watch);
+}
+
+void TestClsData::releaseInsideItsOwnEventIsDeferred()
+{
+    // An object that never read is in event mode: a close raises Closed,
+    // and the listener may drop the last reference from inside it.
+    std::shared_ptr<clsData> owner = clsData::create();
+    QPointer<clsData> watch = owner.get();
+    clsData *raw = owner.get();
+    int closedCount = 0;
+    connect(raw, &clsData::Closed, this, [&](const QString &) {
+        ++closedCount;
+        owner.reset();
+    });
+    raw->CloseCon();
+    QCOMPARE(closedCount, 1);
+    QVERIFY(!owner);
+    QVERIFY2(watch, "deleted inside its own event");
     runDeferredDeletes();
     QVERIFY(!watch);
 }

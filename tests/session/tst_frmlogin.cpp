@@ -115,7 +115,12 @@ void TestFrmLogin::controlsAsDesigned()
             QVERIFY2(a.top() < b.top() || (a.top() == b.top() && a.left() < b.left()),
                      qPrintable(order[i]->objectName()));
         }
-        QCOMPARE(passwordBox()->nextInFocusChain(), child<QPushButton>("cmdOK"));
+        QList<QWidget *> tabOrder;
+        for (QWidget *w = passwordBox()->nextInFocusChain(); w != passwordBox(); w = w->nextInFocusChain()) {
+            if (w->focusPolicy() & Qt::TabFocus)
+                tabOrder.append(w);
+        }
+        QCOMPARE(tabOrder, (QList<QWidget *>{child<QPushButton>("cmdOK"), child<QPushButton>("cmdCancel")}));
 
         QTest::keyClicks(passwordBox(), QStringLiteral("abc"));
         QCOMPARE(passwordBox()->echoMode(), QLineEdit::Password);
@@ -185,11 +190,12 @@ void TestFrmLogin::lengthMessages()
     bool focused = false;
     whileAsking([&](frmLogin *d) {
         passwordBox()->setText(typed);
+        child<QPushButton>("cmdCancel")->setFocus();
         answerMessageBox(seen);
         child<QPushButton>("cmdOK")->click();  // returns when the box is closed
         stillShown = d->isVisible();
         kept = passwordBox()->text();
-        focused = QApplication::focusWidget() == passwordBox();
+        focused = d->focusWidget() == passwordBox();
         d->reject();
     });
     QCOMPARE(frmLogin::askPassword(m_main), QString());
@@ -290,14 +296,17 @@ void TestFrmLogin::windowModalOverMainWindow()
         QCOMPARE(d->windowModality(), Qt::WindowModal);
         QCOMPARE(d->parentWidget(), m_main);
         QVERIFY(d->isWindow());
-        QTest::mouseClick(mainButton, Qt::LeftButton);
-        QTest::mouseClick(&other, Qt::LeftButton);
+        // Through the windowing system, where modality is enforced.
+        QTest::mouseClick(m_main->windowHandle(), Qt::LeftButton, {},
+                          mainButton->mapTo(m_main, mainButton->rect().center()));
+        QTest::mouseClick(other.windowHandle(), Qt::LeftButton, {}, other.rect().center());
         d->reject();
     });
     frmLogin::askPassword(m_main);
     QCOMPARE(mainClicks, 0);  // the main window is blocked while asking
     QCOMPARE(otherClicks, 1); // an unrelated window is not
-    QTest::mouseClick(mainButton, Qt::LeftButton);
+    QTest::mouseClick(m_main->windowHandle(), Qt::LeftButton, {},
+                      mainButton->mapTo(m_main, mainButton->rect().center()));
     QCOMPARE(mainClicks, 1);
 }
 

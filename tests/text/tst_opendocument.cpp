@@ -52,6 +52,8 @@ void TstOpenDocument::handsTargetOver_data()
                                << QUrl(QStringLiteral("mailto:kortvik@sandlund.example"));
     QTest::newRow("address") << QStringLiteral("http://127.0.0.1:8080/default.asp")
                              << QUrl(QStringLiteral("http://127.0.0.1:8080/default.asp"));
+    QTest::newRow("address with a blank") << QStringLiteral("http://127.0.0.1/a b.asp")
+                                          << QUrl(QStringLiteral("http://127.0.0.1/a%20b.asp"));
     QTest::newRow("absolute file") << QStringLiteral("/tmp/x y.rtf")
                                    << QUrl::fromLocalFile(QStringLiteral("/tmp/x y.rtf"));
 }

@@ -1,0 +1,274 @@
+// The plug-in objects on a private session bus, in-process: introspection,
+// the reference, replies, error replies and the order of events and replies.
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusPendingCall>
+#include <QDBusPendingReply>
+#include <QXmlStreamReader>
+#include <QtTest>
+
+#include <stdexcept>
+
+#include "fakemainview.h"
+#include "plugin/busexport.h"
+#include "plugin/clsmainserver.h"
+#include "plugin/loginrequests.h"
+#include "plugin/mainserveradaptor.h"
+#include "privatesessionbus.h"
+#include "session/modglobal.h"
+#include "simsite.h"
+
+namespace {
+
+const QString kService = QStringLiteral("org.kortvik.Kortvik");
+const QString kServerIface = QStringLiteral("org.kortvik.Kortvik.clsMainServer");
+
+// "method doLogin(ShowBox:b:in,Password:s:in,:b:out)" per member of one interface.
+QStringList describeInterface(const QString &xml, const QString &interface)
+{
+    QStringList members;
+    QXmlStreamReader reader(xml);
+    bool inside = false;
+    QString current;
+    QStringList args;
+    while (!reader.atEnd()) {
+        reader.readNext();
+        const auto name = reader.name();
+        if (reader.isStartElement() && name == QLatin1String("interface"))
+            inside = reader.attributes().value(QLatin1String("name")) == interface;
+        if (!inside)
+            continue;
+        if (reader.isStartElement() && (name == QLatin1String("method") || name == QLatin1String("signal"))) {
+            current = name.toString() + QLatin1Char(' ') + reader.attributes().value(QLatin1String("name")).toString();
+            args.clear();
+        } else if (reader.isStartElement() && name == QLatin1String("arg")) {
+            const QXmlStreamAttributes a = reader.attributes();
+            QString arg = a.value(QLatin1String("name")).toString() + QLatin1Char(':')
+                          + a.value(QLatin1String("type")).toString();
+            if (a.hasAttribute(QLatin1String("direction")))
+                arg += QLatin1Char(':') + a.value(QLatin1String("direction")).toString();
+            args << arg;
+        } else if (reader.isEndElement() && (name == QLatin1String("method") || name == QLatin1String("signal"))) {
+            members << current + QLatin1Char('(') + args.join(QLatin1Char(',')) + QLatin1Char(')');
+        } else if (reader.isEndElement() && name == QLatin1String("interface")) {
+            inside = false;
+        }
+    }
+    return members;
+}
+
+} // namespace
+
+class BusExportTest : public QObject
+{
+    Q_OBJECT
+
+    PrivateSessionBus m_bus;
+    SimSite m_site;
+    FakeMainView m_view;
+    clsMainServer m_server;
+    std::unique_ptr<QDBusConnection> m_serverBus;
+    std::unique_ptr<QDBusConnection> m_client;
+    QStringList m_heard;  // events and replies as the client sees them, in order
+
+    QDBusMessage call(const QString &path, const QString &interface, const QString &method,
+                      const QVariantList &args = {})
+    {
+        QDBusMessage m = QDBusMessage::createMethodCall(kService, path, interface, method);
+        m.setArguments(args);
+        return m;
+    }
+
+    // Sends asynchronously (the service runs on this same thread) and waits.
+    QDBusMessage callAndWait(const QDBusMessage &message, int timeoutMs = 20000)
+    {
+        QDBusPendingCall pending = m_client->asyncCall(message, timeoutMs);
+        // A failed wait shows as an error reply (no reply) to the caller.
+        QTest::qWaitFor([&] { return pending.isFinished(); }, timeoutMs + 1000);
+        return pending.isFinished() ? pending.reply() : QDBusMessage();
+    }
+
+    QDBusPendingCall doLogin(bool showBox, const QString &password, const QString &tag)
+    {
+        QDBusPendingCall pending = m_client->asyncCall(
+            call(QStringLiteral("/clsMainServer"), kServerIface, QStringLiteral("doLogin"), {showBox, password}),
+            20000);
+        auto *watcher = new QDBusPendingCallWatcher(pending, this);
+        connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, tag](QDBusPendingCallWatcher *w) {
+            const QDBusMessage r = w->reply();
+            m_heard << (r.type() == QDBusMessage::ErrorMessage
+                            ? QStringLiteral("%1 error %2").arg(tag, r.errorName())
+                            : QStringLiteral("%1 %2").arg(tag, r.arguments().value(0).toBool() ? "true" : "false"));
+            w->deleteLater();
+        });
+        return pending;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QString why;
+        if (!m_bus.start(&why))
+            QSKIP(qPrintable(why));
+        QVERIFY2(m_site.start(), qPrintable(m_site.otherOutput()));
+        m_site.useAsSite();
+        modGlobal::session().mainWindow = &m_view;
+        modGlobal::session().mainServer = &m_server;
+
+        m_serverBus = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(m_bus.address(), QStringLiteral("server")));
+        QVERIFY(m_serverBus->isConnected());
+        QVERIFY(m_serverBus->registerService(kService));
+        QVERIFY(exportBusObjects(*m_serverBus, &m_server));
+
+        m_client = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(m_bus.address(), QStringLiteral("client")));
+        QVERIFY(m_client->isConnected());
+        for (const char *signal : {"onLogin", "onLogout"}) {
+            const QString name = QString::fromLatin1(signal);
+            QVERIFY(m_client->connect(kService, QStringLiteral("/clsMainServer"), kServerIface, name, this,
+                                      SLOT(heardEvent(QDBusMessage))));
+        }
+    }
+
+    void init()
+    {
+        m_server.doLogout();
+        m_heard.clear();
+    }
+
+    void cleanupTestCase()
+    {
+        modGlobal::session().mainWindow = nullptr;
+        modGlobal::session().mainServer = nullptr;
+    }
+
+    void exportNeedsServerAndConnection()
+    {
+        QVERIFY(!exportBusObjects(*m_serverBus, nullptr));
+        QVERIFY(!exportBusObjects(QDBusConnection(QStringLiteral("not connected")), &m_server));
+    }
+
+    void introspection_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("interface");
+        QTest::addColumn<QStringList>("members");
+        QTest::newRow("server") << QStringLiteral("/clsMainServer") << kServerIface
+                                << QStringList{QStringLiteral("method doLogin(ShowBox:b:in,Password:s:in,:b:out)"),
+                                               QStringLiteral("method doLogout()"),
+                                               QStringLiteral("signal onLogin(Password:s,UserID:i)"),
+                                               QStringLiteral("signal onLogout(Password:s,UserID:i)")};
+        QTest::newRow("reference") << QStringLiteral("/clsMainServerReference")
+                                   << QStringLiteral("org.kortvik.Kortvik.clsMainServerReference")
+                                   << QStringList{QStringLiteral("method GetMainServerReference(:o:out)")};
+    }
+    void introspection()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, interface);
+        QFETCH(QStringList, members);
+        const QDBusMessage reply = callAndWait(
+            call(path, QStringLiteral("org.freedesktop.DBus.Introspectable"), QStringLiteral("Introspect")));
+        QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
+        QCOMPARE(describeInterface(reply.arguments().value(0).toString(), interface), members);
+    }
+
+    void rootListsBothObjects()
+    {
+        const QDBusMessage reply = callAndWait(
+            call(QStringLiteral("/"), QStringLiteral("org.freedesktop.DBus.Introspectable"), QStringLiteral("Introspect")));
+        const QString xml = reply.arguments().value(0).toString();
+        QVERIFY(xml.contains(QLatin1String("<node name=\"clsMainServer\"/>")));
+        QVERIFY(xml.contains(QLatin1String("<node name=\"clsMainServerReference\"/>")));
+    }
+
+    void referenceGivesServerPath()
+    {
+        const QDBusMessage reply = callAndWait(call(QStringLiteral("/clsMainServerReference"),
+                                                    QStringLiteral("org.kortvik.Kortvik.clsMainServerReference"),
+                                                    QStringLiteral("GetMainServerReference")));
+        QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
+        QCOMPARE(reply.signature(), QStringLiteral("o"));
+        QCOMPARE(qvariant_cast<QDBusObjectPath>(reply.arguments().value(0)).path(), QStringLiteral("/clsMainServer"));
+
+        // Without a server object of the thread: an error, not a dangling path.
+        modGlobal::session().mainServer = nullptr;
+        const QDBusMessage none = callAndWait(call(QStringLiteral("/clsMainServerReference"),
+                                                   QStringLiteral("org.kortvik.Kortvik.clsMainServerReference"),
+                                                   QStringLiteral("GetMainServerReference")));
+        modGlobal::session().mainServer = &m_server;
+        QCOMPARE(none.type(), QDBusMessage::ErrorMessage);
+        QCOMPARE(none.errorName(), QStringLiteral("org.kortvik.Kortvik.Error"));
+    }
+
+    void wrongLengthIsFalseWithoutRequest_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::newRow("four") << QStringLiteral("bvol");
+        QTest::newRow("six") << QStringLiteral("bvolkk");
+    }
+    void wrongLengthIsFalseWithoutRequest()
+    {
+        QFETCH(QString, password);
+        const int logged = m_site.requestLog().size();
+        doLogin(false, password, QStringLiteral("reply"));
+        QTRY_COMPARE(m_heard, QStringList{QStringLiteral("reply false")});
+        QCOMPARE(m_site.requestLog().size(), logged);
+    }
+
+    void eventArrivesBeforeTheReply()
+    {
+        doLogin(false, QStringLiteral("bvolk"), QStringLiteral("reply"));
+        QTRY_COMPARE(m_heard.size(), 2);
+        QCOMPARE(m_heard, (QStringList{QStringLiteral("onLogin bvolk 0"), QStringLiteral("reply true")}));
+        // doLogout's reply, too, comes after its event.
+        QDBusPendingCall out = m_client->asyncCall(call(QStringLiteral("/clsMainServer"), kServerIface, QStringLiteral("doLogout")));
+        auto *watcher = new QDBusPendingCallWatcher(out, this);
+        connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *w) {
+            m_heard << QStringLiteral("logout replied");
+            w->deleteLater();
+        });
+        QTRY_COMPARE(m_heard.size(), 4);
+        QCOMPARE(m_heard.mid(2), (QStringList{QStringLiteral("onLogout bvolk 0"), QStringLiteral("logout replied")}));
+    }
+
+    void secondLoginReplacesFirstAndBothAreAnswered()
+    {
+        // Sent back to back: the first gives way, the latest decides.
+        doLogin(false, QStringLiteral("kalle"), QStringLiteral("first"));
+        doLogin(false, QStringLiteral("bvolk"), QStringLiteral("second"));
+        QTRY_VERIFY(m_heard.contains(QStringLiteral("second true")));
+        QVERIFY(m_heard.contains(QStringLiteral("first false")));
+        QVERIFY(m_heard.indexOf(QStringLiteral("first false")) < m_heard.indexOf(QStringLiteral("second true")));
+        // Whoever got in first, the session ends with the guest.
+        QCOMPARE(m_heard.filter(QStringLiteral("onLogin")).last(), QStringLiteral("onLogin bvolk 0"));
+        QVERIFY(modGlobal::isLoggedIn());
+        QVERIFY(modGlobal::session().guest);
+    }
+
+    void errorEscapingLoginIsAnErrorReply()
+    {
+        clsMainServer failing;
+        LoginRequests requests([](bool, const QString &) -> bool { throw std::runtime_error("Kaputt"); },
+                               [] {});
+        new MainServerAdaptor(&failing, &requests, *m_serverBus);
+        QVERIFY(m_serverBus->registerObject(QStringLiteral("/failing"), &failing, QDBusConnection::ExportAdaptors));
+        const QDBusMessage reply = callAndWait(
+            call(QStringLiteral("/failing"), kServerIface, QStringLiteral("doLogin"), {false, QStringLiteral("kalle")}));
+        m_serverBus->unregisterObject(QStringLiteral("/failing"));
+        QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
+        QCOMPARE(reply.errorName(), QStringLiteral("org.kortvik.Kortvik.Error"));
+        QCOMPARE(reply.errorMessage(), QStringLiteral("Kaputt"));
+    }
+
+public slots:
+    void heardEvent(const QDBusMessage &message)
+    {
+        m_heard << QStringLiteral("%1 %2 %3").arg(message.member(), message.arguments().value(0).toString(),
+                                                 QString::number(message.arguments().value(1).toInt()));
+    }
+};
+
+QTEST_GUILESS_MAIN(BusExportTest)
+#include "tst_busexport.moc"

@@ -1,0 +1,333 @@
+// The plug-in interface of the running program, as plug-ins meet it: a copy
+// of kortvik on a private session bus against the demo site, a QtDBus client
+// here, and the two examples.
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
+#include <QElapsedTimer>
+#include <QTcpSocket>
+#include <QtTest>
+
+#include "kortviksandbox.h"
+#include "privatesessionbus.h"
+#include "simmembers.h"
+#include "simsite.h"
+
+namespace {
+
+const QString kService = QStringLiteral("org.kortvik.Kortvik");
+const QString kServerPath = QStringLiteral("/clsMainServer");
+const QString kServerIface = QStringLiteral("org.kortvik.Kortvik.clsMainServer");
+
+const sandlundSim::SimMember &member(int index)
+{
+    static const QList<sandlundSim::SimMember> members = sandlundSim::defaultMembers();
+    return members.at(index);
+}
+
+// The program with its own bus and site, and a client connection to it.
+class Instance : public QObject
+{
+    Q_OBJECT
+public:
+    PrivateSessionBus bus;
+    std::unique_ptr<SimSite> site;
+    KortvikSandbox sandbox;
+    QProcess *program = nullptr;
+    std::unique_ptr<QDBusConnection> client;
+    QStringList heard;  // events and replies in the order the client got them
+
+    bool start(const QStringList &siteArgs, QString *why)
+    {
+        if (!bus.start(why))
+            return false;
+        site = std::make_unique<SimSite>(siteArgs);
+        if (!site->start()) {
+            *why = QStringLiteral("demo site did not start: ") + site->otherOutput();
+            return false;
+        }
+        if (!sandbox.prepare(why))
+            return false;
+        sandbox.useBus(bus.address());
+        sandbox.environment().insert(QStringLiteral("KORTVIK_SITE"), site->authority());
+        program = sandbox.start();
+        client = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(
+            bus.address(), QStringLiteral("client%1").arg(quintptr(this))));
+        if (!client->isConnected()) {
+            *why = QStringLiteral("no client connection");
+            return false;
+        }
+        QElapsedTimer waited;
+        waited.start();
+        while (!client->interface()->isServiceRegistered(kService)) {
+            if (program->state() == QProcess::NotRunning || waited.elapsed() > 30000) {
+                *why = QStringLiteral("kortvik did not take its bus name: ")
+                       + QString::fromLocal8Bit(program->readAllStandardError());
+                return false;
+            }
+            QTest::qWait(50);
+        }
+        for (const char *event : {"onLogin", "onLogout"})
+            client->connect(kService, kServerPath, kServerIface, QString::fromLatin1(event), this,
+                            SLOT(heardEvent(QDBusMessage)));
+        return true;
+    }
+
+    ~Instance() override
+    {
+        if (client) {
+            const QString name = client->name();
+            client.reset();
+            QDBusConnection::disconnectFromBus(name);
+        }
+    }
+
+    QDBusPendingCall call(const QString &method, const QVariantList &args, const QString &tag)
+    {
+        QDBusMessage m = QDBusMessage::createMethodCall(kService, kServerPath, kServerIface, method);
+        m.setArguments(args);
+        QDBusPendingCall pending = client->asyncCall(m, 60000);
+        auto *watcher = new QDBusPendingCallWatcher(pending, this);
+        connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, tag](QDBusPendingCallWatcher *w) {
+            const QDBusMessage r = w->reply();
+            if (r.type() == QDBusMessage::ErrorMessage)
+                heard << tag + QStringLiteral(" error ") + r.errorName();
+            else if (r.arguments().isEmpty())
+                heard << tag + QStringLiteral(" done");
+            else
+                heard << tag + (r.arguments().first().toBool() ? QStringLiteral(" true") : QStringLiteral(" false"));
+            w->deleteLater();
+        });
+        return pending;
+    }
+
+    // A request of the test's own, then waits until the site has logged it:
+    // every request the program sent before is in the log by then.
+    QStringList siteLogSettled()
+    {
+        QTcpSocket socket;
+        socket.connectToHost(QStringLiteral("127.0.0.1"), site->port());
+        if (socket.waitForConnected(5000)) {
+            socket.write("GET /settled HTTP/1.1\r\nHost: x\r\n\r\n");
+            socket.waitForBytesWritten(5000);
+        }
+        QStringList log;
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 10000) {
+            log = site->requestLog();
+            if (!log.isEmpty() && log.last().startsWith(QLatin1String("GET /settled")))
+                break;
+            QTest::qWait(20);
+        }
+        return log;
+    }
+
+public slots:
+    void heardEvent(const QDBusMessage &m)
+    {
+        heard << QStringLiteral("%1 %2 %3").arg(m.member(), m.arguments().value(0).toString(),
+                                               QString::number(m.arguments().value(1).toInt()));
+    }
+};
+
+QStringList requestPaths(const QStringList &log)
+{
+    QStringList paths;
+    for (const QString &line : log)
+        paths << line.section(QLatin1Char(' '), 1, 1);
+    return paths;
+}
+
+} // namespace
+
+class PluginProcessTest : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<Instance> m_kortvik;
+
+    struct Run {
+        int exitCode = -1;
+        QString out;
+        QString err;
+    };
+
+    Run runExample(const QString &program, const QStringList &args, const QString &busAddress)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress);
+        p.setProcessEnvironment(env);
+        p.start(program, args);
+        Run r;
+        if (!p.waitForFinished(90000)) {
+            p.kill();
+            p.waitForFinished();
+            return r;
+        }
+        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+        r.err = QString::fromLocal8Bit(p.readAllStandardError());
+        return r;
+    }
+
+    static QString exampleClient()
+    {
+        return qEnvironmentVariable("KORTVIK_BIN_DIR") + QStringLiteral("/kortvik-plugin-example");
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_kortvik = std::make_unique<Instance>();
+        QString why;
+        if (!m_kortvik->start({}, &why))
+            QFAIL(qPrintable(why));
+    }
+
+    void init()
+    {
+        // Logged out, and nothing heard yet.
+        m_kortvik->call(QStringLiteral("doLogout"), {}, QStringLiteral("reset"));
+        QTRY_VERIFY(m_kortvik->heard.contains(QStringLiteral("reset done")));
+        m_kortvik->heard.clear();
+    }
+
+    void busNameIsOwnedByTheProgram()
+    {
+        QDBusConnectionInterface *bus = m_kortvik->client->interface();
+        const QDBusReply<uint> pid = bus->servicePid(kService);
+        QVERIFY(pid.isValid());
+        QCOMPARE(qint64(pid.value()), m_kortvik->program->processId());
+    }
+
+    void wrongLengthIsFalseWithoutRequest_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::newRow("four") << QStringLiteral("kall");
+        QTest::newRow("six") << QStringLiteral("kallee");
+    }
+    void wrongLengthIsFalseWithoutRequest()
+    {
+        QFETCH(QString, password);
+        const int before = m_kortvik->siteLogSettled().size();
+        m_kortvik->call(QStringLiteral("doLogin"), {false, password}, QStringLiteral("reply"));
+        QTRY_COMPARE(m_kortvik->heard, QStringList{QStringLiteral("reply false")});
+        // Only the test's own marker came after.
+        QCOMPARE(requestPaths(m_kortvik->siteLogSettled().mid(before)), QStringList{QStringLiteral("/settled")});
+    }
+
+    void guestLogin()
+    {
+        m_kortvik->call(QStringLiteral("doLogin"), {false, QStringLiteral("bvolk")}, QStringLiteral("reply"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_kortvik->heard.size(), 2, 30000);
+        QCOMPARE(m_kortvik->heard, (QStringList{QStringLiteral("onLogin bvolk 0"), QStringLiteral("reply true")}));
+    }
+
+    void memberLoginThenLogout()
+    {
+        const sandlundSim::SimMember &m = member(1);
+        m_kortvik->call(QStringLiteral("doLogin"), {false, m.password}, QStringLiteral("login"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_kortvik->heard.contains(QStringLiteral("login true")), 30000);
+        m_kortvik->call(QStringLiteral("doLogout"), {}, QStringLiteral("logout"));
+        QTRY_VERIFY(m_kortvik->heard.contains(QStringLiteral("logout done")));
+        const QString who = QStringLiteral("%1 %2").arg(m.password).arg(m.userid);
+        QCOMPARE(m_kortvik->heard, (QStringList{QStringLiteral("onLogin ") + who, QStringLiteral("login true"),
+                                                QStringLiteral("onLogout ") + who, QStringLiteral("logout done")}));
+    }
+
+    void logoutWhileLoggedOutRaisesNothing()
+    {
+        m_kortvik->call(QStringLiteral("doLogout"), {}, QStringLiteral("logout"));
+        // An event would come before the reply on this connection.
+        QTRY_COMPARE(m_kortvik->heard, QStringList{QStringLiteral("logout done")});
+    }
+
+    void logoutCancelsStalledLogin()
+    {
+        Instance stalled;
+        QString why;
+        if (!stalled.start({QStringLiteral("--stall"), QStringLiteral("/login.asp")}, &why))
+            QFAIL(qPrintable(why));
+        const sandlundSim::SimMember &m = member(0);
+        stalled.call(QStringLiteral("doLogin"), {false, m.password}, QStringLiteral("login"));
+        QTRY_VERIFY_WITH_TIMEOUT(requestPaths(stalled.site->requestLog()).contains(QStringLiteral("/login.asp")), 20000);
+        QVERIFY(stalled.heard.isEmpty());  // still waiting for the site
+
+        stalled.call(QStringLiteral("doLogout"), {}, QStringLiteral("logout"));
+        // Both are answered, the login with false. Left to the exchange's
+        // watchdog instead, the login would have read an empty page and asked
+        // for the password again, never answering.
+        QTRY_COMPARE_WITH_TIMEOUT(stalled.heard.size(), 2, 20000);
+        QStringList answers = stalled.heard;
+        answers.sort();
+        QCOMPARE(answers, (QStringList{QStringLiteral("login false"), QStringLiteral("logout done")}));
+        // No request after the stalled one.
+        const QStringList paths = requestPaths(stalled.siteLogSettled());
+        QCOMPARE(paths.mid(paths.indexOf(QStringLiteral("/login.asp"))),
+                 (QStringList{QStringLiteral("/login.asp"), QStringLiteral("/settled")}));
+    }
+
+    void shellExample_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("output");
+        const sandlundSim::SimMember &m = member(0);
+        QTest::newRow("member") << m.password << 0
+                                << QStringLiteral("doLogin: true\nonLogin %1 %2\nonLogout %1 %2\n").arg(m.password).arg(m.userid);
+        QTest::newRow("guest") << QStringLiteral("bvolk") << 0
+                               << QStringLiteral("doLogin: true\nonLogin bvolk 0\nonLogout bvolk 0\n");
+        QTest::newRow("too short") << QStringLiteral("kal") << 1 << QStringLiteral("doLogin: false\n");
+    }
+    void shellExample()
+    {
+        QFETCH(QString, password);
+        QFETCH(int, exitCode);
+        QFETCH(QString, output);
+        const Run r = runExample(QStringLiteral("/bin/sh"), {QStringLiteral(PLUGIN_EXAMPLE_SCRIPT), password},
+                                 m_kortvik->bus.address());
+        QVERIFY2(r.exitCode == exitCode, qPrintable(r.err));
+        QCOMPARE(r.out, output);
+    }
+
+    void cppExample_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("output");
+        const sandlundSim::SimMember &m = member(2);
+        QTest::newRow("member") << m.password << 0
+                                << QStringLiteral("onLogin %1 %2\ndoLogin: true\nonLogout %1 %2\n").arg(m.password).arg(m.userid);
+        QTest::newRow("too long") << QStringLiteral("bvolkk") << 1 << QStringLiteral("doLogin: false\n");
+    }
+    void cppExample()
+    {
+        QFETCH(QString, password);
+        QFETCH(int, exitCode);
+        QFETCH(QString, output);
+        const Run r = runExample(exampleClient(), {password}, m_kortvik->bus.address());
+        QVERIFY2(r.exitCode == exitCode, qPrintable(r.err));
+        QCOMPARE(r.out, output);
+    }
+
+    void examplesWithoutProgram()
+    {
+        PrivateSessionBus empty;
+        QString why;
+        QVERIFY2(empty.start(&why), qPrintable(why));
+        Run r = runExample(exampleClient(), {QStringLiteral("bvolk")}, empty.address());
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY(r.err.startsWith(QLatin1String("Kortvik does not answer")));
+        r = runExample(QStringLiteral("/bin/sh"), {QStringLiteral(PLUGIN_EXAMPLE_SCRIPT), QStringLiteral("bvolk")},
+                       empty.address());
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY(r.err.startsWith(QLatin1String("Kortvik does not answer")));
+    }
+};
+
+QTEST_GUILESS_MAIN(PluginProcessTest)
+#include "tst_pluginprocess.moc"

@@ -1,0 +1,63 @@
+#include "sessionfixture.h"
+
+#include "net/moddata.h"
+#include "profile/profilerecord.h"
+#include "session/modglobal.h"
+#include "settings/modsettings.h"
+
+#include <QFile>
+
+SessionFixture::SessionFixture(modGlobal::MainView *view)
+{
+    modSettings::overrideProgramFolder(m_folder.path());
+    modGlobal::session() = modGlobal::SessionState{};
+    modGlobal::profile() = modGlobal::ProfileRecord{};
+    modData::clearCookieJar();
+    modGlobal::session().mainWindow = view ? view : &fake;
+    modGlobal::session().mainServer = &server;
+    QObject::connect(&server, &clsMainServer::onLogin, [this](const QString &p, qint32 id) {
+        events.append({QStringLiteral("onLogin"), p, id});
+    });
+    QObject::connect(&server, &clsMainServer::onLogout, [this](const QString &p, qint32 id) {
+        events.append({QStringLiteral("onLogout"), p, id});
+    });
+}
+
+SessionFixture::~SessionFixture()
+{
+    modGlobal::session() = modGlobal::SessionState{};
+    modData::clearCookieJar();
+    modSettings::overrideProgramFolder(QString());
+}
+
+QString SessionFixture::settingsText() const
+{
+    QFile f(m_folder.filePath(QStringLiteral("Config.ini")));
+    if (!f.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromLatin1(f.readAll());
+}
+
+QStringList requestPaths(const QStringList &log)
+{
+    QStringList out;
+    for (const QString &line : log)
+        out.append(line.section(QLatin1Char(' '), 1, 1));
+    return out;
+}
+
+QString requestCookies(const QString &logLine)
+{
+    const QString marker = QStringLiteral(" | Cookie: ");
+    const qsizetype at = logLine.indexOf(marker);
+    return at < 0 ? QString() : logLine.mid(at + marker.size());
+}
+
+QByteArray httpAnswer(const QByteArray &body, const QList<QByteArray> &cookies)
+{
+    QByteArray r = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n";
+    for (const QByteArray &c : cookies)
+        r += "Set-Cookie: " + c + "; path=/\r\n";
+    r += "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
+    return r;
+}
