@@ -409,7 +409,7 @@ QString clsData::Read(const QString &Address, const QStringList &varCookies, con
                       const QString &strReferer, bool OnlyHeader, QString *TheHeader)
 {
     // Whatever runs while we wait may drop the owner's reference.
-    const std::shared_ptr<clsData> self = shared_from_this();
+    const std::shared_ptr<clsData> self;
 
     d->onlyHeader = OnlyHeader;
     d->accepting = true;

@@ -11,7 +11,10 @@ namespace modGlobal {
 enum class FieldOrder { NameBeforeValue, ValueBeforeName };
 
 // The whole text matched by the pattern of one order; an empty view when
-// it does not match. The name is taken literally.
+// it does not match. The name is taken literally, also where a pattern
+// would see special characters; a line feed in it must meet one in the
+// page. An unpaired surrogate in the text counts as a character of its own
+// (a regular-expression engine refuses such text altogether).
 QStringView inputSpan(QStringView page, QStringView name, FieldOrder order);
 
 // Name-before-value first; value-before-name only when that finds nothing

@@ -3,6 +3,7 @@
 // known state for one profile test.
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include "fakemainview.h"
 #include "net/moddata.h"
@@ -43,43 +44,44 @@ inline QByteArray response(const QString &page, const QString &memberCookie = QS
     return r + cp1252::encode(page);
 }
 
-// Field-by-field equality, so a failure names the field.
-#define KORTVIK_COMPARE_PROFILES(a, b)                                                                  \
-    do {                                                                                                \
-        const modGlobal::ProfileRecord &x_ = (a);                                                       \
-        const modGlobal::ProfileRecord &y_ = (b);                                                       \
-        QCOMPARE(x_.userid, y_.userid);                                                                 \
-        QCOMPARE(x_.firstname, y_.firstname);                                                           \
-        QCOMPARE(x_.lastname, y_.lastname);                                                             \
-        QCOMPARE(x_.sign, y_.sign);                                                                     \
-        QCOMPARE(x_.company, y_.company);                                                               \
-        QCOMPARE(x_.street, y_.street);                                                                 \
-        QCOMPARE(x_.postal, y_.postal);                                                                 \
-        QCOMPARE(x_.sex, y_.sex);                                                                       \
-        QCOMPARE(x_.age, y_.age);                                                                       \
-        QCOMPARE(x_.relation, y_.relation);                                                             \
-        QCOMPARE(x_.strMobiltelefon, y_.strMobiltelefon);                                               \
-        QCOMPARE(x_.interests, y_.interests);                                                           \
-        QCOMPARE(x_.foundthis, y_.foundthis);                                                           \
-        QCOMPARE(x_.strabout, y_.strabout);                                                             \
-        QCOMPARE(x_.homepage, y_.homepage);                                                             \
-        QCOMPARE(x_.email, y_.email);                                                                   \
-        QCOMPARE(x_.icq, y_.icq);                                                                       \
-        QCOMPARE(x_.chk1, y_.chk1);                                                                     \
-        QCOMPARE(x_.chk2, y_.chk2);                                                                     \
-        QCOMPARE(x_.lngHtmlMail, y_.lngHtmlMail);                                                       \
-        QCOMPARE(x_.chk3, y_.chk3);                                                                     \
-        QCOMPARE(x_.setup0, y_.setup0);                                                                 \
-        QCOMPARE(x_.setup1, y_.setup1);                                                                 \
-        QCOMPARE(x_.setup2, y_.setup2);                                                                 \
-        QCOMPARE(x_.setup3, y_.setup3);                                                                 \
-        QCOMPARE(x_.strBirthday, y_.strBirthday);                                                       \
-        QCOMPARE(x_.strChatWelcome, y_.strChatWelcome);                                                 \
-        QCOMPARE(x_.chatWelcomeEnabled, y_.chatWelcomeEnabled);                                         \
-        QCOMPARE(x_.homecity, y_.homecity);                                                             \
-        QCOMPARE(x_.homecityName, y_.homecityName);                                                     \
-        QVERIFY(x_.towns == y_.towns);                                                                  \
-        QVERIFY(x_.knowledgeLevels == y_.knowledgeLevels);                                              \
-    } while (false)
+// Every field as "name=value", so that a comparison names what differs.
+inline QStringList dump(const modGlobal::ProfileRecord &p)
+{
+    QStringList d;
+    const auto add = [&d](const char *name, const QString &value) { d << QLatin1String(name) + u'=' + value; };
+    const auto num = [&add](const char *name, qint64 value) { add(name, QString::number(value)); };
+    num("userid", p.userid);
+    add("firstname", p.firstname);
+    add("lastname", p.lastname);
+    add("sign", p.sign);
+    add("company", p.company);
+    add("street", p.street);
+    add("postal", p.postal);
+    add("sex", p.sex);
+    num("age", p.age);
+    num("relation", p.relation);
+    add("strMobiltelefon", p.strMobiltelefon);
+    add("interests", p.interests);
+    add("foundthis", p.foundthis);
+    add("strabout", p.strabout);
+    add("homepage", p.homepage);
+    add("email", p.email);
+    add("icq", p.icq);
+    const QList<bool> boxes = {p.chk1, p.chk2, p.lngHtmlMail, p.chk3, p.setup0, p.setup1, p.setup2, p.setup3,
+                               p.chatWelcomeEnabled};
+    for (bool b : boxes)
+        num("box", b);
+    add("strBirthday", p.strBirthday);
+    add("strChatWelcome", p.strChatWelcome);
+    num("homecity", p.homecity);
+    add("homecityName", p.homecityName);
+    for (int i = 0; i < modGlobal::kTownCount; ++i) {
+        if (!p.towns[i].isEmpty())
+            add("town", QString::number(i) + u':' + p.towns[i]);
+    }
+    for (int level : p.knowledgeLevels)
+        num("knowledge", level);
+    return d;
+}
 
 } // namespace sessionfixture
