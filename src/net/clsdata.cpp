@@ -7,6 +7,7 @@
 
 #include <QEventLoop>
 #include <QList>
+#include <QNetworkProxy>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -384,6 +385,9 @@ clsData::clsData()
     d->watchdog->setOpener(this);
     d->sckData = new QTcpSocket(this);
     d->sckData->setObjectName(QStringLiteral("sckData"));
+    // Plain TCP to the site, as the request text assumes; no proxy from the
+    // environment comes in between.
+    d->sckData->setProxy(QNetworkProxy::NoProxy);
     connect(d->sckData, &QTcpSocket::connected, this, [this] { d->onConnected(); });
     connect(d->sckData, &QTcpSocket::readyRead, this, [this] { d->onReadyRead(); });
     connect(d->sckData, &QTcpSocket::errorOccurred, this,
@@ -409,7 +413,7 @@ QString clsData::Read(const QString &Address, const QStringList &varCookies, con
                       const QString &strReferer, bool OnlyHeader, QString *TheHeader)
 {
     // Whatever runs while we wait may drop the owner's reference.
-    const std::shared_ptr<clsData> self;
+    const std::shared_ptr<clsData> self = shared_from_this();
 
     d->onlyHeader = OnlyHeader;
     d->accepting = true;

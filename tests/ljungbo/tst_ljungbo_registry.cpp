@@ -166,13 +166,6 @@ private slots:
         QCOMPARE(registeredProgIds(), usable ? QStringList{QStringLiteral("A.B")} : QStringList{});
     }
 
-    void listIsSorted()
-    {
-        for (const char *id : {"Zeta.One", "Alpha.Two", "Mid.Three"})
-            QVERIFY(writeRecord({QString::fromLatin1(id), kSample, QStringLiteral("/l.so")}));
-        QCOMPARE(registeredProgIds(), (QStringList{QStringLiteral("Alpha.Two"), QStringLiteral("Mid.Three"),
-                                                   QStringLiteral("Zeta.One")}));
-    }
 };
 
 QTEST_GUILESS_MAIN(LjungboRegistryTest)

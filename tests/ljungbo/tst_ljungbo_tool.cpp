@@ -197,15 +197,6 @@ private slots:
         QVERIFY(!form);
     }
 
-    void callWithUnknownMethodReturnsAtOnce()
-    {
-        QCOMPARE(registerLibrary(ljungboLibrary(), false).status, int(HostOk));
-        const HostResult result = callMethod(QStringLiteral("Kortvik_Ljungbo.Default"), QStringLiteral("Nope"));
-        QCOMPARE(result.status, int(HostUnknownMethod));
-        for (QWidget *w : QApplication::topLevelWidgets())
-            QVERIFY(w->windowTitle() != QLatin1String("Form1"));
-    }
-
     // End to end on a real X server: the window appears with its caption and
     // size, and closing it as a close box does ends the program with 0.
     void callShowsForm1UntilClosed()

@@ -38,6 +38,19 @@ QString SessionFixture::settingsText() const
     return QString::fromLatin1(f.readAll());
 }
 
+void isolateUserFolders()
+{
+    static QTemporaryDir *home = nullptr;
+    if (home)
+        return;
+    home = new QTemporaryDir;
+    const QByteArray base = home->path().toUtf8();
+    qputenv("HOME", base);
+    qputenv("XDG_DATA_HOME", base + "/.local/share");
+    qputenv("XDG_CONFIG_HOME", base + "/.config");
+    qputenv("XDG_CACHE_HOME", base + "/.cache");
+}
+
 QStringList requestPaths(const QStringList &log)
 {
     QStringList out;

@@ -40,6 +40,11 @@ private:
     QTemporaryDir m_folder;
 };
 
+// Points HOME and the XDG folders of this process at a temporary folder
+// that lives until the process ends, so no test touches the real user's
+// files (settings, key pairs, browser stores). Call before anything else.
+void isolateUserFolders();
+
 // The request targets of log lines "GET /x HTTP/1.1 | Cookie: ...".
 QStringList requestPaths(const QStringList &log);
 // The cookie part of a log line.

@@ -73,6 +73,7 @@ private:
 
 void TestAutoLogin::initTestCase()
 {
+    isolateUserFolders();
     m_sim = std::make_unique<SimSite>();
     QVERIFY2(m_sim->start(), qPrintable(m_sim->otherOutput()));
     m_sim->useAsSite();

@@ -129,6 +129,7 @@ private:
 
 void TestLoginSequence::initTestCase()
 {
+    isolateUserFolders();
     m_sim = std::make_unique<SimSite>();
     QVERIFY2(m_sim->start(), qPrintable(m_sim->otherOutput()));
     m_sim->useAsSite();

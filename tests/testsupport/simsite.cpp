@@ -95,6 +95,11 @@ void SimSite::useAsSite() const
     modData::configureSite(authority());
 }
 
+void SimSite::applyTo(QProcessEnvironment &env) const
+{
+    env.insert(QStringLiteral("KORTVIK_SITE"), authority());
+}
+
 void SimSite::drainStderr()
 {
     if (!m_proc)

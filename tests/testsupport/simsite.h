@@ -28,6 +28,8 @@ public:
     QString authority() const;
     // Makes this site the one the client connects to.
     void useAsSite() const;
+    // Points a child program (kortvik) at this site: KORTVIK_SITE=127.0.0.1:port.
+    void applyTo(QProcessEnvironment &env) const;
     QString dataDir() const { return m_dataDir; }
 
     // The request log lines so far ("REQUEST-LINE | Cookie: VALUE").

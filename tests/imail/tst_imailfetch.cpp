@@ -1,0 +1,162 @@
+#include "imail/imaillist.h"
+
+#include "net/moddata.h"
+#include "net/site.h"
+#include "session/modglobal.h"
+#include "sessionfixture.h"
+#include "simmembers.h"
+#include "simpages.h"
+#include "simsite.h"
+
+#include <QTcpServer>
+#include <QTest>
+
+using namespace modWebFunctions;
+
+namespace {
+
+// Logged in as far as the inbox needs: the flag and the member's cookie.
+void pretendLoggedIn(const QString &password)
+{
+    modData::cookieJar().cookieNames[0] = QStringLiteral("memberid");
+    modData::cookieJar().cookieValues[0] = password;
+    modGlobal::session().pluginLoggedIn = true;
+}
+
+QString caption(const FakeMainView &fake)
+{
+    return fake.menus.value(QStringLiteral("mnuIMails")).caption;
+}
+
+} // namespace
+
+class TestIMailFetch : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void captionOfEachInbox_data();
+    void captionOfEachInbox();
+    void loggedOutTouchesNothing();
+    void unavailableListShowsZero_data();
+    void unavailableListShowsZero();
+    void agreesWithTheSitesOwnPages();
+
+private:
+    std::unique_ptr<SimSite> m_sim;
+};
+
+void TestIMailFetch::initTestCase()
+{
+    isolateUserFolders();
+    m_sim = std::make_unique<SimSite>();
+    QVERIFY2(m_sim->start(), qPrintable(m_sim->otherOutput()));
+    m_sim->useAsSite();
+}
+
+void TestIMailFetch::captionOfEachInbox_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("one new of three") << "kalle" << "3 iMails (1 nya)";
+    QTest::newRow("two new") << "anna5" << "2 iMails (2 nya)";
+    QTest::newRow("empty inbox") << "nisse" << "0 iMails (0 nya)";
+}
+
+void TestIMailFetch::captionOfEachInbox()
+{
+    QFETCH(QString, password);
+    QFETCH(QString, caption);
+    SessionFixture f;
+    pretendLoggedIn(password);
+    f.fake.menus[QStringLiteral("mnuIMails")].caption = QStringLiteral("7 iMails (7 nya)");
+    const int before = m_sim->requestLog().size();
+
+    updateIMailCaption();
+    QCOMPARE(::caption(f.fake), caption);
+    const QStringList log = m_sim->requestLog().mid(before);
+    QCOMPARE(requestPaths(log), QStringList{QStringLiteral("/login/community/main.asp")});
+    QVERIFY(requestCookies(log.first()).startsWith(QStringLiteral("memberid=") + password));
+}
+
+void TestIMailFetch::loggedOutTouchesNothing()
+{
+    SessionFixture f;
+    modData::cookieJar().cookieNames[0] = QStringLiteral("memberid");
+    modData::cookieJar().cookieValues[0] = QStringLiteral("kalle");
+    f.fake.menus[QStringLiteral("mnuIMails")].caption = QStringLiteral("3 iMails (1 nya)");
+    const int before = m_sim->requestLog().size();
+
+    updateIMailCaption();
+    IMailList list;
+    list.mid = {5};
+    QCOMPARE(fetchIMailList(list), -1);
+    QCOMPARE(list.mid, QVector<qint32>{5});
+
+    QCOMPARE(caption(f.fake), QStringLiteral("3 iMails (1 nya)"));
+    QVERIFY(f.fake.callsStartingWith(QStringLiteral("menuCaption")).isEmpty());
+    QTest::qWait(100);
+    QCOMPARE(m_sim->requestLog().size(), before);
+}
+
+void TestIMailFetch::unavailableListShowsZero_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<bool>("siteUp");
+    QTest::newRow("site answers without an inbox") << "fel99" << true;
+    QTest::newRow("guest start page") << "bvolk" << true;
+    QTest::newRow("connection refused") << "kalle" << false;
+}
+
+void TestIMailFetch::unavailableListShowsZero()
+{
+    QFETCH(QString, password);
+    QFETCH(bool, siteUp);
+    SessionFixture f;
+    QTcpServer probe;
+    if (!siteUp) {
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        const quint16 port = probe.serverPort();
+        probe.close();
+        modData::configureSite(QStringLiteral("127.0.0.1:%1").arg(port));
+    }
+    pretendLoggedIn(password);
+    f.fake.menus[QStringLiteral("mnuIMails")].caption = QStringLiteral("3 iMails (1 nya)");
+
+    updateIMailCaption();
+    m_sim->useAsSite();
+    QCOMPARE(caption(f.fake), QStringLiteral("0 iMails (0 nya)"));
+    // Still logged in: a missing inbox is no logout.
+    QVERIFY(modGlobal::isLoggedIn());
+}
+
+void TestIMailFetch::agreesWithTheSitesOwnPages()
+{
+    // The demo site builds its inbox independently of the program; every
+    // field of every mail must come back as the site holds it.
+    int compared = 0;
+    for (const sandlundSim::SimMember &m : sandlundSim::defaultMembers()) {
+        if (m.inbox.isEmpty())
+            continue;
+        IMailList l;
+        const int last = parseIMailList(sandlundSim::memberMainPage(m), l);
+        QCOMPARE(last, m.inbox.size() - 1);
+        bool anyNew = false;
+        for (int i = 0; i <= last; ++i) {
+            const sandlundSim::SimIMail &want = m.inbox[i];
+            QCOMPARE(l.mid[i], want.mid);
+            QCOMPARE(l.subject[i], want.subject);
+            QCOMPARE(l.sentAt[i], want.sentAt);
+            QCOMPARE(l.isNew[i], want.isNew);
+            QCOMPARE(l.senderUid[i], want.senderUid);
+            QCOMPARE(l.senderName[i], want.senderName);
+            anyNew = anyNew || want.isNew;
+            ++compared;
+        }
+        QCOMPARE(l.anyNew, anyNew);
+    }
+    QVERIFY(compared >= 5);
+}
+
+QTEST_GUILESS_MAIN(TestIMailFetch)
+#include "tst_imailfetch.moc"
