@@ -192,6 +192,7 @@ void frmMain::setVisible(bool visible)
 
 void frmMain::Activate()
 {
+    fprintf(stderr, "DEBUGACTIVATE\n");
     if (isMinimized())
         showNormal();
     else
@@ -303,6 +304,7 @@ void frmMain::closeEvent(QCloseEvent *event)
 
 void frmMain::keyReleaseEvent(QKeyEvent *event)
 {
+    fprintf(stderr, "DEBUGKEY key=%x mods=%x native=%x auto=%d\n", event->key(), int(event->modifiers()), event->nativeVirtualKey(), event->isAutoRepeat());
     if (event->isAutoRepeat()) {
         QMainWindow::keyReleaseEvent(event);
         return;

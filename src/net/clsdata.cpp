@@ -232,7 +232,9 @@ struct clsData::Impl {
         if (!onlyHeader)
             reserveBody(header);
         if (onlyHeader) {
+            // Done: the rest of the answer is left unread.
             stopWatchdog();
+            accepting = false;
             setState(Finished);
             closeSocket();
             headerSeen = false;
