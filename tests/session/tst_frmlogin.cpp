@@ -67,7 +67,7 @@ class TestFrmLogin : public QObject
     Q_OBJECT
 private slots:
     void init();
-    void controlsAsDesigned();
+    void controlsTextsAndOrder();
     void guestPasswordShownInClear_data();
     void guestPasswordShownInClear();
     void lengthMessages_data();
@@ -92,7 +92,7 @@ void TestFrmLogin::init()
     m_main->show();
 }
 
-void TestFrmLogin::controlsAsDesigned()
+void TestFrmLogin::controlsTextsAndOrder()
 {
     QString answer = QStringLiteral("unset");
     whileAsking([](frmLogin *d) {
