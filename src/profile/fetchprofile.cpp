@@ -26,8 +26,9 @@ bool fetchProfile()
     bool confirmed = false;
     if (page != QStringLiteral("ERROR")) {
         scrapeProfile(page, profile());
-        confirmed = modData::cookieValue(QStringLiteral("memberid")).toUpper()
-                    == s.password.toUpper();
+        // No cookie never confirms a login, not even against an empty password.
+        const QString member = modData::cookieValue(QStringLiteral("memberid"));
+        confirmed = !member.isEmpty() && member.toUpper() == s.password.toUpper();
         if (confirmed)
             setLoggedIn();
         else

@@ -143,6 +143,7 @@ void TstFetchProfile::cookieCheck_data()
     QTest::newRow("Swedish letters, other case") << QStringLiteral("åäö12") << QStringLiteral("ÅÄÖ12") << true;
     QTest::newRow("different") << QStringLiteral("abcde") << QStringLiteral("abcdf") << false;
     QTest::newRow("no cookie at all") << QStringLiteral("abcde") << QString() << false;
+    QTest::newRow("no cookie and no password") << QString() << QString() << false;
     QTest::newRow("emptied by the answer") << QStringLiteral("abcde") << QStringLiteral("") << true;
 }
 
