@@ -5,6 +5,7 @@
 #include "app/prglogin.h"
 #include "app/shutdown.h"
 #include "app/sttmain.h"
+#include "app/windowactivation.h"
 #include "imail/imaillist.h"
 #include "net/clsdata.h"
 #include "net/site.h"
@@ -192,13 +193,7 @@ void frmMain::setVisible(bool visible)
 
 void frmMain::Activate()
 {
-    fprintf(stderr, "DEBUGACTIVATE\n");
-    if (isMinimized())
-        showNormal();
-    else
-        show();
-    raise();
-    activateWindow();
+    activateTopLevel(this);
 }
 
 void frmMain::layoutProgress()

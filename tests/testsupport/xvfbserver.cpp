@@ -29,7 +29,8 @@ bool XvfbServer::start(QString *why)
     m_server.setProgram(program);
     // -displayfd 1: Xvfb picks a free display and prints its number on stdout.
     m_server.setArguments({QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                           QStringLiteral("0"), QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
+                           QStringLiteral("0"),
+                           QStringLiteral("%1x%2x24").arg(screenSize().width()).arg(screenSize().height()), QStringLiteral("-nolisten"),
                            QStringLiteral("tcp")});
     m_server.setProcessChannelMode(QProcess::SeparateChannels);
     m_server.start();

@@ -1,5 +1,6 @@
 #pragma once
 #include <QProcess>
+#include <QSize>
 #include <QString>
 
 // A private Xvfb display for one test (no window manager). The display
@@ -16,6 +17,7 @@ public:
     static bool available();
     bool start(QString *why = nullptr);
     QString display() const { return m_display; }  // ":N"
+    static QSize screenSize() { return {1024, 768}; }
 
 private:
     QProcess m_server;

@@ -1,0 +1,85 @@
+#include "xclient.h"
+
+#include <X11/Xatom.h>
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+
+#include <memory>
+
+namespace xclient {
+
+namespace {
+struct DisplayCloser {
+    void operator()(Display *d) const { XCloseDisplay(d); }
+};
+using DisplayPtr = std::unique_ptr<Display, DisplayCloser>;
+
+DisplayPtr open(const QString &display)
+{
+    return DisplayPtr(XOpenDisplay(display.toLocal8Bit().constData()));
+}
+} // namespace
+
+int bindKeysym(const QString &display, const QString &keysymName)
+{
+    DisplayPtr d = open(display);
+    if (!d)
+        return 0;
+    const KeySym sym = XStringToKeysym(keysymName.toLatin1().constData());
+    if (sym == NoSymbol)
+        return 0;
+    if (const KeyCode code = XKeysymToKeycode(d.get(), sym))
+        return code;
+
+    int minCode = 0;
+    int maxCode = 0;
+    XDisplayKeycodes(d.get(), &minCode, &maxCode);
+    int perCode = 0;
+    KeySym *map = XGetKeyboardMapping(d.get(), KeyCode(minCode), maxCode - minCode + 1, &perCode);
+    if (!map)
+        return 0;
+    // A key the server's XKB map names: programs read their keymap through
+    // XKB, which leaves a nameless code (such as 8) without any symbol.
+    XkbDescPtr xkb = XkbGetMap(d.get(), 0, XkbUseCoreKbd);
+    if (xkb && XkbGetNames(d.get(), XkbKeyNamesMask, xkb) != Success) {
+        XkbFreeKeyboard(xkb, 0, True);
+        xkb = nullptr;
+    }
+    int spare = 0;
+    for (int code = minCode; code <= maxCode && !spare; ++code) {
+        bool empty = true;
+        for (int i = 0; i < perCode; ++i)
+            empty = empty && map[(code - minCode) * perCode + i] == NoSymbol;
+        const bool named = xkb && xkb->names && xkb->names->keys && xkb->names->keys[code].name[0] != 0;
+        if (empty && named)
+            spare = code;
+    }
+    if (xkb)
+        XkbFreeKeyboard(xkb, 0, True);
+    XFree(map);
+    if (!spare)
+        return 0;
+    KeySym syms[2] = {sym, sym};
+    XChangeKeyboardMapping(d.get(), spare, 2, syms, 1);
+    XSync(d.get(), False);
+    return XKeysymToKeycode(d.get(), sym) == spare ? spare : 0;
+}
+
+bool requestClose(const QString &display, unsigned long window)
+{
+    DisplayPtr d = open(display);
+    if (!d)
+        return false;
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = Window(window);
+    event.xclient.message_type = XInternAtom(d.get(), "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = long(XInternAtom(d.get(), "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    const Status sent = XSendEvent(d.get(), Window(window), False, NoEventMask, &event);
+    XSync(d.get(), False);
+    return sent != 0;
+}
+
+} // namespace xclient
