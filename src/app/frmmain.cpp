@@ -299,7 +299,6 @@ void frmMain::closeEvent(QCloseEvent *event)
 
 void frmMain::keyReleaseEvent(QKeyEvent *event)
 {
-    fprintf(stderr, "DEBUGKEY key=%x mods=%x native=%x auto=%d\n", event->key(), int(event->modifiers()), event->nativeVirtualKey(), event->isAutoRepeat());
     if (event->isAutoRepeat()) {
         QMainWindow::keyReleaseEvent(event);
         return;

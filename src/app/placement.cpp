@@ -19,12 +19,12 @@ const QString kHeight = QStringLiteral("frmMn.Height");
 const QString kTop = QStringLiteral("frmMn.Top");
 const QString kLeft = QStringLiteral("frmMn.Left");
 
-// The design works in twips; 15 of them make a pixel.
+// Window measures are kept in twips; 15 of them make a pixel.
 constexpr double kTwipsPerPixel = 15.0;
 // Far beyond any screen; larger stored values are treated as unreadable.
 constexpr double kLargestCoordinate = 1.0e6;
 
-// A size in pixels as the design applies it: to whole twips, then to pixels.
+// A stored size as it is applied: to whole twips, then to pixels.
 int sizeFromStored(double pixels)
 {
     const double twips = std::nearbyint(pixels * kTwipsPerPixel);

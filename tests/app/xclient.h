@@ -5,8 +5,8 @@
 namespace xclient {
 
 // Gives the keysym (by name, e.g. "adiaeresis") a spare key of its own for
-// the life of the display, so programs started afterwards read it from
-// their first keymap. The key code, or 0 when no key could take it.
+// the life of the display; running programs are told of the new keymap.
+// The key code, or 0 when no key could take it.
 int bindKeysym(const QString &display, const QString &keysymName);
 
 // Asks a top-level window to close the way a window manager's close box
