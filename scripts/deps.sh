@@ -20,6 +20,6 @@ kortvik_install_deps() {
 # kortvik_build DIR [cmake options...]
 kortvik_build() {
   local dir=$1; shift
-  cmake -S "$KORTVIK_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  cmake -S "$KORTVIK_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="${KORTVIK_BUILD_TYPE:-Release}" "$@" >/dev/null
   cmake --build "$dir" --parallel "$(nproc)"
 }
