@@ -1,6 +1,6 @@
 # Sourced by scripts/demo and scripts/test: installs the Debian packages the
 # build needs, once. apt-get update runs only when something is missing.
-KORTVIK_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools
+KORTVIK_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev
   libqt6sql6-sqlite libgl-dev libssl-dev openssl dbus xvfb xauth clang
   libclang-rt-14-dev sqlite3 python3 xdotool)
 

@@ -6,6 +6,8 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QProcessEnvironment>
+#include <QTcpSocket>
+#include <QUrl>
 
 SimSite::SimSite(const QStringList &extraArgs, const QString &dataDir)
     : m_args(extraArgs)
@@ -135,4 +137,20 @@ bool SimSite::waitForLogLines(int n, int timeoutMs)
     while (requestLog().size() < n && !deadline.hasExpired()) {
     }
     return m_log.size() >= n;
+}
+
+int SimSite::endSession(const QString &password)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QStringLiteral("127.0.0.1"), m_port);
+    if (!socket.waitForConnected(5000))
+        return -1;
+    socket.write("GET /_sim/endsession?password=" + QUrl::toPercentEncoding(password) +
+                 " HTTP/1.1\r\nHost: " + authority().toLatin1() + "\r\n\r\n");
+    QByteArray answer;
+    while (socket.waitForReadyRead(5000))
+        answer += socket.readAll();
+    answer += socket.readAll();
+    const qsizetype at = answer.lastIndexOf("ended ");
+    return at < 0 ? -1 : answer.mid(at + 6).trimmed().toInt();
 }

@@ -31,6 +31,9 @@ public:
     // Points a child program (kortvik) at this site: KORTVIK_SITE=127.0.0.1:port.
     void applyTo(QProcessEnvironment &env) const;
     QString dataDir() const { return m_dataDir; }
+    // Ends the member's sessions on the site's side (the site logs them out
+    // on its own); the number of sessions ended, -1 when the site did not answer.
+    int endSession(const QString &password);
 
     // The request log lines so far ("REQUEST-LINE | Cookie: VALUE").
     QStringList requestLog();

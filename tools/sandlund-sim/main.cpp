@@ -30,6 +30,8 @@ QString helpText()
         "Pages: /cookie.asp, /default.asp, /login.asp, /loginrejected.asp,\n"
         "       /login/register/visitkort_edit.asp (GET and POST),\n"
         "       /login/community/main.asp, /large.asp?bytes=N (N bytes of text).\n"
+        "Control: /_sim/endsession?password=P ends the sessions member P logged in\n"
+        "       with, as the site does on its own (answers \"ended N\").\n"
         "\n"
         "Members (password: name, user id):\n");
     for (const sandlundSim::SimMember &m : sandlundSim::defaultMembers()) {

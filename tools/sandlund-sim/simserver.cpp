@@ -201,9 +201,58 @@ void SimServer::onReadyRead(QTcpSocket *s)
     s->disconnectFromHost();
 }
 
+int SimServer::endSession(const QString &password)
+{
+    int ended = 0;
+    for (auto it = m_loginSessions.begin(); it != m_loginSessions.end();) {
+        if (it.value() == password.toLower()) {
+            m_endedSessions.insert(it.key());
+            it = m_loginSessions.erase(it);
+            ++ended;
+        } else {
+            ++it;
+        }
+    }
+    return ended;
+}
+
+// A request of a session the site has ended: a new session cookie, the
+// "memberid" cookie reset, and the login form for the member pages. A new
+// login goes through as usual.
+bool SimServer::answerEndedSession(const SimRequest &req, SimResponse &resp)
+{
+    const QString session = req.cookie(m_sessionName);
+    if (session.isEmpty() || !m_endedSessions.contains(session))
+        return false;
+    if (req.path.toLower() == QLatin1String("/login.asp")) {
+        m_endedSessions.remove(session);
+        return false;
+    }
+    resp.setCookies << m_sessionName + QLatin1Char('=') + randomLetters(24) + QStringLiteral("; path=/")
+                    << QStringLiteral("memberid=0; path=/");
+    const QString path = req.path.toLower();
+    if (path == kProfilePath || path == QLatin1String("/login/community/main.asp")) {
+        resp.body = loginRequiredPage();
+        return true;
+    }
+    return false;
+}
+
 SimMember *SimServer::memberOf(const SimRequest &request)
 {
     return m_store->findByPassword(request.cookie(QStringLiteral("memberid")));
+}
+
+void SimServer::rememberLogin(const SimRequest &req, const SimResponse &resp, const QString &password)
+{
+    QString session = req.cookie(m_sessionName);
+    const QString prefix = m_sessionName + QLatin1Char('=');
+    for (const QString &c : resp.setCookies) {
+        if (c.startsWith(prefix))
+            session = c.mid(prefix.size()).section(QLatin1Char(';'), 0, 0);
+    }
+    if (!session.isEmpty())
+        m_loginSessions.insert(session, password.toLower());
 }
 
 void SimServer::addSessionCookie(const SimRequest &request, SimResponse &response)
@@ -280,8 +329,15 @@ SimResponse SimServer::handle(const SimRequest &req)
         return resp;
     }
     const QString path = req.path.toLower();
+    if (path == QLatin1String("/_sim/endsession")) {
+        const QString password = req.query.section(QLatin1Char('='), 1);
+        resp.body = QStringLiteral("ended ") + QString::number(endSession(password));
+        return resp;
+    }
+    if (answerEndedSession(req, resp))
+        return resp;
     const bool isPost = req.method == QLatin1String("POST");
-    if (path.endsWith(QLatin1String(".asp")) || path == QLatin1String("/"))
+    if (resp.setCookies.isEmpty() && (path.endsWith(QLatin1String(".asp")) || path == QLatin1String("/")))
         addSessionCookie(req, resp);
 
     const QString memberCookie = req.cookie(QStringLiteral("memberid"));
@@ -297,6 +353,7 @@ SimResponse SimServer::handle(const SimRequest &req)
             resp.body = welcomePage(QString::fromUtf8("gäst"));
         } else if (SimMember *m = memberOf(req)) {
             resp.setCookies << QStringLiteral("memberid=") + m->password + QStringLiteral("; path=/");
+            rememberLogin(req, resp, m->password);
             resp.body = welcomePage(m->firstname);
         } else {
             resp.body = rejectedLoginPage();

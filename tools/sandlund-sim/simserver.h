@@ -50,6 +50,10 @@ public:
     bool listen(quint16 port);
     quint16 port() const;
     void addStall(const QString &path);
+    // Ends every session a member logged in with (password in any case), as
+    // the site does on its own: the next request of such a session gets the
+    // "memberid" cookie reset and the login form. Gives the number ended.
+    int endSession(const QString &password);
     // Session cookie name of this run: "ASPSESSIONID" and eight letters.
     QString sessionCookieName() const { return m_sessionName; }
 
@@ -65,12 +69,16 @@ private:
     SimMember *memberOf(const SimRequest &request);
     void addSessionCookie(const SimRequest &request, SimResponse &response);
     void applyProfilePost(SimMember &member, const SimRequest &request);
+    void rememberLogin(const SimRequest &request, const SimResponse &response, const QString &password);
+    bool answerEndedSession(const SimRequest &request, SimResponse &response);
 
     MemberStore *m_store;
     QTcpServer *m_server;
     QSet<QString> m_stalls;
     QHash<QTcpSocket *, QByteArray> m_buffers;
     QString m_sessionName;
+    QHash<QString, QString> m_loginSessions; // session cookie value -> password, lower case
+    QSet<QString> m_endedSessions;
 };
 
 } // namespace sandlundSim

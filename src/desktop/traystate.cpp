@@ -1,0 +1,97 @@
+#include "desktop/traystate.h"
+
+#include <algorithm>
+
+namespace {
+
+// A menu line holds one line of text; long subjects are cut.
+QString oneLine(const QString &text, int max)
+{
+    QString s = text.simplified();
+    if (s.size() > max)
+        s = s.left(max - 3) + QStringLiteral("...");
+    return s;
+}
+
+} // namespace
+
+IMailRows newestUnread(const IMailRows &rows, int max)
+{
+    IMailRows unread;
+    for (const IMailRow &r : rows) {
+        if (r.isNew)
+            unread.append(r);
+    }
+    std::stable_sort(unread.begin(), unread.end(), [](const IMailRow &a, const IMailRow &b) {
+        if (a.sentAt != b.sentAt)
+            return a.sentAt > b.sentAt;
+        return a.mid > b.mid;
+    });
+    if (unread.size() > max)
+        unread.resize(max);
+    return unread;
+}
+
+void TrayState::showLoggedOut(bool loginRunning)
+{
+    m_icon = loginRunning ? Icon::LoggingIn : Icon::LoggedOut;
+    m_alias.clear();
+    m_count = 0;
+    m_newCount = 0;
+    m_rows.clear();
+}
+
+void TrayState::showMember(const QString &alias)
+{
+    m_icon = Icon::LoggedIn;
+    m_alias = alias;
+}
+
+void TrayState::showIMails(int count, int newCount, const IMailRows &rows)
+{
+    // Counts of a check that ended after a logout belong to nobody.
+    if (m_icon != Icon::LoggedIn)
+        return;
+    m_count = count;
+    m_newCount = newCount;
+    m_rows = rows;
+}
+
+QString TrayState::imailCaption(int count, int newCount)
+{
+    return QString::number(count) + QStringLiteral(" iMails (") + QString::number(newCount) +
+           QStringLiteral(" nya)");
+}
+
+QString TrayState::toolTip() const
+{
+    switch (m_icon) {
+    case Icon::LoggedOut:
+        return QStringLiteral("Utloggad");
+    case Icon::LoggingIn:
+        return QStringLiteral("Loggar in...");
+    case Icon::LoggedIn:
+        break;
+    }
+    return QStringLiteral("Inloggad som ") + m_alias + QLatin1Char('\n') + imailCaption(m_count, m_newCount);
+}
+
+QList<TrayState::MenuEntry> TrayState::menuEntries() const
+{
+    using Kind = MenuEntry::Kind;
+    QList<MenuEntry> entries;
+    if (m_icon == Icon::LoggedIn) {
+        // No reader yet: the rows only tell what is waiting.
+        for (const IMailRow &r : newestUnread(m_rows, kMaxMenuIMails))
+            entries.append({Kind::IMail, oneLine(r.sender, 30) + QStringLiteral(": ") + oneLine(r.subject, 50),
+                            false});
+        if (!entries.isEmpty())
+            entries.append({Kind::Separator, QString(), true});
+    }
+    // As the main window: a login can be started unless one runs, and
+    // "Logga ut" also cancels a running login.
+    entries.append({Kind::Login, QStringLiteral("Logga &in..."), m_icon != Icon::LoggingIn});
+    entries.append({Kind::Logout, QStringLiteral("Logga &ut"), m_icon != Icon::LoggedOut});
+    entries.append({Kind::Quit, QStringLiteral("St&äng av"), true});
+    return entries;
+}

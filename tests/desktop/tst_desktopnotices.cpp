@@ -1,0 +1,148 @@
+// Which session changes are worth a desktop notification, and their texts.
+#include "desktop/desktopnotices.h"
+#include "settings/modsettings.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+IMailRow row(qint32 mid, const QString &sender, const QString &subject, int minutes, bool isNew)
+{
+    return {mid, sender, subject, QDateTime(QDate(2026, 12, 8), QTime(8, 0), Qt::UTC).addSecs(minutes * 60), isNew};
+}
+
+// "member", "guest", "logout", "siteLogout", or a new-iMail count "n3".
+void feed(DesktopNotices &notices, const QString &step)
+{
+    if (step == QLatin1String("member"))
+        notices.loggedIn(false);
+    else if (step == QLatin1String("guest"))
+        notices.loggedIn(true);
+    else if (step == QLatin1String("logout"))
+        notices.loggedOut(false);
+    else if (step == QLatin1String("siteLogout"))
+        notices.loggedOut(true);
+    else {
+        const int n = step.mid(1).toInt();
+        IMailRows rows;
+        for (int i = 0; i < n; ++i)
+            rows.append(row(i + 1, QStringLiteral("Avs %1").arg(i + 1), QStringLiteral("Ämne %1").arg(i + 1), i, true));
+        notices.imailsChecked(n + 2, n, rows);
+    }
+}
+
+} // namespace
+
+class TestDesktopNotices : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void sequence_data();
+    void sequence();
+    void newestSenderAndSubjectInTheBody();
+    void settingTurnsThemOff_data();
+    void settingTurnsThemOff();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestDesktopNotices::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    modSettings::overrideProgramFolder(m_dir->path());
+}
+
+void TestDesktopNotices::cleanup()
+{
+    modSettings::overrideProgramFolder(QString());
+    m_dir.reset();
+}
+
+void TestDesktopNotices::sequence_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("expected"); // the summaries, in order
+
+    const QString out = QString::fromUtf8("Du har blivit utloggad från Sandlund");
+    QTest::newRow("rises only") << QStringList{"member", "n0", "n2", "n2", "n1", "n3", "n3", "n0", "n1"}
+                                << QStringList{"Du har 2 nya iMails", "Du har 3 nya iMails", "Du har 1 nya iMails"};
+    QTest::newRow("first check after the login counts from zero")
+        << QStringList{"member", "n4"} << QStringList{"Du har 4 nya iMails"};
+    QTest::newRow("a new login starts from zero again")
+        << QStringList{"member", "n2", "logout", "member", "n2"}
+        << QStringList{"Du har 2 nya iMails", "Du har 2 nya iMails"};
+    QTest::newRow("the member's own logout is quiet") << QStringList{"member", "n1", "logout"}
+                                                      << QStringList{"Du har 1 nya iMails"};
+    QTest::newRow("the site's logout is told once")
+        << QStringList{"member", "siteLogout", "siteLogout", "n3"} << QStringList{out};
+    QTest::newRow("nothing for the guest") << QStringList{"guest", "n2", "n5", "siteLogout"} << QStringList{};
+    QTest::newRow("a logout while logged out is quiet") << QStringList{"siteLogout", "n1"} << QStringList{};
+}
+
+void TestDesktopNotices::sequence()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, expected);
+    DesktopNotices notices;
+    QSignalSpy spy(&notices, &DesktopNotices::notify);
+    for (const QString &s : steps)
+        feed(notices, s);
+    QStringList summaries;
+    for (const QList<QVariant> &call : std::as_const(spy))
+        summaries << call.at(1).toString();
+    QCOMPARE(summaries, expected);
+    for (const QList<QVariant> &call : std::as_const(spy)) {
+        const auto kind = call.at(0).value<DesktopNotices::Kind>();
+        QCOMPARE(kind == DesktopNotices::Kind::LoggedOut, call.at(1).toString().startsWith(QStringLiteral("Du har blivit")));
+    }
+}
+
+void TestDesktopNotices::newestSenderAndSubjectInTheBody()
+{
+    DesktopNotices notices;
+    QSignalSpy spy(&notices, &DesktopNotices::notify);
+    notices.loggedIn(false);
+    notices.imailsChecked(3, 2,
+                          {row(1, QStringLiteral("Anna"), QStringLiteral("Gammal"), 0, true),
+                           row(2, QStringLiteral("Kalle & Co"), QStringLiteral("<b>Rad 1\r\nRad 2"), 30, true),
+                           row(3, QStringLiteral("Nisse"), QStringLiteral("Läst men nyast"), 90, false)});
+    QCOMPARE(spy.size(), 1);
+    // Plain text here; escaping for the desktop is the client's.
+    QCOMPARE(spy.at(0).at(2).toString(), QStringLiteral("Kalle & Co: <b>Rad 1 Rad 2"));
+}
+
+void TestDesktopNotices::settingTurnsThemOff_data()
+{
+    QTest::addColumn<QString>("config");
+    QTest::addColumn<int>("notifications");
+    QTest::newRow("no file") << QString() << 2;
+    QTest::newRow("key missing") << QStringLiteral("[Kortvik]\r\nx=1\r\n") << 2;
+    QTest::newRow("notify=1") << QStringLiteral("[Kortvik]\r\nnotify=1\r\n") << 2;
+    QTest::newRow("notify=0") << QStringLiteral("[Kortvik]\r\nnotify=0\r\n") << 0;
+    QTest::newRow("section in other case") << QStringLiteral("[kortvik]\r\nNOTIFY=0\r\n") << 0;
+}
+
+void TestDesktopNotices::settingTurnsThemOff()
+{
+    QFETCH(QString, config);
+    QFETCH(int, notifications);
+    if (!config.isNull()) {
+        QFile f(modSettings::appFilePath(QStringLiteral("Config.ini")));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(config.toLatin1());
+    }
+    DesktopNotices notices;
+    QSignalSpy spy(&notices, &DesktopNotices::notify);
+    feed(notices, QStringLiteral("member"));
+    feed(notices, QStringLiteral("n1"));
+    feed(notices, QStringLiteral("siteLogout"));
+    QCOMPARE(spy.size(), notifications);
+}
+
+QTEST_GUILESS_MAIN(TestDesktopNotices)
+#include "tst_desktopnotices.moc"

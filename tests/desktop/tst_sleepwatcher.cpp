@@ -1,0 +1,104 @@
+// Waking from sleep, as logind tells it on the system bus; here a fake
+// logind on a bus of the test's own stands in for both.
+#include "desktop/sleepwatcher.h"
+#include "fakelogind.h"
+#include "privatesessionbus.h"
+
+#include <QProcess>
+#include <QSignalSpy>
+#include <QtTest>
+
+class TestSleepWatcher : public QObject
+{
+    Q_OBJECT
+private slots:
+    void wakeIsTold();
+    void systemBusAddressIsHonoured();
+    void noSystemBusStaysSilent();
+};
+
+void TestSleepWatcher::wakeIsTold()
+{
+    PrivateSessionBus bus;
+    QString why;
+    if (!bus.start(&why))
+        QSKIP(qPrintable(why));
+    FakeLogind logind;
+    QVERIFY(logind.start(bus.address()));
+    SleepWatcher watcher(QDBusConnection::connectToBus(bus.address(), QStringLiteral("watcher")));
+    QVERIFY(watcher.isWatching());
+    QSignalSpy resumed(&watcher, &SleepWatcher::resumed);
+
+    logind.prepareForSleep(true);
+    QTest::qWait(300);
+    QCOMPARE(resumed.size(), 0); // going to sleep is no wake-up
+    logind.prepareForSleep(false);
+    QVERIFY(resumed.wait(3000));
+    logind.prepareForSleep(true);
+    logind.prepareForSleep(false);
+    QVERIFY(resumed.wait(3000));
+    QCOMPARE(resumed.size(), 2);
+}
+
+// The default constructor takes the system bus from DBUS_SYSTEM_BUS_ADDRESS;
+// checked in a child process so this one's bus connections stay as they are.
+void TestSleepWatcher::systemBusAddressIsHonoured()
+{
+    if (qEnvironmentVariableIsSet("SLEEPWATCHER_CHILD")) {
+        SleepWatcher watcher;
+        QSignalSpy resumed(&watcher, &SleepWatcher::resumed);
+        std::printf("watching %d\n", watcher.isWatching() ? 1 : 0);
+        std::fflush(stdout);
+        if (qEnvironmentVariableIsSet("SLEEPWATCHER_WAIT") && resumed.wait(5000))
+            std::printf("resumed\n");
+        return;
+    }
+    PrivateSessionBus bus;
+    QString why;
+    if (!bus.start(&why))
+        QSKIP(qPrintable(why));
+    FakeLogind logind;
+    QVERIFY(logind.start(bus.address()));
+
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("SLEEPWATCHER_CHILD"), QStringLiteral("1"));
+    env.insert(QStringLiteral("SLEEPWATCHER_WAIT"), QStringLiteral("1"));
+    env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), bus.address());
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("systemBusAddressIsHonoured")});
+    QVERIFY(child.waitForStarted());
+    QByteArray out;
+    while (!out.contains("watching") && child.waitForReadyRead(5000))
+        out += child.readAllStandardOutput();
+    QVERIFY2(out.contains("watching 1"), out.constData());
+    // The child's match rule is in place once it says it watches; give the
+    // bus a moment to route it.
+    QTest::qWait(200);
+    logind.prepareForSleep(false);
+    QVERIFY(child.waitForFinished(10000));
+    out += child.readAllStandardOutput();
+    QVERIFY2(out.contains("resumed"), out.constData());
+}
+
+void TestSleepWatcher::noSystemBusStaysSilent()
+{
+    if (qEnvironmentVariableIsSet("SLEEPWATCHER_CHILD"))
+        return;
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("SLEEPWATCHER_CHILD"), QStringLiteral("1"));
+    env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent/kortvik-test-bus"));
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("systemBusAddressIsHonoured")});
+    QVERIFY(child.waitForFinished(10000));
+    QCOMPARE(child.exitCode(), 0);
+    const QByteArray out = child.readAllStandardOutput();
+    QVERIFY2(out.contains("watching 0\n"), out.constData());
+    // Nothing but QTest's own lines.
+    const QByteArray err = child.readAllStandardError();
+    QVERIFY2(err.isEmpty(), err.constData());
+}
+
+QTEST_GUILESS_MAIN(TestSleepWatcher)
+#include "tst_sleepwatcher.moc"

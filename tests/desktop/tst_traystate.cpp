@@ -1,0 +1,204 @@
+// The tray's state machine (icon, tooltip, menu) through a login, iMail
+// changes and a logout, and the menu it builds, without a real tray.
+#include "desktop/kortviktray.h"
+#include "desktop/trayicons.h"
+#include "desktop/traymenu.h"
+#include "desktop/traystate.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QtTest>
+
+using Icon = TrayState::Icon;
+using Entry = TrayState::MenuEntry;
+using Kind = TrayState::MenuEntry::Kind;
+
+namespace {
+
+const QDateTime kT0(QDate(2026, 12, 8), QTime(9, 0), Qt::UTC);
+
+IMailRow row(qint32 mid, const char *sender, const char *subject, int minutes, bool isNew)
+{
+    return {mid, QString::fromUtf8(sender), QString::fromUtf8(subject), kT0.addSecs(minutes * 60), isNew};
+}
+
+QList<Entry> commands(bool login, bool logout)
+{
+    return {{Kind::Login, QStringLiteral("Logga &in..."), login},
+            {Kind::Logout, QStringLiteral("Logga &ut"), logout},
+            {Kind::Quit, QString::fromUtf8("St&äng av"), true}};
+}
+
+// One step of the session and what the tray must show after it.
+struct Step {
+    enum Input { LoggedOut, LoginRunning, Member, IMails } input;
+    QString alias;
+    int count = 0;
+    int newCount = 0;
+    IMailRows rows;
+    Icon icon;
+    bool newMark;
+    QString toolTip;
+    QList<Entry> menu;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(QList<Step>)
+
+class TestTrayState : public QObject
+{
+    Q_OBJECT
+private slots:
+    void session_data();
+    void session();
+    void newestUnreadOrderAndLimit();
+    void menuShowsSiteTextAsText();
+    void iconsDifferByStateAndMark();
+    void withoutATrayNothingIsShown();
+};
+
+void TestTrayState::session_data()
+{
+    QTest::addColumn<QList<Step>>("steps");
+    const IMailRows three{row(1, "Anna", "Hej", 0, false), row(2, "Kalle", "Fika?", 10, true),
+                          row(3, "Nisse", "Rad 1\r\nRad 2", 5, false)};
+    IMailRows seven;
+    for (int i = 1; i <= 7; ++i)
+        seven.append(row(10 + i, "Anna", qPrintable(QStringLiteral("Nr %1").arg(i)), i, true));
+    seven.append(row(30, "Nisse", "Läst", 60, false));
+
+    const QString annaTip = QStringLiteral("Inloggad som Anna\n");
+    QTest::newRow("start, login, counts, more mail, logout")
+        << QList<Step>{
+               {Step::LoggedOut, {}, 0, 0, {}, Icon::LoggedOut, false, QStringLiteral("Utloggad"), commands(true, false)},
+               {Step::LoginRunning, {}, 0, 0, {}, Icon::LoggingIn, false, QStringLiteral("Loggar in..."),
+                commands(false, true)},
+               {Step::Member, QStringLiteral("Anna"), 0, 0, {}, Icon::LoggedIn, false,
+                annaTip + QStringLiteral("0 iMails (0 nya)"), commands(true, true)},
+               {Step::IMails, {}, 3, 1, three, Icon::LoggedIn, true, annaTip + QStringLiteral("3 iMails (1 nya)"),
+                QList<Entry>{{Kind::IMail, QStringLiteral("Kalle: Fika?"), false}, {Kind::Separator, {}, true}} +
+                    commands(true, true)},
+               {Step::IMails, {}, 8, 7, seven, Icon::LoggedIn, true, annaTip + QStringLiteral("8 iMails (7 nya)"),
+                QList<Entry>{{Kind::IMail, QStringLiteral("Anna: Nr 7"), false},
+                             {Kind::IMail, QStringLiteral("Anna: Nr 6"), false},
+                             {Kind::IMail, QStringLiteral("Anna: Nr 5"), false},
+                             {Kind::IMail, QStringLiteral("Anna: Nr 4"), false},
+                             {Kind::IMail, QStringLiteral("Anna: Nr 3"), false},
+                             {Kind::Separator, {}, true}} +
+                    commands(true, true)},
+               {Step::IMails, {}, 3, 0, {}, Icon::LoggedIn, false, annaTip + QStringLiteral("3 iMails (0 nya)"),
+                commands(true, true)},
+               {Step::LoggedOut, {}, 0, 0, {}, Icon::LoggedOut, false, QStringLiteral("Utloggad"), commands(true, false)},
+           };
+
+    QTest::newRow("a check that ends after the logout shows nothing")
+        << QList<Step>{
+               {Step::Member, QString::fromUtf8("Gäst"), 0, 0, {}, Icon::LoggedIn, false,
+                QString::fromUtf8("Inloggad som Gäst\n0 iMails (0 nya)"), commands(true, true)},
+               {Step::LoggedOut, {}, 0, 0, {}, Icon::LoggedOut, false, QStringLiteral("Utloggad"), commands(true, false)},
+               {Step::IMails, {}, 3, 1, three, Icon::LoggedOut, false, QStringLiteral("Utloggad"), commands(true, false)},
+               {Step::LoginRunning, {}, 0, 0, {}, Icon::LoggingIn, false, QStringLiteral("Loggar in..."),
+                commands(false, true)},
+               {Step::Member, QStringLiteral("Nisse"), 0, 0, {}, Icon::LoggedIn, false,
+                QStringLiteral("Inloggad som Nisse\n0 iMails (0 nya)"), commands(true, true)},
+           };
+}
+
+void TestTrayState::session()
+{
+    QFETCH(QList<Step>, steps);
+    TrayState tray;
+    for (int i = 0; i < steps.size(); ++i) {
+        const Step &s = steps.at(i);
+        switch (s.input) {
+        case Step::LoggedOut:
+            tray.showLoggedOut(false);
+            break;
+        case Step::LoginRunning:
+            tray.showLoggedOut(true);
+            break;
+        case Step::Member:
+            tray.showMember(s.alias);
+            break;
+        case Step::IMails:
+            tray.showIMails(s.count, s.newCount, s.rows);
+            break;
+        }
+        const QByteArray where = "step " + QByteArray::number(i);
+        QVERIFY2(tray.icon() == s.icon, where);
+        QVERIFY2(tray.newMark() == s.newMark, where);
+        QVERIFY2(tray.toolTip() == s.toolTip, where + ": " + tray.toolTip().toUtf8());
+        QVERIFY2(tray.menuEntries() == s.menu, where);
+    }
+}
+
+void TestTrayState::newestUnreadOrderAndLimit()
+{
+    // Same time: the higher message id is the newer one.
+    const IMailRows rows{row(5, "A", "a", 0, true), row(9, "B", "b", 0, true), row(7, "C", "c", 30, true),
+                         row(8, "D", "d", 90, false)};
+    const IMailRows got = newestUnread(rows, 2);
+    QCOMPARE(got.size(), 2);
+    QCOMPARE(got.at(0).mid, 7);
+    QCOMPARE(got.at(1).mid, 9);
+    QVERIFY(newestUnread(rows, 5).size() == 3);
+}
+
+void TestTrayState::menuShowsSiteTextAsText()
+{
+    TrayState state;
+    state.showMember(QStringLiteral("Kalle"));
+    const QString longSubject(80, QLatin1Char('x'));
+    state.showIMails(2, 2, {row(1, "Kalle & Co", "<b>Hej</b> & hå", 1, true), row(2, "Anna", qPrintable(longSubject), 0, true)});
+    QMenu menu;
+    const auto commands = fillTrayMenu(&menu, state);
+    const QList<QAction *> actions = menu.actions();
+    QCOMPARE(actions.size(), 6);
+    // An "&" from the site is doubled, so it is shown and is no access key.
+    QCOMPARE(actions.at(0)->text(), QString::fromUtf8("Kalle && Co: <b>Hej</b> && hå"));
+    QVERIFY(!actions.at(0)->isEnabled());
+    QCOMPARE(actions.at(1)->text(), QStringLiteral("Anna: ") + QString(47, QLatin1Char('x')) + QStringLiteral("..."));
+    QVERIFY(actions.at(2)->isSeparator());
+    QCOMPARE(commands.value(Kind::Login), actions.at(3));
+    QCOMPARE(commands.value(Kind::Logout)->text(), QStringLiteral("Logga &ut"));
+    QCOMPARE(commands.value(Kind::Quit)->text(), QString::fromUtf8("St&äng av"));
+    QVERIFY(!commands.contains(Kind::IMail));
+
+    // A refill replaces the entries rather than adding to them.
+    state.showLoggedOut(false);
+    fillTrayMenu(&menu, state);
+    QCOMPARE(menu.actions().size(), 3);
+    QVERIFY(!menu.actions().at(1)->isEnabled());
+}
+
+void TestTrayState::iconsDifferByStateAndMark()
+{
+    QList<QImage> pictures;
+    for (Icon state : {Icon::LoggedOut, Icon::LoggingIn, Icon::LoggedIn}) {
+        for (bool mark : {false, true}) {
+            const QImage image = trayIcon(state, mark).pixmap(22, 22).toImage();
+            QVERIFY(!image.isNull());
+            QVERIFY2(!pictures.contains(image), "two states look the same");
+            pictures.append(image);
+        }
+    }
+    // Drawn, not empty: the card's corner pixel is transparent, its middle is not.
+    QCOMPARE(qAlpha(pictures.first().pixel(0, 0)), 0);
+    QVERIFY(qAlpha(pictures.first().pixel(11, 11)) > 200);
+}
+
+void TestTrayState::withoutATrayNothingIsShown()
+{
+    // The offscreen platform has no tray.
+    QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
+    KortvikTray tray;
+    QVERIFY(!tray.isShown());
+    tray.showMember(QStringLiteral("Kalle"));
+    tray.showIMails(1, 1, {row(1, "Anna", "Hej", 0, true)});
+    QVERIFY(tray.state().newMark());
+}
+
+QTEST_MAIN(TestTrayState)
+#include "tst_traystate.moc"
