@@ -1,0 +1,45 @@
+#pragma once
+#include <QObject>
+#include <QString>
+
+#include "desktop/imailrow.h"
+
+class DesktopNotices;
+class KortvikTray;
+class NotificationClient;
+class SleepWatcher;
+class frmMain;
+
+// The program on the desktop beside its main window: the tray icon, the
+// notifications and the wake-up from sleep. It only listens to the session
+// and runs the main window's own commands; the window itself is unchanged.
+class DesktopIntegration : public QObject
+{
+    Q_OBJECT
+public:
+    explicit DesktopIntegration(frmMain *window, QObject *parent = nullptr);
+
+    KortvikTray *tray() const { return m_tray; }
+
+public slots:
+    // The session's state as the status bar shows it.
+    void showSession(bool loggedIn, bool loginRunning, bool guest, const QString &alias);
+    // An iMail check that read the inbox page.
+    void showIMails(int count, int newCount, const IMailRows &rows);
+    // The site ended the member's session; called before the logout.
+    void siteEndedSession();
+
+signals:
+    // The machine woke from sleep.
+    void wokeUp();
+
+private:
+    void runMenuItem(const QString &name);
+
+    frmMain *m_window;
+    KortvikTray *m_tray;
+    DesktopNotices *m_notices;
+    NotificationClient *m_client;
+    SleepWatcher *m_sleep;
+    bool m_loggedIn = false;
+};
