@@ -1,0 +1,363 @@
+// The help window: where documents are looked up, what it shows, how it
+// resizes, the help object's lifetime, and the main window's help commands,
+// including input to the help window while a dialog is modal over the
+// main window.
+#include "app/frmmain.h"
+#include "help/clshelp.h"
+#include "help/docsfolder.h"
+#include "help/frmhelp.h"
+#include "net/site.h"
+#include "plugin/clsmainserver.h"
+#include "session/frmlogin.h"
+#include "session/modglobal.h"
+#include "settings/modsettings.h"
+#include "version.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMetaClassInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QWindow>
+
+#include <functional>
+
+namespace {
+
+const QString kVersion = QStringLiteral(KORTVIK_VERSION_TEXT);
+
+bool writeFile(const QString &path, const QByteArray &content)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content) == content.size();
+}
+
+QByteArray rtfOf(const QByteArray &text)
+{
+    return "{\\rtf1\\ansi{\\fonttbl{\\f0 Sans;}}\\f0 " + text + "}";
+}
+
+// Double-clicks a tree node through the window system, as a user would:
+// input to a window that a modal dialog blocks is dropped on that way.
+void doubleClickNode(frmHelp *help, QTreeWidgetItem *node)
+{
+    QTreeWidget *tree = help->tree();
+    const QPoint inWindow =
+        tree->viewport()->mapTo(help, tree->visualItemRect(node).center());
+    QTest::mouseDClick(help->windowHandle(), Qt::LeftButton, Qt::NoModifier, inWindow);
+}
+
+// Runs fn from the event loop once a modal window is up.
+void whenModal(std::function<void()> fn)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, fn] {
+        if (!QGuiApplication::modalWindow())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        fn();
+    });
+    timer->start();
+}
+
+} // namespace
+
+class tst_HelpWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void lookup_data();
+    void lookup();
+    void tagAndTree();
+    void doubleClick();
+    void resizing();
+    void helpObjectLifetime();
+    void mainWindowCommands();
+    void usableUnderModalDialogs();
+
+private:
+    QString docs(const QString &name) const { return m_dir->filePath(QStringLiteral("bin/docs/") + name); }
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void tst_HelpWindow::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    modSettings::overrideProgramFolder(m_dir->filePath(QStringLiteral("bin")));
+    QDir().mkpath(m_dir->filePath(QStringLiteral("bin")));
+}
+
+void tst_HelpWindow::cleanup()
+{
+    modSettings::overrideProgramFolder(QString());
+    m_dir.reset();
+}
+
+void tst_HelpWindow::lookup_data()
+{
+    QTest::addColumn<QStringList>("files");  // below the temporary folder
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("expected");  // "" for none
+
+    QTest::newRow("both present: the file wins")
+        << QStringList{"bin/docs/Rot.rtf", "bin/docs/Rot/default.rtf"} << "bin" << "Rot" << "bin/docs/Rot.rtf";
+    QTest::newRow("only the default file")
+        << QStringList{"bin/docs/Rot/default.rtf"} << "bin" << "Rot" << "bin/docs/Rot/default.rtf";
+    QTest::newRow("child by its default file") << QStringList{"bin/docs/Rot/Vanligt/default.rtf"} << "bin"
+                                               << "Rot/Vanligt" << "bin/docs/Rot/Vanligt/default.rtf";
+    QTest::newRow("nothing there") << QStringList{"bin/docs/Annat.rtf"} << "bin" << "Rot" << "";
+    QTest::newRow("run from a source folder")
+        << QStringList{"proj/docs/Rot.rtf", "proj/source/docs/Rot.rtf"} << "proj/source" << "Rot"
+        << "proj/docs/Rot.rtf";
+    QTest::newRow("only the first source folder is taken out")
+        << QStringList{"a/source/docs/Rot.rtf"} << "a/source/source" << "Rot" << "a/source/docs/Rot.rtf";
+    QTest::newRow("a folder is not a document")
+        << QStringList{"bin/docs/Rot.rtf/x", "bin/docs/Rot/default.rtf"} << "bin" << "Rot"
+        << "bin/docs/Rot/default.rtf";
+}
+
+void tst_HelpWindow::lookup()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QString, program);
+    QFETCH(QString, path);
+    QFETCH(QString, expected);
+    for (const QString &f : files)
+        QVERIFY(writeFile(m_dir->filePath(f), rtfOf("x")));
+    modSettings::overrideProgramFolder(m_dir->filePath(program));
+    const QString found = modGlobal::helpDocument(path);
+    QCOMPARE(QDir::cleanPath(found), expected.isEmpty() ? QString() : QDir::cleanPath(m_dir->filePath(expected)));
+}
+
+void tst_HelpWindow::tagAndTree()
+{
+    QVERIFY(writeFile(docs("Rot.rtf"),
+                      rtfOf("Version VERSION_KORTVIK, {\\b VERSION_KORTVIK} och version_kortvik.")));
+    frmHelp help;
+    QCOMPARE(help.windowTitle(), QStringLiteral("Kortvik - Hjälp"));
+    QCOMPARE(help.size(), frmHelp::designClientSize());
+
+    QTreeWidget *tree = help.tree();
+    QCOMPARE(tree->topLevelItemCount(), 1);
+    QTreeWidgetItem *root = tree->topLevelItem(0);
+    QCOMPARE(root->text(0), QStringLiteral("Rot"));
+    QCOMPARE(help.node(QStringLiteral("Root")), root);
+    QCOMPARE(root->childCount(), 1);
+    QCOMPARE(help.node(QStringLiteral("Vanligt")), root->child(0));
+    QCOMPARE(frmHelp::nodePath(root->child(0)), QStringLiteral("Rot/Vanligt"));
+    QVERIFY(!root->isExpanded());
+    QCOMPARE(help.currentNode(), root);
+    QCOMPARE(tree->currentItem(), root);
+
+    // Both tags replaced, the lower-case one left as it is; formatting survives.
+    QCOMPARE(help.view()->toPlainText(),
+             QStringLiteral("Version %1, %1 och version_kortvik.").arg(kVersion));
+    // A missing document shows an empty view.
+    help.handleTree(QStringLiteral("Rot/Vanligt"));
+    QCOMPARE(help.view()->toPlainText(), QString());
+    // A file that is not RTF is shown as text.
+    QVERIFY(writeFile(docs("Rot/Vanligt.rtf"), "Bara text, VERSION_KORTVIK."));
+    help.handleTree(QStringLiteral("Rot/Vanligt"));
+    QCOMPARE(help.view()->toPlainText(), QStringLiteral("Bara text, %1.").arg(kVersion));
+}
+
+void tst_HelpWindow::doubleClick()
+{
+    QVERIFY(writeFile(docs("Rot.rtf"), rtfOf("Rot ett")));
+    QVERIFY(writeFile(docs("Rot/Vanligt/default.rtf"), rtfOf("Vanligt")));
+    frmHelp help;
+    help.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&help));
+    QTreeWidgetItem *root = help.node(QStringLiteral("Root"));
+    QTreeWidgetItem *child = help.node(QStringLiteral("Vanligt"));
+    QCOMPARE(help.view()->toPlainText(), QStringLiteral("Rot ett"));
+
+    // The node already shown: no reload, the changed file is not read.
+    QVERIFY(writeFile(docs("Rot.rtf"), rtfOf("Rot tv\\'e5")));
+    doubleClickNode(&help, root);
+    QCOMPARE(help.currentNode(), root);
+    QCOMPARE(help.view()->toPlainText(), QStringLiteral("Rot ett"));
+
+    // Another node shows its document, found by the default-file rule.
+    root->setExpanded(true);
+    doubleClickNode(&help, child);
+    QCOMPARE(help.currentNode(), child);
+    QCOMPARE(help.view()->toPlainText(), QStringLiteral("Vanligt"));
+
+    // Back at the root the document is read again.
+    doubleClickNode(&help, root);
+    QCOMPARE(help.currentNode(), root);
+    QCOMPARE(help.view()->toPlainText(), QStringLiteral("Rot två"));
+}
+
+void tst_HelpWindow::resizing()
+{
+    frmHelp help;
+    QTreeWidget *tree = help.tree();
+    QTextEdit *view = help.view();
+    // Design placement; the first resize then applies the rule (one pixel
+    // narrower: 10095 - 360 - 2895 twips).
+    QCOMPARE(tree->geometry(), QRect(8, 8, 193, 489));
+    QCOMPARE(view->geometry(), QRect(208, 8, 457, 489));
+    help.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&help));
+    QCOMPARE(view->geometry(), QRect(208, 8, 456, 489));
+
+    help.resize(900, 600);
+    QCOMPARE(tree->geometry(), QRect(8, 8, 193, 584));
+    QCOMPARE(view->geometry(), QRect(208, 8, 900 - 24 - 193, 584));
+
+    // Narrower than the tree plus the margins: the view gets width 0.
+    help.resize(200, 100);
+    QCOMPARE(view->width(), 0);
+    QCOMPARE(view->height(), 84);
+    QCOMPARE(tree->width(), 193);
+    help.resize(150, 10);
+    QCOMPARE(view->size(), QSize(0, 0));
+    QCOMPARE(tree->size(), QSize(193, 0));
+    QCOMPARE(view->pos(), QPoint(208, 8));
+}
+
+void tst_HelpWindow::helpObjectLifetime()
+{
+    QVERIFY(writeFile(docs("Rot.rtf"), rtfOf("Rot")));
+    auto help = std::make_unique<clsHelp>();
+    QVERIFY(!help->helpWindow());
+    help->OpenHelp();
+    QPointer<frmHelp> first = help->helpWindow();
+    QVERIFY(first && first->isVisible());
+    QVERIFY(!first->parentWidget());  // its own top-level window
+
+    // Shown again, the same window.
+    first->tree()->setCurrentItem(first->node(QStringLiteral("Vanligt")));
+    help->OpenHelp();
+    QCOMPARE(help->helpWindow(), first.data());
+
+    // The close box discards it; the next OpenHelp starts again at "Rot".
+    first->close();
+    QTRY_VERIFY(!first);
+    help->OpenHelp();
+    QPointer<frmHelp> second = help->helpWindow();
+    QVERIFY(second && second->isVisible());
+    QCOMPARE(second->tree()->currentItem(), second->node(QStringLiteral("Root")));
+
+    // Releasing the object closes its window.
+    help.reset();
+    QVERIFY(!second);
+}
+
+void tst_HelpWindow::mainWindowCommands()
+{
+    QVERIFY(writeFile(docs("Rot.rtf"), rtfOf("Rot")));
+    clsMainServer server;
+    modGlobal::SessionState &s = modGlobal::session();
+    s = modGlobal::SessionState();
+    s.mainServer = &server;
+    modData::configureSite(QStringLiteral("127.0.0.1:9"));
+    {
+        frmMain main;
+        s.mainWindow = &main;
+        main.load();
+        for (const char *name : {"tmrLoadLogin", "tmrCheckIMail", "tmrKeepLogin"})
+            main.timer(QString::fromLatin1(name))->stop();
+
+        // F1 before tmrSetHelp has fired does nothing, and fails nothing.
+        QTest::keyRelease(&main, Qt::Key_F1);
+        QTRY_VERIFY(main.helpObject());
+        QVERIFY(!main.timer(QStringLiteral("tmrSetHelp"))->isActive());
+        const QMetaObject *meta = main.helpObject()->metaObject();
+        QCOMPARE(QLatin1String(meta->classInfo(meta->indexOfClassInfo("ClassName")).value()),
+                 QLatin1String("Kortvik.clsHelp"));
+        auto *help = qobject_cast<clsHelp *>(main.helpObject());
+        QVERIFY(help && !help->helpWindow());
+
+        // F1 with any modifier, and the menu command.
+        QTest::keyRelease(&main, Qt::Key_F1, Qt::ShiftModifier);
+        QPointer<frmHelp> window = help->helpWindow();
+        QVERIFY(window && window->isVisible());
+        window->close();
+        QTRY_VERIFY(!window);
+        main.menuItem(QStringLiteral("mnuHelpP"))->trigger();
+        window = help->helpWindow();
+        QVERIFY(window && window->isVisible());
+
+        // Shut-down's release closes the help window.
+        main.releaseHelpObject();
+        QVERIFY(!main.helpObject());
+        QVERIFY(!window);
+        s.mainWindow = nullptr;
+    }
+    s = modGlobal::SessionState();
+}
+
+void tst_HelpWindow::usableUnderModalDialogs()
+{
+    QVERIFY(writeFile(docs("Rot.rtf"), rtfOf("Rot")));
+    QVERIFY(writeFile(docs("Rot/Vanligt.rtf"), rtfOf("Vanligt")));
+    clsMainServer server;
+    modGlobal::SessionState &s = modGlobal::session();
+    s = modGlobal::SessionState();
+    s.mainServer = &server;
+    {
+        frmMain main;
+        s.mainWindow = &main;
+        main.show();
+        for (const char *name : {"tmrLoadLogin", "tmrCheckIMail", "tmrKeepLogin"})
+            main.timer(QString::fromLatin1(name))->stop();
+        QTRY_VERIFY(main.helpObject());
+        main.menuItem(QStringLiteral("mnuHelpP"))->trigger();
+        QPointer<frmHelp> help = qobject_cast<clsHelp *>(main.helpObject())->helpWindow();
+        QVERIFY(help);
+        QVERIFY(QTest::qWaitForWindowExposed(help));
+
+        // The password dialog, over the main window: keys and a double click
+        // reach the help window.
+        bool checked = false;
+        whenModal([&] {
+            QWindow *modal = QGuiApplication::modalWindow();
+            QVERIFY(modal && modal != help->windowHandle());
+            QTest::keyClick(help->windowHandle(), Qt::Key_Right);  // expand "Rot"
+            QTest::keyClick(help->windowHandle(), Qt::Key_Down);   // select "Vanligt"
+            QCOMPARE(help->tree()->currentItem(), help->node(QStringLiteral("Vanligt")));
+            doubleClickNode(help, help->node(QStringLiteral("Vanligt")));
+            QCOMPARE(help->view()->toPlainText(), QStringLiteral("Vanligt"));
+            checked = true;
+            frmLogin::instance()->reject();
+        });
+        QCOMPARE(frmLogin::askPassword(&main), QString());
+        QVERIFY(checked);
+
+        // The About dialog, modal to the main window only.
+        help->tree()->collapseAll();
+        main.menuItem(QStringLiteral("mnuAbout"))->trigger();
+        QPointer<frmAbout> about = main.aboutDialog();
+        QVERIFY(about && about->isVisible());
+        QCOMPARE(about->windowModality(), Qt::WindowModal);
+        QTRY_COMPARE(QGuiApplication::modalWindow(), about->windowHandle());
+        doubleClickNode(help, help->node(QStringLiteral("Root")));
+        QCOMPARE(help->currentNode(), help->node(QStringLiteral("Root")));
+        QCOMPARE(help->view()->toPlainText(), QStringLiteral("Rot"));
+        QTest::keyClick(help->windowHandle(), Qt::Key_Right);
+        QVERIFY(help->node(QStringLiteral("Root"))->isExpanded());
+        QTest::keyClick(about->windowHandle(), Qt::Key_Escape);
+        QTRY_VERIFY(!about);
+        s.mainWindow = nullptr;
+    }
+    s = modGlobal::SessionState();
+}
+
+QTEST_MAIN(tst_HelpWindow)
+#include "tst_helpwindow.moc"
