@@ -264,6 +264,10 @@ void tst_RtfReader::shippedDocuments()
     QCOMPARE(raw.count('{') - raw.count("\\{"), raw.count('}') - raw.count("\\}"));
 
     const rtf::Document d = rtf::parse(raw);
+    // The version tag is never split by markup, or it would not be replaced.
+    QVERIFY(raw.count("VERSION_KORTVIK") >= 1);
+    QCOMPARE(d.text.count(QStringLiteral("VERSION_KORTVIK")), raw.count("VERSION_KORTVIK"));
+    QCOMPARE(d.text.count(QStringLiteral("VERSION")), d.text.count(QStringLiteral("VERSION_KORTVIK")));
     for (const QString &m : mentions)
         QVERIFY2(d.text.contains(m), qPrintable(m));
     // No markup, font table or stray code-page byte leaks into the text.
