@@ -15,6 +15,9 @@ constexpr int kKeyRole = Qt::UserRole;
 // The view's margins and the gap beside the tree, from the design in twips.
 constexpr int kHeightMargin = 240 / 15;
 constexpr int kWidthMargin = 360 / 15;
+// Far beyond any help text; a larger file shows its beginning at once
+// instead of holding up every window for a minute.
+constexpr qsizetype kMaxShownChars = 1 << 20;
 } // namespace
 
 frmHelp::frmHelp(QWidget *parent) : QWidget(parent, Qt::Window)
@@ -93,10 +96,14 @@ void frmHelp::handleTree(const QString &path)
     }
     // The tag is replaced in the raw markup, exactly and case-sensitively.
     markup.replace(QByteArrayLiteral("VERSION_KORTVIK"), QByteArrayLiteral(KORTVIK_VERSION_TEXT));
-    if (markup.isEmpty())
+    if (markup.isEmpty()) {
         txtHelp->clear();
-    else
-        rtf::load(markup, txtHelp->document());
+    } else {
+        const rtf::Document parsed = rtf::parse(markup, kMaxShownChars);
+        rtf::fill(parsed, txtHelp->document());
+        if (parsed.truncated)
+            txtHelp->append(QStringLiteral("[Dokumentet är för stort och visas inte i sin helhet.]"));
+    }
     txtHelp->moveCursor(QTextCursor::Start);
 }
 

@@ -86,7 +86,8 @@ QChar shown(QChar c)
 class Parser
 {
 public:
-    explicit Parser(const QByteArray &data) : m_p(data.constData()), m_end(data.constData() + data.size())
+    Parser(const QByteArray &data, qsizetype maxChars)
+        : m_p(data.constData()), m_end(data.constData() + data.size()), m_maxChars(maxChars)
     {
         // One character per input byte is the most the text can take.
         m_doc.text.reserve(std::min<qsizetype>(data.size(), 1 << 20));
@@ -94,7 +95,7 @@ public:
 
     Document run()
     {
-        while (m_p < m_end) {
+        while (m_p < m_end && !m_doc.truncated) {
             const char c = *m_p++;
             switch (c) {
             case '{':
@@ -355,6 +356,10 @@ private:
         }
         QList<Span> &spans = m_doc.spans;
         const qsizetype at = m_doc.text.size();
+        if (m_maxChars >= 0 && at >= m_maxChars) {
+            m_doc.truncated = true;
+            return;
+        }
         if (spans.isEmpty() || spans.last().format != m_cur.format) {
             if (!spans.isEmpty() && spans.last().start == at)
                 spans.last().format = m_cur.format;
@@ -366,6 +371,7 @@ private:
 
     const char *m_p;
     const char *m_end;
+    qsizetype m_maxChars;
     Document m_doc;
     Frame m_cur;
     QList<Frame> m_stack;
@@ -386,7 +392,7 @@ bool looksLikeRtf(const QByteArray &data)
     return data.mid(i, 5) == "{\\rtf";
 }
 
-Document plainDocument(const QByteArray &data)
+Document plainDocument(const QByteArray &data, qsizetype maxChars)
 {
     Document doc;
     QStringDecoder utf8(QStringDecoder::Utf8);
@@ -402,6 +408,10 @@ Document plainDocument(const QByteArray &data)
             doc.text.append(QChar::ParagraphSeparator);
         else if (c.unicode() >= 0x20 || c == u'\t')
             doc.text.append(shown(c));
+        if (maxChars >= 0 && doc.text.size() >= maxChars && i + 1 < text.size()) {
+            doc.truncated = true;
+            break;
+        }
     }
     doc.spans.append(Span{});
     return doc;
@@ -409,11 +419,11 @@ Document plainDocument(const QByteArray &data)
 
 } // namespace
 
-Document parse(const QByteArray &data)
+Document parse(const QByteArray &data, qsizetype maxChars)
 {
     if (!looksLikeRtf(data))
-        return plainDocument(data);
-    return Parser(data).run();
+        return plainDocument(data, maxChars);
+    return Parser(data, maxChars).run();
 }
 
 void fill(const Document &parsed, QTextDocument *doc)

@@ -43,6 +43,8 @@ struct Document {
     QList<Color> colors;
     // Deepest group stack that was held while reading (bounded by kMaxDepth).
     int peakDepth = 0;
+    // Reading stopped at the character limit.
+    bool truncated = false;
 };
 
 // Groups nested deeper than this share the format of the deepest kept
@@ -54,8 +56,9 @@ constexpr int kMaxColors = 4096;
 constexpr int kMaxSpans = 1 << 20;
 
 // Reads RTF; input that does not start with "{\rtf" is taken as plain text
-// (UTF-8 when valid, else Windows-1252).
-Document parse(const QByteArray &data);
+// (UTF-8 when valid, else Windows-1252). Reading stops once the text holds
+// maxChars characters (negative: no limit).
+Document parse(const QByteArray &data, qsizetype maxChars = -1);
 
 // Replaces the content of doc by the document.
 void fill(const Document &parsed, QTextDocument *doc);

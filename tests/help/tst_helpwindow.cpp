@@ -82,6 +82,7 @@ private slots:
     void tagAndTree();
     void doubleClick();
     void resizing();
+    void hugeDocument();
     void helpObjectLifetime();
     void mainWindowCommands();
     void usableUnderModalDialogs();
@@ -229,6 +230,23 @@ void tst_HelpWindow::resizing()
     QCOMPARE(view->size(), QSize(0, 0));
     QCOMPARE(tree->size(), QSize(193, 0));
     QCOMPARE(view->pos(), QPoint(208, 8));
+}
+
+void tst_HelpWindow::hugeDocument()
+{
+    // 50 MiB of text: the window shows the beginning and says it stopped.
+    const QByteArray unit("Sandlund VERSION_KORTVIK {\\b fet}\\par ");
+    QByteArray big = "{\\rtf1 ";
+    big.reserve((50 << 20) + unit.size());
+    while (big.size() < 50 << 20)
+        big += unit;
+    QVERIFY(writeFile(docs("Rot.rtf"), big));
+    frmHelp help;
+    const QString shown = help.view()->toPlainText();
+    const QString line = QStringLiteral("Sandlund %1 fet\n").arg(kVersion);
+    QVERIFY(shown.startsWith(line + line));
+    QVERIFY(shown.endsWith(QStringLiteral("[Dokumentet är för stort och visas inte i sin helhet.]")));
+    QVERIFY2(shown.size() > 1000000 && shown.size() < 1100000, qPrintable(QString::number(shown.size())));
 }
 
 void tst_HelpWindow::helpObjectLifetime()

@@ -213,6 +213,16 @@ void tst_RtfReader::fiftyMebibytes()
     // Two format changes per unit would be more than the cap: the format list stops growing.
     QCOMPARE(d.spans.size(), rtf::kMaxSpans);
     QVERIFY(d.spans.first().format.bold);
+    QVERIFY(!d.truncated);
+
+    // With a limit, reading stops there.
+    const rtf::Document head = rtf::parse(big, 1000);
+    QVERIFY(head.truncated);
+    QCOMPARE(head.text, d.text.left(1000));
+    QVERIFY(!rtf::parse(big, d.text.size()).truncated);
+    const rtf::Document plain = rtf::parse(repeated("ord ", 1 << 20), 10);
+    QVERIFY(plain.truncated);
+    QCOMPARE(plain.text, "ord ord or");
 
     // An unclosed skipped group of the same size shows nothing and ends.
     const rtf::Document skipped = rtf::parse("{\\rtf1 a{\\*\\x " + repeated("{\\b x\\'", (50 << 20) / 6));
