@@ -150,47 +150,35 @@ void tst_About::closingKeys()
 
 void tst_About::underline_data()
 {
-    QTest::addColumn<int>("how");
-    QTest::newRow("mouse over the dialog's surface") << 0;
-    QTest::newRow("deactivated") << 1;
-    QTest::newRow("activated") << 2;
-    QTest::newRow("focus lost") << 3;
-    QTest::newRow("resized") << 4;
+    // What happens to the dialog while the address is underlined.
+    QTest::addColumn<int>("event");
+    QTest::newRow("mouse over the dialog's surface") << int(QEvent::MouseMove);
+    QTest::newRow("deactivated") << int(QEvent::WindowDeactivate);
+    QTest::newRow("activated") << int(QEvent::WindowActivate);
+    QTest::newRow("focus lost") << int(QEvent::FocusOut);
+    QTest::newRow("resized") << int(QEvent::Resize);
 }
 
 void tst_About::underline()
 {
-    QFETCH(int, how);
+    QFETCH(int, event);
     QLabel *email = label(m_about, "lblEMail");
     QVERIFY(!email->font().underline());
     QTest::mouseMove(m_about, QPoint(2, 2));
     QTest::mouseMove(email, email->rect().center());
     QTRY_VERIFY(email->font().underline());
 
-    switch (how) {
-    case 0:
+    if (event == QEvent::MouseMove) {
         QTest::mouseMove(m_about, QPoint(m_about->width() - 3, m_about->height() - 3));
-        break;
-    case 1: {
-        QEvent e(QEvent::WindowDeactivate);
-        QCoreApplication::sendEvent(m_about, &e);
-        break;
-    }
-    case 2: {
-        QEvent e(QEvent::WindowActivate);
-        QCoreApplication::sendEvent(m_about, &e);
-        break;
-    }
-    case 3: {
+    } else if (event == QEvent::FocusOut) {
         QFocusEvent e(QEvent::FocusOut);
         QCoreApplication::sendEvent(m_about, &e);
-        break;
-    }
-    case 4: {
+    } else if (event == QEvent::Resize) {
         QResizeEvent e(m_about->size(), m_about->size());
         QCoreApplication::sendEvent(m_about, &e);
-        break;
-    }
+    } else {
+        QEvent e{QEvent::Type(event)};
+        QCoreApplication::sendEvent(m_about, &e);
     }
     QTRY_VERIFY(!email->font().underline());
     QVERIFY(m_about->isVisible());

@@ -84,8 +84,7 @@ private slots:
     void resizing();
     void hugeDocument();
     void helpObjectLifetime();
-    void mainWindowCommands();
-    void usableUnderModalDialogs();
+    void mainWindow();
 
 private:
     QString docs(const QString &name) const { return m_dir->filePath(QStringLiteral("bin/docs/") + name); }
@@ -277,51 +276,10 @@ void tst_HelpWindow::helpObjectLifetime()
     QVERIFY(!second);
 }
 
-void tst_HelpWindow::mainWindowCommands()
-{
-    QVERIFY(writeFile(docs("Rot.rtf"), rtfOf("Rot")));
-    clsMainServer server;
-    modGlobal::SessionState &s = modGlobal::session();
-    s = modGlobal::SessionState();
-    s.mainServer = &server;
-    modData::configureSite(QStringLiteral("127.0.0.1:9"));
-    {
-        frmMain main;
-        s.mainWindow = &main;
-        main.load();
-        for (const char *name : {"tmrLoadLogin", "tmrCheckIMail", "tmrKeepLogin"})
-            main.timer(QString::fromLatin1(name))->stop();
-
-        // F1 before tmrSetHelp has fired does nothing, and fails nothing.
-        QTest::keyRelease(&main, Qt::Key_F1);
-        QTRY_VERIFY(main.helpObject());
-        QVERIFY(!main.timer(QStringLiteral("tmrSetHelp"))->isActive());
-        const QMetaObject *meta = main.helpObject()->metaObject();
-        QCOMPARE(QLatin1String(meta->classInfo(meta->indexOfClassInfo("ClassName")).value()),
-                 QLatin1String("Kortvik.clsHelp"));
-        auto *help = qobject_cast<clsHelp *>(main.helpObject());
-        QVERIFY(help && !help->helpWindow());
-
-        // F1 with any modifier, and the menu command.
-        QTest::keyRelease(&main, Qt::Key_F1, Qt::ShiftModifier);
-        QPointer<frmHelp> window = help->helpWindow();
-        QVERIFY(window && window->isVisible());
-        window->close();
-        QTRY_VERIFY(!window);
-        main.menuItem(QStringLiteral("mnuHelpP"))->trigger();
-        window = help->helpWindow();
-        QVERIFY(window && window->isVisible());
-
-        // Shut-down's release closes the help window.
-        main.releaseHelpObject();
-        QVERIFY(!main.helpObject());
-        QVERIFY(!window);
-        s.mainWindow = nullptr;
-    }
-    s = modGlobal::SessionState();
-}
-
-void tst_HelpWindow::usableUnderModalDialogs()
+// End to end through the main window: the help object by its class name,
+// F1 and the menu command, input to the help window under the password
+// dialog and the About dialog, and the release at shut-down.
+void tst_HelpWindow::mainWindow()
 {
     QVERIFY(writeFile(docs("Rot.rtf"), rtfOf("Rot")));
     QVERIFY(writeFile(docs("Rot/Vanligt.rtf"), rtfOf("Vanligt")));
@@ -329,51 +287,67 @@ void tst_HelpWindow::usableUnderModalDialogs()
     modGlobal::SessionState &s = modGlobal::session();
     s = modGlobal::SessionState();
     s.mainServer = &server;
-    {
-        frmMain main;
-        s.mainWindow = &main;
-        main.show();
-        for (const char *name : {"tmrLoadLogin", "tmrCheckIMail", "tmrKeepLogin"})
-            main.timer(QString::fromLatin1(name))->stop();
-        QTRY_VERIFY(main.helpObject());
-        main.menuItem(QStringLiteral("mnuHelpP"))->trigger();
-        QPointer<frmHelp> help = qobject_cast<clsHelp *>(main.helpObject())->helpWindow();
-        QVERIFY(help);
-        QVERIFY(QTest::qWaitForWindowExposed(help));
+    modData::configureSite(QStringLiteral("127.0.0.1:9"));
+    auto main = std::make_unique<frmMain>();
+    s.mainWindow = main.get();
+    main->show();
+    for (const char *name : {"tmrLoadLogin", "tmrCheckIMail", "tmrKeepLogin"})
+        main->timer(QString::fromLatin1(name))->stop();
 
-        // The password dialog, over the main window: keys and a double click
-        // reach the help window.
-        bool checked = false;
-        whenModal([&] {
-            QWindow *modal = QGuiApplication::modalWindow();
-            QVERIFY(modal && modal != help->windowHandle());
-            QTest::keyClick(help->windowHandle(), Qt::Key_Right);  // expand "Rot"
-            QTest::keyClick(help->windowHandle(), Qt::Key_Down);   // select "Vanligt"
-            QCOMPARE(help->tree()->currentItem(), help->node(QStringLiteral("Vanligt")));
-            doubleClickNode(help, help->node(QStringLiteral("Vanligt")));
-            QCOMPARE(help->view()->toPlainText(), QStringLiteral("Vanligt"));
-            checked = true;
-            frmLogin::instance()->reject();
-        });
-        QCOMPARE(frmLogin::askPassword(&main), QString());
-        QVERIFY(checked);
+    // F1 before tmrSetHelp has fired does nothing, and fails nothing.
+    QTest::keyRelease(main.get(), Qt::Key_F1);
+    QTRY_VERIFY(main->helpObject());
+    QVERIFY(!main->timer(QStringLiteral("tmrSetHelp"))->isActive());
+    const QMetaObject *meta = main->helpObject()->metaObject();
+    QCOMPARE(QLatin1String(meta->classInfo(meta->indexOfClassInfo("ClassName")).value()),
+             QLatin1String("Kortvik.clsHelp"));
+    auto *object = qobject_cast<clsHelp *>(main->helpObject());
+    QVERIFY(object && !object->helpWindow());
 
-        // The About dialog, modal to the main window only.
-        help->tree()->collapseAll();
-        main.menuItem(QStringLiteral("mnuAbout"))->trigger();
-        QPointer<frmAbout> about = main.aboutDialog();
-        QVERIFY(about && about->isVisible());
-        QCOMPARE(about->windowModality(), Qt::WindowModal);
-        QTRY_COMPARE(QGuiApplication::modalWindow(), about->windowHandle());
-        doubleClickNode(help, help->node(QStringLiteral("Root")));
-        QCOMPARE(help->currentNode(), help->node(QStringLiteral("Root")));
-        QCOMPARE(help->view()->toPlainText(), QStringLiteral("Rot"));
-        QTest::keyClick(help->windowHandle(), Qt::Key_Right);
-        QVERIFY(help->node(QStringLiteral("Root"))->isExpanded());
-        QTest::keyClick(about->windowHandle(), Qt::Key_Escape);
-        QTRY_VERIFY(!about);
-        s.mainWindow = nullptr;
-    }
+    // F1 with any modifier, and the menu command.
+    QTest::keyRelease(main.get(), Qt::Key_F1, Qt::ShiftModifier);
+    QPointer<frmHelp> help = object->helpWindow();
+    QVERIFY(help && help->isVisible());
+    help->close();
+    QTRY_VERIFY(!help);
+    main->menuItem(QStringLiteral("mnuHelpP"))->trigger();
+    help = object->helpWindow();
+    QVERIFY(help && QTest::qWaitForWindowExposed(help));
+
+    // The password dialog over the main window: keys and a double click reach the help window.
+    bool checked = false;
+    whenModal([&] {
+        QVERIFY(QGuiApplication::modalWindow() != help->windowHandle());
+        QTest::keyClick(help->windowHandle(), Qt::Key_Right);  // expand "Rot"
+        QTest::keyClick(help->windowHandle(), Qt::Key_Down);   // select "Vanligt"
+        QCOMPARE(help->tree()->currentItem(), help->node(QStringLiteral("Vanligt")));
+        doubleClickNode(help, help->node(QStringLiteral("Vanligt")));
+        QCOMPARE(help->view()->toPlainText(), QStringLiteral("Vanligt"));
+        checked = true;
+        frmLogin::instance()->reject();
+    });
+    QCOMPARE(frmLogin::askPassword(main.get()), QString());
+    QVERIFY(checked);
+
+    // The About dialog, modal to the main window only.
+    help->tree()->collapseAll();
+    main->menuItem(QStringLiteral("mnuAbout"))->trigger();
+    QPointer<frmAbout> about = main->aboutDialog();
+    QVERIFY(about && about->isVisible());
+    QTRY_COMPARE(QGuiApplication::modalWindow(), about->windowHandle());
+    doubleClickNode(help, help->node(QStringLiteral("Root")));
+    QCOMPARE(help->view()->toPlainText(), QStringLiteral("Rot"));
+    QTest::keyClick(help->windowHandle(), Qt::Key_Right);
+    QVERIFY(help->node(QStringLiteral("Root"))->isExpanded());
+    QTest::keyClick(about->windowHandle(), Qt::Key_Escape);
+    QTRY_VERIFY(!about);
+
+    // Shut-down's release closes the help window.
+    main->releaseHelpObject();
+    QVERIFY(!main->helpObject());
+    QVERIFY(!help);
+    s.mainWindow = nullptr;
+    main.reset();
     s = modGlobal::SessionState();
 }
 
