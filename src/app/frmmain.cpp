@@ -6,6 +6,7 @@
 #include "app/shutdown.h"
 #include "app/sttmain.h"
 #include "app/windowactivation.h"
+#include "help/clshelp.h"
 #include "imail/imaillist.h"
 #include "net/clsdata.h"
 #include "net/site.h"
@@ -19,6 +20,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMetaClassInfo>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
@@ -27,6 +29,18 @@
 namespace {
 const QString kLogoutCaption = QStringLiteral("Logga &ut");
 const QString kCancelCaption = QStringLiteral("&Avbryt inloggning");
+
+// Creates an object of one of the program's classes by its class name, as
+// an automation client would; null for a name that is not ours.
+std::unique_ptr<QObject> createObject(const QString &className)
+{
+    for (const QMetaObject *meta : {&clsHelp::staticMetaObject}) {
+        const int at = meta->indexOfClassInfo("ClassName");
+        if (at >= 0 && className == QLatin1String(meta->classInfo(at).value()))
+            return std::unique_ptr<QObject>(meta->newInstance());
+    }
+    return nullptr;
+}
 } // namespace
 
 frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
@@ -121,8 +135,10 @@ void frmMain::buildMenus()
     connect(imails, &QAction::triggered, this, &frmMain::mnuIMails_Click);
 
     QMenu *help = addSubmenu(nullptr, QStringLiteral("mnuHelp"), QStringLiteral("&Hjälp"));
-    addItem(help, QStringLiteral("mnuHelpP"), QStringLiteral("&Hjälp om Kortvik"));
-    addItem(help, QStringLiteral("mnuAbout"), QStringLiteral("Om..."));
+    connect(addItem(help, QStringLiteral("mnuHelpP"), QStringLiteral("&Hjälp om Kortvik")), &QAction::triggered,
+            this, &frmMain::mnuHelpP_Click);
+    connect(addItem(help, QStringLiteral("mnuAbout"), QStringLiteral("Om...")), &QAction::triggered, this,
+            &frmMain::mnuAbout_Click);
 
     // Never in the menu bar: its submenu is the status bar's popup.
     m_popup = new QMenu(QStringLiteral("Högerklick i statusrad"), this);
@@ -332,8 +348,10 @@ void frmMain::keyReleaseEvent(QKeyEvent *event)
             return;
         }
         break;
+    case Qt::Key_F1:
+        mnuHelpP_Click();
+        return;
     default:
-        // F1 opens the help window once the help object exists.
         break;
     }
     QMainWindow::keyReleaseEvent(event);
@@ -384,6 +402,27 @@ void frmMain::mnuIMails_Click()
 {
     QMessageBox::information(this, QStringLiteral("Ingen plugin"),
                              QStringLiteral("Du har ingen plugin installerad som hanterar iMails!"));
+}
+
+void frmMain::mnuHelpP_Click()
+{
+    // Late-bound, as on the help object's own interface; nothing happens
+    // in the millisecond before tmrSetHelp has made the object.
+    if (m_helpObject)
+        QMetaObject::invokeMethod(m_helpObject.get(), "OpenHelp");
+}
+
+void frmMain::mnuAbout_Click()
+{
+    // Modal to this window only, so that the help window stays usable.
+    if (m_about) {
+        m_about->raise();
+        m_about->activateWindow();
+        return;
+    }
+    m_about = new frmAbout(this);
+    m_about->setWindowModality(Qt::WindowModal);
+    m_about->open();
 }
 
 void frmMain::mnuRightClickStatusLogin_Click()
@@ -467,7 +506,12 @@ void frmMain::tmrRightClick_Timer()
 
 void frmMain::tmrSetHelp_Timer()
 {
-    // Creates the help object on its first tick once the help window exists;
-    // until then it only stops itself.
     timer(QStringLiteral("tmrSetHelp"))->stop();
+    if (!m_helpObject)
+        m_helpObject = createObject(QStringLiteral("Kortvik.clsHelp"));
+}
+
+void frmMain::releaseHelpObject()
+{
+    m_helpObject.reset();
 }

@@ -1,10 +1,15 @@
 #pragma once
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 
+#include <memory>
+
+#include "about/frmabout.h"
 #include "session/mainview.h"
 
 class QMenu;
+
 class QTimer;
 class prgLogin;
 class sttMain;
@@ -33,6 +38,12 @@ public:
     QAction *menuItem(const QString &name) const { return m_items.value(name); }
     QTimer *timer(const QString &name) const { return m_timers.value(name); }
     QMenu *statusPopup() const { return m_popup; }
+    // The help object (class "Kortvik.clsHelp"); null until tmrSetHelp has fired.
+    QObject *helpObject() const { return m_helpObject.get(); }
+    // Drops the help object, which closes the help window (shut-down).
+    void releaseHelpObject();
+    // The About dialog while it is shown, else null.
+    frmAbout *aboutDialog() const { return m_about; }
 
     // The layout rule run by tmrMain, resize and paint: keeps prgLogin over
     // panel 5 and shows both only while a login shows progress.
@@ -75,6 +86,8 @@ private:
     void mnuLogout_Click();
     void mnuQuit_Click();
     void mnuIMails_Click();
+    void mnuHelpP_Click();
+    void mnuAbout_Click();
     void mnuRightClickStatusLogin_Click();
     void sttMain_PanelDblClick(int panel);
     void sttMain_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
@@ -95,4 +108,6 @@ private:
     QHash<QString, QTimer *> m_timers;
     QList<QTimer *> m_designEnabledTimers;
     bool m_loaded = false;
+    std::unique_ptr<QObject> m_helpObject;
+    QPointer<frmAbout> m_about;
 };

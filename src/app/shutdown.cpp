@@ -1,5 +1,6 @@
 #include "app/shutdown.h"
 
+#include "app/frmmain.h"
 #include "app/placement.h"
 #include "net/clsdata.h"
 #include "session/mainview.h"
@@ -46,8 +47,9 @@ void shutDown()
     t_shutDownStarted = true;
 
     SessionState &s = session();
-    // The help object is owned by the help window's code and goes away with
-    // the process; there is nothing of it to release here.
+    // Releasing the help object closes the help window.
+    if (auto *main = dynamic_cast<frmMain *>(s.mainWindow))
+        main->releaseHelpObject();
 
     if (std::shared_ptr<clsData> client = s.sessionClient) {
         s.loginInProgress = false;
