@@ -1,7 +1,7 @@
 #include "plugin/clsmainserver.h"
 
 #include "session/modglobal.h"
-#include "session/passwordlength.h"
+#include "session/usablepassword.h"
 
 bool clsMainServer::doLogin(bool ShowBox, const QString &Password)
 {
@@ -9,7 +9,7 @@ bool clsMainServer::doLogin(bool ShowBox, const QString &Password)
         modGlobal::startLogin();
         return modGlobal::isLoggedIn();
     }
-    if (modGlobal::passwordLength(Password) != 5)
+    if (!modGlobal::isUsablePassword(Password))
         return false;
     // A member who is logged in leaves first, so that listeners hear onLogout
     // with that member's password and id rather than with empty values.

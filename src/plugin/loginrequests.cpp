@@ -3,7 +3,7 @@
 #include <exception>
 
 #include "session/modglobal.h"
-#include "session/passwordlength.h"
+#include "session/usablepassword.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ bool LoginRequests::sessionBusy()
 
 void LoginRequests::login(bool showBox, const QString &password, Done done)
 {
-    if (!showBox && modGlobal::passwordLength(password) != 5) {
+    if (!showBox && !modGlobal::isUsablePassword(password)) {
         done(Outcome{});
         return;
     }

@@ -5,7 +5,7 @@
 #include "net/site.h"
 #include "session/browsercookie.h"
 #include "session/modglobal.h"
-#include "session/passwordlength.h"
+#include "session/usablepassword.h"
 #include "session/storedpassword.h"
 #include "settings/modsettings.h"
 
@@ -32,7 +32,7 @@ void loadLogin()
         const BrowserCookie cookie = readBrowserCookie(QDir::homePath(), modData::site().host);
         if (cookie.siteCookies) {
             // A site cookie that is no password stops both kinds of login.
-            if (passwordLength(cookie.memberId) != 5)
+            if (!isUsablePassword(cookie.memberId))
                 return;
             if (type == QLatin1String("iecookie")) {
                 session().password = cookie.memberId;
@@ -47,7 +47,7 @@ void loadLogin()
         QCoreApplication::processEvents();
         const QString password = unsealPassword(stored);
         QCoreApplication::processEvents();
-        if (passwordLength(password) == 5) {
+        if (isUsablePassword(password)) {
             session().password = password;
             loginSequence();
         } else {

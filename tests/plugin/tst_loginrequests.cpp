@@ -134,8 +134,10 @@ private slots:
         QTest::newRow("empty") << false << QString() << false;
         QTest::newRow("five") << false << QStringLiteral("abcde") << true;
         QTest::newRow("guest") << false << QStringLiteral("bvolk") << true;
-        // Characters, not UTF-16 units: an emoji is one character.
-        QTest::newRow("four and an emoji") << false << QStringLiteral("abcd\U0001F600") << true;
+        // Only what can be sent unchanged: no emoji, no control character.
+        QTest::newRow("four and an emoji") << false << QStringLiteral("abcd\U0001F600") << false;
+        QTest::newRow("CR LF") << false << QStringLiteral("abc\r\n") << false;
+        QTest::newRow("Windows-1252 letters") << false << QStringLiteral("åäö€;") << true;
         QTest::newRow("five and an emoji") << false << QStringLiteral("abcde\U0001F600") << false;
         QTest::newRow("box ignores the password") << true << QStringLiteral("x") << true;
     }

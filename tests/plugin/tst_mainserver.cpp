@@ -81,6 +81,71 @@ private slots:
         QVERIFY(m_events.lines.isEmpty());
     }
 
+    // Only what can go to the site unchanged is sent; ";" and blanks are
+    // the site's business and go as they are.
+    void passwordRule_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<bool>("sent");
+        QTest::newRow("CR LF and a header") << QStringLiteral("\r\nX:y") << false;
+        QTest::newRow("LF") << QStringLiteral("kal\nl") << false;
+        QTest::newRow("NUL") << QString::fromUtf16(u"ka\0le", 5) << false;
+        QTest::newRow("TAB") << QStringLiteral("ka\tle") << false;
+        QTest::newRow("DEL") << QStringLiteral("kall\x7F") << false;
+        QTest::newRow("U+FFFF") << QString(5, QChar(0xFFFF)) << false;
+        QTest::newRow("five emoji") << QStringLiteral("\U0001F600").repeated(5) << false;
+        QTest::newRow("four letters and an emoji") << QStringLiteral("kall\U0001F600") << false;
+        QTest::newRow("U+0100") << QStringLiteral("kall\u0100") << false;
+        QTest::newRow("C1 control") << QStringLiteral("kall\u0081") << false;
+        QTest::newRow("e acute") << QStringLiteral("kallé") << true;
+        QTest::newRow("euro sign") << QStringLiteral("kall€") << true;
+        QTest::newRow("semicolon") << QStringLiteral("ka;le") << true;
+        QTest::newRow("equals sign") << QStringLiteral("ka=le") << true;
+        QTest::newRow("blank") << QStringLiteral("ka le") << true;
+    }
+
+    void passwordRule()
+    {
+        QFETCH(QString, password);
+        QFETCH(bool, sent);
+        m_view.clearCalls();
+        const int before = m_site.requestLog().size();
+        // The site knows none of these: a sent one is rejected, the dialog
+        // asked and cancelled.
+        QVERIFY(!m_server.doLogin(false, password));
+        QVERIFY(m_events.lines.isEmpty());
+        if (!sent) {
+            QTest::qWait(100);
+            QCOMPARE(m_site.requestLog().size(), before);
+            QCOMPARE(m_view.passwordAsked, 0);
+            QVERIFY(m_view.calls.isEmpty());
+            return;
+        }
+        QVERIFY(m_site.waitForLogLines(before + 1));
+        const QString line = m_site.requestLog().at(before);
+        QVERIFY2(line.endsWith(QStringLiteral(" | Cookie: memberid=") + password), qPrintable(line));
+        QCOMPARE(m_view.passwordAsked, 1);
+    }
+
+    // Every page of a member login answered chunked: five bytes a chunk, so
+    // every field the profile read looks for is cut by chunk boundaries,
+    // each size line with an extension and the body with a trailer.
+    void chunkedSiteLogin()
+    {
+        SimSite chunked({QStringLiteral("--chunked"), QStringLiteral("5")});
+        QVERIFY2(chunked.start(), qPrintable(chunked.otherOutput()));
+        chunked.useAsSite();
+        const sandlundSim::SimMember &m = member(0);
+        const bool loggedIn = m_server.doLogin(false, m.password);
+        m_site.useAsSite();
+        QVERIFY(loggedIn);
+        QCOMPARE(m_view.panels[2].text, m.firstname + QLatin1Char(' ') + m.lastname);
+        QCOMPARE(m_view.panels[3].text, m.sign);
+        QCOMPARE(m_view.panels[4].text, QString::number(m.userid));
+        QCOMPARE(m_events.lines, QStringList{QStringLiteral("onLogin %1 %2").arg(m.password).arg(m.userid)});
+        QVERIFY(chunked.requestLog().size() >= 7);
+    }
+
     void loginOverAnotherMemberReportsWhoLeft()
     {
         const sandlundSim::SimMember &a = member(0);

@@ -103,6 +103,12 @@ void TestAutoLogin::unusableStoredPasswordIsForgotten_data()
     QTest::newRow("decrypts to 4 characters") << sealPassword(QStringLiteral("kall"));
     QTest::newRow("decrypts to 6 characters") << sealPassword(QStringLiteral("kalle1"));
     QTest::newRow("decrypts to 1 character") << sealPassword(QStringLiteral("k"));
+    // Five characters, but one would break the request's Cookie line.
+    QTest::newRow("five characters with CR") << sealPassword(QStringLiteral("kal\rl"));
+    QTest::newRow("five characters with LF") << sealPassword(QStringLiteral("\nkall"));
+    QTest::newRow("five characters with TAB") << sealPassword(QStringLiteral("ka\tle"));
+    QTest::newRow("five characters with NUL") << sealPassword(QString::fromUtf16(u"kall\0", 5));
+    QTest::newRow("five characters with DEL") << sealPassword(QStringLiteral("kal\x7Fe"));
 }
 
 void TestAutoLogin::unusableStoredPasswordIsForgotten()
@@ -148,6 +154,10 @@ void TestAutoLogin::whichLoginRuns_data()
         << "lastlogin" << "kalle" << "anna" << "www.other.example" << "kalle" << true;
     QTest::newRow("browser cookie of the wrong length")
         << "iecookie" << "" << "anna555" << site << "" << true;
+    QTest::newRow("browser cookie with a control character")
+        << "iecookie" << "" << "ann\ta" << site << "" << true;
+    QTest::newRow("browser cookie outside Windows-1252 stops the stored login")
+        << "lastlogin" << "kalle" << QString::fromUtf8("ann\u0100a") << site << "" << true;
     QTest::newRow("iecookie without a store") << "iecookie" << "" << "(ingen)" << site << "" << true;
     QTest::newRow("no login type, both at hand") << "" << "kalle" << "anna5" << site << "" << true;
     QTest::newRow("unknown login type") << "always" << "kalle" << "anna5" << site << "" << true;
