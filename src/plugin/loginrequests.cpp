@@ -12,10 +12,12 @@ LoginRequests::LoginRequests(modGlobal::Session *session, Runner runner, Cancell
     m_start.setInterval(0);
     connect(&m_start, &QTimer::timeout, this, &LoginRequests::startWhenFree);
     // The login's own stack is still unwinding; start from the event loop.
-    connect(session, &modGlobal::Session::loginFinished, this, [this] {
+    const auto wake = [this] {
         if (m_pending)
             m_start.start();
-    });
+    };
+    connect(session, &modGlobal::Session::loginFinished, this, wake);
+    connect(session, &modGlobal::Session::lentClientReturned, this, wake);
 }
 
 LoginRequests::~LoginRequests()

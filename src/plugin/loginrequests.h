@@ -15,7 +15,8 @@
 // has ended. So the latest request wins, every caller gets exactly one
 // answer, and the answers come in order. A login waiting at the password
 // dialog is the user's to finish; a new request then waits for it. Waiting
-// requests start when the session reports the end of a login.
+// requests start when the session reports the end of a login (or gives
+// back an exchange lent for a profile fetch).
 namespace modGlobal {
 class Session;
 }

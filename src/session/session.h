@@ -81,6 +81,8 @@ signals:
     // With the departing member's password and id.
     void loggedOut(const QString &password, qint32 userId);
     void loginFinished(bool success);
+    // An exchange lent for a profile fetch outside a login is given back.
+    void lentClientReturned();
     void profileChanged();
     // The login wants fresh iMail counts now (answered by setIMailCounts).
     void imailCheckDue();

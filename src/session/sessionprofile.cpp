@@ -37,8 +37,10 @@ bool Session::fetchProfile()
     }
 
     // Give back only what was lent: whatever replaced it meanwhile stays.
-    if (borrowed && m_client == borrowed)
+    if (borrowed && m_client == borrowed) {
         m_client.reset();
+        emit lentClientReturned();
+    }
     return confirmed;
 }
 

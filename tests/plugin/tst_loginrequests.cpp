@@ -265,6 +265,19 @@ private slots:
         QTRY_COMPARE(m_answers, QStringList{QStringLiteral("plugn:true")});
     }
 
+    void waitsForALentExchange()
+    {
+        // A profile fetch outside a login holds an exchange of its own.
+        session().setClient(clsData::create());
+        m_login.onWaiting = [this](const QString &) { m_login.finish(); };
+        login(QStringLiteral("after"));
+        QTest::qWait(50);
+        QVERIFY(m_login.started.isEmpty());
+        session().setClient(nullptr);
+        emit session().lentClientReturned();
+        QTRY_COMPARE(m_answers, QStringList{QStringLiteral("after:true")});
+    }
+
     void passwordDialogIsNotInterrupted()
     {
         // A box login at its dialog has no exchange yet; a newer request waits for it.
