@@ -7,12 +7,11 @@
 #include "app/sttmain.h"
 #include "app/windowactivation.h"
 #include "help/clshelp.h"
-#include "imail/imaillist.h"
 #include "net/clsdata.h"
 #include "net/site.h"
 #include "session/autologin.h"
 #include "session/frmlogin.h"
-#include "session/modglobal.h"
+#include "session/session.h"
 #include "version.h"
 
 #include <QCloseEvent>
@@ -41,9 +40,10 @@ std::unique_ptr<QObject> createObject(const QString &className)
     }
     return nullptr;
 }
+const QString kLoggedOut = QStringLiteral("Utloggad");
 } // namespace
 
-frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
+frmMain::frmMain(modGlobal::Session *session, QWidget *parent) : QMainWindow(parent), m_session(session)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(designCaption());
@@ -63,6 +63,11 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
 
     buildTimers();
 
+    if (!m_session->view())
+        m_session->setView(this);
+    connect(m_session, &modGlobal::Session::imailCountsChanged, this, &frmMain::showIMailCounts,
+            Qt::DirectConnection);
+
     // Design placement: the design client area, centred on the screen.
     resize(designClientSize());
     if (QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -73,9 +78,8 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
 
 frmMain::~frmMain()
 {
-    modGlobal::SessionState &s = modGlobal::session();
-    if (s.mainWindow == this)
-        s.mainWindow = nullptr;
+    if (m_session && m_session->view() == this)
+        m_session->setView(nullptr);
 }
 
 QString frmMain::designCaption()
@@ -186,11 +190,10 @@ void frmMain::load()
         return;
     m_loaded = true;
 
-    modGlobal::SessionState &s = modGlobal::session();
-    if (!s.mainWindow)
-        s.mainWindow = this;
+    if (!m_session->view())
+        m_session->setView(this);
 
-    modGlobal::setLoggedOut();
+    m_session->setLoggedOut();
     m_prg->setToolTip(m_stt->panelToolTip(5));
     modGlobal::restorePlacement(this);
     setWindowTitle(windowTitle() + QStringLiteral(" - Version ") + QStringLiteral(KORTVIK_VERSION_TEXT));
@@ -234,19 +237,78 @@ void frmMain::layoutProgress()
 
 // ---- MainView ---------------------------------------------------------------
 
-void frmMain::setPanelText(int panel, const QString &text)
+void frmMain::showLoggedOut(bool loginRunning)
 {
-    m_stt->setPanelText(panel, text);
+    m_stt->setPanelText(1, kLoggedOut);
+    m_stt->setPanelToolTip(1, QStringLiteral("Dubbelklicka för att logga in"));
+    m_stt->setPanelText(2, kLoggedOut);
+    m_stt->setPanelText(3, kLoggedOut);
+    m_stt->setPanelEnabled(2, false);
+    m_stt->setPanelEnabled(3, false);
+    m_stt->setPanelText(4, kLoggedOut);
+    m_stt->setPanelEnabled(4, false);
+
+    setMenuEnabled(QStringLiteral("mnuOptionsServer"), false);
+    setTimerEnabled(QStringLiteral("tmrKeepLogin"), false);
+    setMenuEnabled(QStringLiteral("mnuRegister"), true);
+    showLoginRunning(loginRunning);
 }
 
-void frmMain::setPanelToolTip(int panel, const QString &tip)
+void frmMain::showLoggingIn()
 {
-    m_stt->setPanelToolTip(panel, tip);
+    m_stt->setPanelText(1, QStringLiteral("Loggar in..."));
+    layoutProgress();
 }
 
-void frmMain::setPanelEnabled(int panel, bool enabled)
+void frmMain::showLoginCancelHint()
 {
-    m_stt->setPanelEnabled(panel, enabled);
+    m_stt->setPanelToolTip(1, QStringLiteral("Dubbelklicka för att avbryta inloggningen"));
+}
+
+void frmMain::showLoginRunning(bool running)
+{
+    setMenuCaption(QStringLiteral("mnuLogout"), running ? kCancelCaption : kLogoutCaption);
+    setMenuVisible(QStringLiteral("mnuLogin"), !running);
+}
+
+void frmMain::showMember(const QString &name, const QString &alias, qint32 id)
+{
+    // Many controls change at once; they are drawn together.
+    setUpdatesEnabled(false);
+    m_stt->setPanelText(4, QString::number(id));
+    m_stt->setPanelEnabled(4, true);
+    m_stt->setPanelText(2, name);
+    m_stt->setPanelText(3, alias);
+    m_stt->setPanelText(1, QStringLiteral("Inloggad"));
+    m_stt->setPanelEnabled(2, true);
+    m_stt->setPanelEnabled(3, true);
+    m_stt->setPanelToolTip(1, QStringLiteral("Dubbelklicka för att logga ut"));
+    setMenuEnabled(QStringLiteral("mnuOptions"), true);
+    layoutProgress();
+    setUpdatesEnabled(true);
+}
+
+void frmMain::showMemberCommands(bool member)
+{
+    setMenuEnabled(QStringLiteral("mnuOptionsServer"), member);
+    if (member)
+        setMenuEnabled(QStringLiteral("mnuRegister"), false);
+}
+
+void frmMain::showLoginProgress(double value)
+{
+    m_prg->setValue(value);
+}
+
+void frmMain::setKeepAlive(bool on)
+{
+    setTimerEnabled(QStringLiteral("tmrKeepLogin"), on);
+}
+
+void frmMain::showIMailCounts(int count, int newCount)
+{
+    setMenuCaption(QStringLiteral("mnuIMails"), QString::number(count) + QStringLiteral(" iMails (")
+                                                    + QString::number(newCount) + QStringLiteral(" nya)"));
 }
 
 void frmMain::setMenuEnabled(const QString &name, bool enabled)
@@ -279,22 +341,12 @@ void frmMain::setTimerEnabled(const QString &name, bool enabled)
         t->stop();
 }
 
-void frmMain::setProgress(double value)
-{
-    m_prg->setValue(value);
-}
-
 void frmMain::relayout()
 {
     layoutProgress();
 }
 
-void frmMain::freezeDrawing(bool frozen)
-{
-    setUpdatesEnabled(!frozen);
-}
-
-QString frmMain::askPasswordDialog()
+QString frmMain::askPassword()
 {
     return frmLogin::askPassword(this);
 }
@@ -325,19 +377,18 @@ void frmMain::keyReleaseEvent(QKeyEvent *event)
     switch (event->key()) {
     case Qt::Key_I:
         if (ctrlAlone) {
-            modGlobal::startLogin();
+            m_session->startLogin();
             return;
         }
         break;
     case Qt::Key_U:
         if (ctrlAlone) {
-            modGlobal::SessionState &s = modGlobal::session();
-            if (s.loginInProgress) {
-                cancelLogin();
+            if (m_session->loginInProgress()) {
+                m_session->cancelLogin();
                 QCoreApplication::processEvents();
                 QCoreApplication::processEvents();
             }
-            modGlobal::setLoggedOut();
+            m_session->setLoggedOut();
             return;
         }
         break;
@@ -371,25 +422,16 @@ void frmMain::paintEvent(QPaintEvent *event)
 
 // ---- Commands -----------------------------------------------------------------
 
-void frmMain::cancelLogin()
-{
-    modGlobal::SessionState &s = modGlobal::session();
-    s.loginInProgress = false;
-    // Hold a reference: the close may run code that replaces sessionClient.
-    if (std::shared_ptr<clsData> client = s.sessionClient)
-        client->CloseCon(true);
-}
-
 void frmMain::mnuLogin_Click()
 {
-    modGlobal::startLogin();
+    m_session->startLogin();
 }
 
 void frmMain::mnuLogout_Click()
 {
-    if (modGlobal::session().loginInProgress)
-        cancelLogin();
-    modGlobal::setLoggedOut();
+    if (m_session->loginInProgress())
+        m_session->cancelLogin();
+    m_session->setLoggedOut();
 }
 
 void frmMain::mnuQuit_Click()
@@ -433,15 +475,15 @@ void frmMain::mnuRightClickStatusLogin_Click()
 
 void frmMain::sttMain_PanelDblClick(int panel)
 {
-    modGlobal::SessionState &s = modGlobal::session();
+    modGlobal::Session &s = *m_session;
     switch (panel) {
     case 1:
-        if (!modGlobal::isLoggedIn() && !s.loginInProgress)
-            modGlobal::startLogin();
-        else if (modGlobal::isLoggedIn())
-            modGlobal::setLoggedOut();
+        if (!s.isLoggedIn() && !s.loginInProgress())
+            s.startLogin();
+        else if (s.isLoggedIn())
+            s.setLoggedOut();
         else
-            cancelLogin();  // the login sequence logs out on its own
+            s.cancelLogin();  // the login sequence logs out on its own
         break;
     default:
         // Panels 2 to 4 open the profile editor for a member once it
@@ -463,12 +505,12 @@ void frmMain::showStatusPopup(const QPoint &windowPos)
 {
     QAction *login = menuItem(QStringLiteral("mnuRightClickStatusLogin"));
     QAction *logout = menuItem(QStringLiteral("mnuRightClickStatusLogout"));
-    const bool inProgress = modGlobal::session().loginInProgress;
+    const bool inProgress = m_session->loginInProgress();
     if (inProgress) {
         login->setVisible(false);
         logout->setText(kCancelCaption);
     }
-    m_popup->setDefaultAction(!modGlobal::isLoggedIn() && !inProgress ? login : logout);
+    m_popup->setDefaultAction(!m_session->isLoggedIn() && !inProgress ? login : logout);
     m_popup->exec(mapToGlobal(windowPos));
     login->setVisible(true);
     logout->setText(kLogoutCaption);
@@ -485,12 +527,12 @@ void frmMain::tmrLoadLogin_Timer()
 {
     timer(QStringLiteral("tmrLoadLogin"))->stop();
     QCoreApplication::processEvents();
-    modGlobal::loadLogin();
+    modGlobal::loadLogin(*m_session);
 }
 
 void frmMain::tmrCheckIMail_Timer()
 {
-    modWebFunctions::updateIMailCaption();
+    m_session->checkIMail();
 }
 
 void frmMain::tmrKeepLogin_Timer()
@@ -501,7 +543,7 @@ void frmMain::tmrKeepLogin_Timer()
 void frmMain::tmrRightClick_Timer()
 {
     timer(QStringLiteral("tmrRightClick"))->stop();
-    modGlobal::startLogin();
+    m_session->startLogin();
 }
 
 void frmMain::tmrSetHelp_Timer()

@@ -7,6 +7,7 @@
 
 #include "about/frmabout.h"
 #include "session/mainview.h"
+#include "session/session.h"
 
 class QMenu;
 
@@ -20,13 +21,16 @@ class frmMain : public QMainWindow, public modGlobal::MainView
 {
     Q_OBJECT
 public:
-    explicit frmMain(QWidget *parent = nullptr);
+    // The window shows session and acts on it; session outlives the window.
+    explicit frmMain(modGlobal::Session *session, QWidget *parent = nullptr);
     ~frmMain() override;
 
     // Client area at design, in pixels.
     static QSize designClientSize() { return {577, 443}; }
     // "Kortvik - Interface till " + the site's address.
     static QString designCaption();
+
+    modGlobal::Session &session() const { return *m_session; }
 
     // Form_Load: runs once, on the first show or when called directly.
     void load();
@@ -50,17 +54,19 @@ public:
     void layoutProgress();
 
     // modGlobal::MainView
-    void setPanelText(int panel, const QString &text) override;
-    void setPanelToolTip(int panel, const QString &tip) override;
-    void setPanelEnabled(int panel, bool enabled) override;
-    void setMenuEnabled(const QString &name, bool enabled) override;
-    void setMenuVisible(const QString &name, bool visible) override;
-    void setMenuCaption(const QString &name, const QString &caption) override;
-    void setTimerEnabled(const QString &name, bool enabled) override;
-    void setProgress(double value) override;
+    void showLoggedOut(bool loginRunning) override;
+    void showLoggingIn() override;
+    void showLoginCancelHint() override;
+    void showLoginRunning(bool running) override;
+    void showMember(const QString &name, const QString &alias, qint32 id) override;
+    void showMemberCommands(bool member) override;
+    void showLoginProgress(double value) override;
+    void setKeepAlive(bool on) override;
     void relayout() override;
-    void freezeDrawing(bool frozen) override;
-    QString askPasswordDialog() override;
+    QString askPassword() override;
+
+    // "<n> iMails (<m> nya)" in mnuIMails.
+    void showIMailCounts(int count, int newCount);
 
 public slots:
     // Brings the window to the front (asked for by a second start).
@@ -98,9 +104,13 @@ private:
     void tmrRightClick_Timer();
     void tmrSetHelp_Timer();
 
-    void cancelLogin();
+    void setMenuEnabled(const QString &name, bool enabled);
+    void setMenuVisible(const QString &name, bool visible);
+    void setMenuCaption(const QString &name, const QString &caption);
+    void setTimerEnabled(const QString &name, bool enabled);
     void showStatusPopup(const QPoint &windowPos);
 
+    QPointer<modGlobal::Session> m_session;
     sttMain *m_stt = nullptr;
     prgLogin *m_prg = nullptr;
     QMenu *m_popup = nullptr;

@@ -44,7 +44,4 @@ struct ProfileRecord {
     std::array<int, kKnowledgeCount> knowledgeLevels{};
 };
 
-// The record of the calling thread.
-ProfileRecord &profile();
-
 } // namespace modGlobal

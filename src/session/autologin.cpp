@@ -4,7 +4,7 @@
 #include "net/moddata.h"
 #include "net/site.h"
 #include "session/browsercookie.h"
-#include "session/modglobal.h"
+#include "session/session.h"
 #include "session/usablepassword.h"
 #include "session/storedpassword.h"
 #include "settings/modsettings.h"
@@ -23,7 +23,7 @@ QString loginType()
 
 } // namespace
 
-void loadLogin()
+void loadLogin(Session &session)
 {
     const QString type = loginType();
     // The browser's store only matters to the two kinds of automatic login,
@@ -35,8 +35,8 @@ void loadLogin()
             if (!isUsablePassword(cookie.memberId))
                 return;
             if (type == QLatin1String("iecookie")) {
-                session().password = cookie.memberId;
-                loginSequence();
+                session.setPassword(cookie.memberId);
+                session.loginSequence();
             }
         }
     }
@@ -48,8 +48,8 @@ void loadLogin()
         const QString password = unsealPassword(stored);
         QCoreApplication::processEvents();
         if (isUsablePassword(password)) {
-            session().password = password;
-            loginSequence();
+            session.setPassword(password);
+            session.loginSequence();
         } else {
             // Unusable; forget it rather than fail on every start.
             modSettings::writeSetting(QStringLiteral("autologin"), QStringLiteral("lastlogin"), QString());

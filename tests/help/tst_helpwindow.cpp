@@ -9,7 +9,7 @@
 #include "net/site.h"
 #include "plugin/clsmainserver.h"
 #include "session/frmlogin.h"
-#include "session/modglobal.h"
+#include "session/session.h"
 #include "settings/modsettings.h"
 #include "version.h"
 
@@ -283,13 +283,10 @@ void tst_HelpWindow::mainWindow()
 {
     QVERIFY(writeFile(docs("Rot.rtf"), rtfOf("Rot")));
     QVERIFY(writeFile(docs("Rot/Vanligt.rtf"), rtfOf("Vanligt")));
-    clsMainServer server;
-    modGlobal::SessionState &s = modGlobal::session();
-    s = modGlobal::SessionState();
-    s.mainServer = &server;
+    modGlobal::Session session;
+    clsMainServer server(&session);
     modData::configureSite(QStringLiteral("127.0.0.1:9"));
-    auto main = std::make_unique<frmMain>();
-    s.mainWindow = main.get();
+    auto main = std::make_unique<frmMain>(&session);
     main->show();
     for (const char *name : {"tmrLoadLogin", "tmrCheckIMail", "tmrKeepLogin"})
         main->timer(QString::fromLatin1(name))->stop();
@@ -346,9 +343,7 @@ void tst_HelpWindow::mainWindow()
     main->releaseHelpObject();
     QVERIFY(!main->helpObject());
     QVERIFY(!help);
-    s.mainWindow = nullptr;
     main.reset();
-    s = modGlobal::SessionState();
 }
 
 QTEST_MAIN(tst_HelpWindow)

@@ -12,12 +12,13 @@
 #include <stdexcept>
 
 #include "fakemainview.h"
+#include "plugin/clsmainserverreference.h"
 #include "plugin/busexport.h"
 #include "plugin/clsmainserver.h"
 #include "plugin/loginrequests.h"
 #include "plugin/mainserveradaptor.h"
 #include "privatesessionbus.h"
-#include "session/modglobal.h"
+#include "testsession.h"
 #include "simsite.h"
 
 namespace {
@@ -68,7 +69,7 @@ class BusExportTest : public QObject
     PrivateSessionBus m_bus;
     SimSite m_site;
     FakeMainView m_view;
-    clsMainServer m_server;
+    clsMainServer m_server{&resetSession(&m_view)};
     std::unique_ptr<QDBusConnection> m_serverBus;
     std::unique_ptr<QDBusConnection> m_client;
     QStringList m_heard;  // events and replies as the client sees them, in order
@@ -115,8 +116,6 @@ private slots:
             QSKIP(qPrintable(why));
         QVERIFY2(m_site.start(), qPrintable(m_site.otherOutput()));
         m_site.useAsSite();
-        modGlobal::session().mainWindow = &m_view;
-        modGlobal::session().mainServer = &m_server;
 
         m_serverBus = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(m_bus.address(), QStringLiteral("server")));
         QVERIFY(m_serverBus->isConnected());
@@ -140,8 +139,7 @@ private slots:
 
     void cleanupTestCase()
     {
-        modGlobal::session().mainWindow = nullptr;
-        modGlobal::session().mainServer = nullptr;
+        session().setView(nullptr);
     }
 
     void exportNeedsServerAndConnection()
@@ -193,12 +191,14 @@ private slots:
         QCOMPARE(reply.signature(), QStringLiteral("o"));
         QCOMPARE(qvariant_cast<QDBusObjectPath>(reply.arguments().value(0)).path(), QStringLiteral("/clsMainServer"));
 
-        // Without a server object of the thread: an error, not a dangling path.
-        modGlobal::session().mainServer = nullptr;
-        const QDBusMessage none = callAndWait(call(QStringLiteral("/clsMainServerReference"),
+        // A reference whose server is gone: an error, not a dangling path.
+        clsMainServerReference orphan(nullptr);
+        new MainServerReferenceAdaptor(&orphan, *m_serverBus);
+        QVERIFY(m_serverBus->registerObject(QStringLiteral("/orphan"), &orphan, QDBusConnection::ExportAdaptors));
+        const QDBusMessage none = callAndWait(call(QStringLiteral("/orphan"),
                                                    QStringLiteral("org.kortvik.Kortvik.clsMainServerReference"),
                                                    QStringLiteral("GetMainServerReference")));
-        modGlobal::session().mainServer = &m_server;
+        m_serverBus->unregisterObject(QStringLiteral("/orphan"));
         QCOMPARE(none.type(), QDBusMessage::ErrorMessage);
         QCOMPARE(none.errorName(), QStringLiteral("org.kortvik.Kortvik.Error"));
     }
@@ -212,14 +212,14 @@ private slots:
         QTRY_VERIFY(m_heard.contains(QStringLiteral("first false")));
         // The first never got in; the session ends with the guest.
         QTRY_COMPARE(m_heard.filter(QStringLiteral("onLogin")).value(0), QStringLiteral("onLogin bvolk 0"));
-        QVERIFY(modGlobal::isLoggedIn());
-        QVERIFY(modGlobal::session().guest);
+        QVERIFY(session().isLoggedIn());
+        QVERIFY(session().isGuest());
     }
 
     void errorEscapingLoginIsAnErrorReply()
     {
-        clsMainServer failing;
-        LoginRequests requests([](bool, const QString &) -> bool { throw std::runtime_error("Kaputt"); },
+        clsMainServer failing(&session());
+        LoginRequests requests(&session(), [](bool, const QString &) -> bool { throw std::runtime_error("Kaputt"); },
                                [] {});
         new MainServerAdaptor(&failing, &requests, *m_serverBus);
         QVERIFY(m_serverBus->registerObject(QStringLiteral("/failing"), &failing, QDBusConnection::ExportAdaptors));

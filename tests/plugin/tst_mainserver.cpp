@@ -6,7 +6,7 @@
 #include "fakemainview.h"
 #include "plugin/clsmainserver.h"
 #include "plugin/clsmainserverreference.h"
-#include "session/modglobal.h"
+#include "testsession.h"
 #include "simmembers.h"
 #include "simsite.h"
 
@@ -42,7 +42,7 @@ class MainServerTest : public QObject
 
     SimSite m_site;
     FakeMainView m_view;
-    clsMainServer m_server;
+    clsMainServer m_server{&resetSession(&m_view)};
     EventLog m_events{&m_server};
 
 private slots:
@@ -50,8 +50,6 @@ private slots:
     {
         QVERIFY2(m_site.start(), qPrintable(m_site.otherOutput()));
         m_site.useAsSite();
-        modGlobal::session().mainWindow = &m_view;
-        modGlobal::session().mainServer = &m_server;
     }
 
     void init()
@@ -64,8 +62,7 @@ private slots:
 
     void cleanupTestCase()
     {
-        modGlobal::session().mainWindow = nullptr;
-        modGlobal::session().mainServer = nullptr;
+        session().setView(nullptr);
     }
 
     void wrongLengthChangesNothing()
@@ -76,7 +73,7 @@ private slots:
         for (const QString &password : {QStringLiteral("kall"), QStringLiteral("kallee"), QString()})
             QVERIFY(!m_server.doLogin(false, password));
         // Still logged in, not a control touched, nothing raised.
-        QVERIFY(modGlobal::isLoggedIn());
+        QVERIFY(session().isLoggedIn());
         QVERIFY(m_view.calls.isEmpty());
         QVERIFY(m_events.lines.isEmpty());
     }
@@ -163,7 +160,7 @@ private slots:
         QVERIFY(!m_server.doLogin(false, QStringLiteral("zzzzz")));
         QCOMPARE(m_view.passwordAsked, 1);
         QVERIFY(m_events.lines.isEmpty());
-        QVERIFY(!modGlobal::isLoggedIn());
+        QVERIFY(!session().isLoggedIn());
         QCOMPARE(m_view.panels[1].text, QStringLiteral("Utloggad"));
     }
 
@@ -179,19 +176,17 @@ private slots:
         m_events.lines.clear();
         QVERIFY(!m_server.doLogin(true, QString()));
         QCOMPARE(m_events.lines, QStringList{QStringLiteral("onLogout %1 %2").arg(m.password).arg(m.userid)});
-        QVERIFY(!modGlobal::isLoggedIn());
+        QVERIFY(!session().isLoggedIn());
     }
 
-    void referenceHandsOutTheServerOfItsThread()
+    void referenceHandsOutItsServerWhileItLives()
     {
-        clsMainServerReference reference;
+        clsMainServerReference reference(&m_server);
         QCOMPARE(reference.GetMainServerReference(), &m_server);
-        clsMainServer *elsewhere = &m_server;
-        QThread *thread = QThread::create([&] { elsewhere = reference.GetMainServerReference(); });
-        thread->start();
-        QVERIFY(thread->wait(10000));
-        delete thread;
-        QCOMPARE(elsewhere, nullptr);  // another thread has no server object
+        auto *passing = new clsMainServer(&session());
+        clsMainServerReference gone(passing);
+        delete passing;
+        QCOMPARE(gone.GetMainServerReference(), nullptr);  // never a dangling server
     }
 };
 

@@ -5,7 +5,7 @@
 #include "net/site.h"
 #include "profile/profilerecord.h"
 #include "scriptedserver.h"
-#include "session/modglobal.h"
+#include "testsession.h"
 #include "session/storedpassword.h"
 #include "sessionfixture.h"
 #include "settings/modsettings.h"
@@ -87,9 +87,9 @@ void TestAutoLogin::storedPasswordLogsIn()
     setSetting("lastlogin", sealPassword(QStringLiteral("kalle")));
     QVERIFY(setting("lastlogin") != QStringLiteral("kalle"));
 
-    loadLogin();
+    loadLogin(session());
     QVERIFY(isLoggedIn());
-    QCOMPARE(session().password, QStringLiteral("kalle"));
+    QCOMPARE(session().password(), QStringLiteral("kalle"));
     QCOMPARE(f.fake.panels[4].text, QStringLiteral("1001"));
     QCOMPARE(f.fake.panels[2].text, QStringLiteral("Kalle Ek"));
     QCOMPARE(f.fake.passwordAsked, 0);
@@ -120,7 +120,7 @@ void TestAutoLogin::unusableStoredPasswordIsForgotten()
     setSetting("lastlogin", stored);
     const int before = m_sim->requestLog().size();
 
-    loadLogin();
+    loadLogin(session());
     QVERIFY(!isLoggedIn());
     QCOMPARE(setting("lastlogin"), QString());
     QCOMPARE(setting("logintype"), QStringLiteral("lastlogin"));
@@ -185,14 +185,14 @@ void TestAutoLogin::whichLoginRuns()
         setSetting("lastlogin", sealed);
     const int before = m_sim->requestLog().size();
 
-    loadLogin();
+    loadLogin(session());
     QCOMPARE(isLoggedIn(), !loggedInAs.isEmpty());
     QCOMPARE(f.fake.passwordAsked, 0);
     if (loggedInAs.isEmpty()) {
         QTest::qWait(100);
         QCOMPARE(m_sim->requestLog().size(), before);
     } else {
-        QCOMPARE(session().password, loggedInAs);
+        QCOMPARE(session().password(), loggedInAs);
         const QStringList log = m_sim->requestLog().mid(before);
         QVERIFY(!log.isEmpty());
         QCOMPARE(requestCookies(log.first()), QStringLiteral("memberid=") + loggedInAs);
@@ -236,7 +236,7 @@ void TestAutoLogin::keepAliveAsksForHeadersOnly()
     QCOMPARE(modData::cookieValue(QStringLiteral("memberid")), QStringLiteral("kalle"));
     QVERIFY2(f.fake.calls.isEmpty(), qPrintable(f.fake.calls.join(QLatin1Char('\n'))));
     QVERIFY(f.events.isEmpty());
-    QVERIFY(!session().sessionClient);
+    QVERIFY(!session().client());
 }
 
 void TestAutoLogin::keepAliveFailureIsIgnored()
@@ -249,7 +249,7 @@ void TestAutoLogin::keepAliveFailureIsIgnored()
     modData::configureSite(QStringLiteral("127.0.0.1:%1").arg(port));
     modData::cookieJar().cookieNames[0] = QStringLiteral("memberid");
     modData::cookieJar().cookieValues[0] = QStringLiteral("kalle");
-    session().pluginLoggedIn = true;
+    session().notifyPlugins(true);
 
     keepLogin();
     m_sim->useAsSite();
