@@ -60,10 +60,10 @@ QString profilePostBody(const ProfileRecord &p)
     return body;
 }
 
-void postProfile()
+bool postProfile()
 {
     if (!isLoggedIn() || session().guest)
-        return;
+        return false;
 
     const std::shared_ptr<clsData> client = clsData::create();
     const ProfileRecord &p = profile();
@@ -71,10 +71,12 @@ void postProfile()
                             + QStringLiteral("/login/community/visitkort.asp?uid=")
                             + QString::number(p.userid);
     // Only the answer's header is awaited; the re-fetch tells what the site kept.
-    client->Read(QStringLiteral("/login/register/visitkort_edit.asp"), modData::cookieList(),
-                 profilePostBody(p), referer, true);
+    const QString answer = client->Read(QStringLiteral("/login/register/visitkort_edit.asp"),
+                                        modData::cookieList(), profilePostBody(p), referer, true);
+    const bool sent = answer != QStringLiteral("ERROR");
 
-    if (fetchProfile()) {
+    const bool fetched = fetchProfile();
+    if (fetched) {
         if (MainView *w = session().mainWindow) {
             const ProfileRecord &now = profile();
             w->setPanelText(2, now.firstname + u' ' + now.lastname);
@@ -82,6 +84,7 @@ void postProfile()
             w->setPanelText(4, QString::number(now.userid));
         }
     }
+    return sent && fetched;
 }
 
 } // namespace modGlobal

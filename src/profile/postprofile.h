@@ -10,6 +10,7 @@ QString profilePostBody(const ProfileRecord &p);
 
 // Posts profile() to the site, fetches it again and shows name, alias and
 // id in the status bar. Does nothing when logged out or for a guest.
-void postProfile();
+// True when the post was made and the profile read back.
+bool postProfile();
 
 } // namespace modGlobal
