@@ -19,7 +19,8 @@ ProfileForm profileFormFor(const ProfileRecord &r)
     f.chatfrasEnabled = r.chatWelcomeEnabled;
     f.chatfras = r.chatWelcomeEnabled ? r.strChatWelcome : disabledGreetingText();
     f.anonym = !r.chk3;
-    f.male = r.sex == QStringLiteral("k");
+    // "k" is the site's woman ("1"), "m" its man: "Tjej" and "Kille".
+    f.male = r.sex != QStringLiteral("k");
     f.homepage = r.homepage;
     f.icq = r.icq;
     // The member's current town as the site named it.
@@ -108,7 +109,7 @@ void commitProfileForm(const ProfileForm &form, const ProfileForm &filled, Profi
     if (form.agePosition != filled.agePosition)
         r.age = form.agePosition + 1;
     r.knowledgeLevels = form.knowledge;
-    r.sex = form.male ? QStringLiteral("k") : QStringLiteral("m");
+    r.sex = form.male ? QStringLiteral("m") : QStringLiteral("k");
 }
 
 } // namespace modGlobal

@@ -19,7 +19,7 @@ struct ProfileForm {
     QString chatfras;
     bool chatfrasEnabled = false;
     bool anonym = false;
-    bool male = false;  // "Kille"; "Tjej" otherwise
+    bool male = false;  // "Kille"; "Tjej" (sex "k") otherwise
     QString homepage;
     QString icq;
     // "Personligt"

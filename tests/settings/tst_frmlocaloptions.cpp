@@ -9,7 +9,6 @@
 #include <QTest>
 
 #include "settings/frmlocaloptions.h"
-#include "settings/logintypeoption.h"
 #include "settings/modsettings.h"
 
 class TstFrmLocalOptions : public QObject
@@ -19,8 +18,6 @@ private slots:
     void init();
     void cleanup();
 
-    void mapping_data();
-    void mapping();
     void texts();
     void choices_data();
     void choices();
@@ -74,28 +71,6 @@ void TstFrmLocalOptions::writeConfig(const QByteArray &text)
     QFile f(m_dir->filePath(QStringLiteral("Config.ini")));
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(text);
-}
-
-void TstFrmLocalOptions::mapping_data()
-{
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<int>("option");
-    QTest::addColumn<QString>("written");
-    QTest::newRow("empty") << "" << int(modSettings::LoginOption::NoAuto) << "";
-    QTest::newRow("iecookie") << "iecookie" << int(modSettings::LoginOption::IECookie) << "iecookie";
-    QTest::newRow("lastlogin") << "lastlogin" << int(modSettings::LoginOption::LastLogin) << "lastlogin";
-    QTest::newRow("other case") << "LastLogin" << int(modSettings::LoginOption::NoAuto) << "";
-    QTest::newRow("anything else") << "cookie" << int(modSettings::LoginOption::NoAuto) << "";
-}
-
-void TstFrmLocalOptions::mapping()
-{
-    QFETCH(QString, stored);
-    QFETCH(int, option);
-    QFETCH(QString, written);
-    const auto o = modSettings::loginOptionFor(stored);
-    QCOMPARE(int(o), option);
-    QCOMPARE(modSettings::loginTypeFor(o), written);
 }
 
 void TstFrmLocalOptions::texts()
