@@ -254,6 +254,8 @@ void frmSetUserData::buildTabPersonal(QWidget *page)
     g->addWidget(txtCompany, 4, 1);
     g->setRowStretch(0, 1);
     g->setColumnStretch(1, 1);
+    setTabOrder(txtTelephone, cmdPersonalInfo);
+    setTabOrder(cmdPersonalInfo, txtCompany);
     connect(cmdPersonalInfo, &QPushButton::clicked, this, &frmSetUserData::cmdPersonalInfo_Click);
 }
 
@@ -454,8 +456,10 @@ void frmSetUserData::tmrFocus_Timer()
 {
     tmrFocus->stop();
     ssTab->setCurrentIndex(tabForTag(m_tag));
+    QPointer<frmSetUserData> self(this);
     updateFromServer();
-    emit opened();
+    if (self)
+        emit opened();
 }
 
 void frmSetUserData::updateFromServer()

@@ -30,6 +30,7 @@ frmWaitUserData::frmWaitUserData(QWidget *parent, Transfer transfer, const QStri
     prgWait->setRange(0, 20);
     prgWait->setValue(0);
     prgWait->setTextVisible(false);
+    prgWait->setProperty("Tag", m_bounce.direction);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(lblWait);
@@ -94,6 +95,7 @@ void frmWaitUserData::showBounce()
 {
     // The bar shows whole steps; 0.0001 is drawn as empty.
     prgWait->setValue(static_cast<int>(m_bounce.value));
+    prgWait->setProperty("Tag", m_bounce.direction);
 }
 
 void frmWaitUserData::closeEvent(QCloseEvent *event)

@@ -38,6 +38,8 @@ private slots:
 
     void captionsAndTooltips_data();
     void captionsAndTooltips();
+    void tabOrderFollowsTheTables();
+    void questionMarkBoxes();
     void opensOnTheTabOfTheWord_data();
     void opensOnTheTabOfTheWord();
     void changedFirstNameReachesTheSite();
@@ -218,6 +220,41 @@ void TstFrmSetUserData::captionsAndTooltips()
             found = l->text();
     }
     QCOMPARE(found, label);
+}
+
+void TstFrmSetUserData::tabOrderFollowsTheTables()
+{
+    frmSetUserData editor(m_main, ProfileLink{});
+    const QStringList expected = {
+        "txtFirstName", "txtLastName", "txtAlias", "txtEMail", "txtChatfras", "chkAnonym", "optMale", "optFemale",
+        "txtHomepage", "txtICQ", "cmbTown", "txtStreet", "txtPostal", "txtTelephone", "cmdPersonalInfo",
+        "txtCompany", "txtInterests", "txtPresentation", "txtFoundThis", "cmbAge", "chkProfessional",
+        "chkNewsLetter", "chkMailForum", "chkMailHTML", "chkOtherMail", "cmbBirthYear", "cmbBirthMonth",
+        "cmbBirthDay", "cmdBirthInfo", "cmdOK", "cmdCancel", "cmdSet", "cmdUpdate"};
+    QStringList order;
+    QWidget *w = &editor;
+    do {
+        // The town box's line stands for the box.
+        const QString name = w->parentWidget() && w->parentWidget()->objectName() == QStringLiteral("cmbTown")
+                                 ? QStringLiteral("cmbTown")
+                                 : w->objectName();
+        if (expected.contains(name) && !order.contains(name))
+            order << name;
+        w = w->nextInFocusChain();
+    } while (w != &editor);
+    QCOMPARE(order, expected);
+}
+
+void TstFrmSetUserData::questionMarkBoxes()
+{
+    frmSetUserData editor(m_main, ProfileLink{});
+    child<QPushButton>(&editor, "cmdPersonalInfo")->click();
+    child<QPushButton>(&editor, "cmdBirthInfo")->click();
+    QCOMPARE(m_boxes->seen,
+             (QStringList{"Skyddat|Gatuadress, postnummer och telefonnummer\r\nkommer aldrig att lämnas ut, de används "
+                          "till\r\nhttp://shop.sandlund.example, tröjor etc.",
+                          "Födelsedatum|Om du fyller i ditt födelsedatum så kommer du att\r\nfå ett gratulations iMail "
+                          "skickat till dig när du fyller år."}));
 }
 
 void TstFrmSetUserData::opensOnTheTabOfTheWord_data()
