@@ -605,6 +605,8 @@ void TstFrmSetUserData::waitDialogClosedDuringTransfer()
     bool hiddenDuring = false;
     auto transfer = [&] {
         ++runs;
+        if (const QString dir = qEnvironmentVariable("KORTVIK_GRAB_DIR"); !dir.isEmpty())
+            dialog->grab().save(QDir(dir).filePath(QStringLiteral("frmWaitUserDataSet.png")));
         dialog->close();
         hiddenDuring = !dialog->isVisible();
         // A slow site: the animation runs meanwhile.
