@@ -42,6 +42,8 @@ private slots:
     void questionMarkBoxes();
     void opensOnTheTabOfTheWord_data();
     void opensOnTheTabOfTheWord();
+    void everyControlIsTrackedAndCommitted_data();
+    void everyControlIsTrackedAndCommitted();
     void changedFirstNameReachesTheSite();
     void cancelAfterEditsLeavesTheSite();
     void mailFormatAloneIsAChange();
@@ -305,6 +307,114 @@ void TstFrmSetUserData::opensOnTheTabOfTheWord()
     QCOMPARE(m_sim->requestLog().size(), requests);
     QVERIFY(m_posted.isEmpty());
     QVERIFY(m_boxes->seen.isEmpty());
+}
+
+namespace {
+
+// The record's fields that a control sets, by name.
+QMap<QString, QString> fieldsOf(const ProfileRecord &r)
+{
+    QMap<QString, QString> f;
+    const QList<QPair<const char *, QString>> texts = {
+        {"firstname", r.firstname}, {"lastname", r.lastname},   {"sign", r.sign},
+        {"email", r.email},         {"strChatWelcome", r.strChatWelcome}, {"street", r.street},
+        {"homecityName", r.homecityName}, {"postal", r.postal}, {"strMobiltelefon", r.strMobiltelefon},
+        {"company", r.company},     {"interests", r.interests}, {"strabout", r.strabout},
+        {"homepage", r.homepage},   {"foundthis", r.foundthis}, {"icq", r.icq},
+        {"strBirthday", r.strBirthday}, {"sex", r.sex}};
+    for (const auto &[name, value] : texts)
+        f.insert(QLatin1String(name), value);
+    const QList<QPair<const char *, qint64>> numbers = {
+        {"chk1", r.chk1},     {"chk2", r.chk2},         {"chk3", r.chk3},         {"setup2", r.setup2},
+        {"lngHtmlMail", r.lngHtmlMail}, {"age", r.age}, {"relation", r.relation}, {"homecity", r.homecity}};
+    for (const auto &[name, value] : numbers)
+        f.insert(QLatin1String(name), QString::number(value));
+    return f;
+}
+
+} // namespace
+
+void TstFrmSetUserData::everyControlIsTrackedAndCommitted_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QStringList>("changes");  // "field=value" after the commit
+    const auto row = [](const char *control, const QStringList &changes) {
+        QTest::newRow(control) << QString::fromLatin1(control) << changes;
+    };
+    row("txtFirstName", {"firstname=Ax"});
+    row("txtLastName", {"lastname=Bx"});
+    row("txtAlias", {"sign=Cx"});
+    row("txtEMail", {"email=Dx"});
+    row("txtChatfras", {"strChatWelcome=Ex"});
+    row("txtStreet", {"street=Fx"});
+    row("txtPostal", {"postal=Gx"});
+    row("txtTelephone", {"strMobiltelefon=Hx"});
+    row("txtCompany", {"company=Ix"});
+    row("txtInterests", {"interests=Jx"});
+    row("txtPresentation", {"strabout=K\r\nx"});
+    row("txtHomepage", {"homepage=Lx"});
+    row("txtFoundThis", {"foundthis=Mx"});
+    row("txtICQ", {"icq=Nx"});
+    row("cmbTown", {"homecity=7", "homecityName=Luleå"});
+    row("cmbAge", {"age=1"});
+    row("chkAnonym", {"chk3=0"});
+    row("chkNewsLetter", {"chk1=1"});
+    row("chkProfessional", {"relation=3"});
+    row("chkMailForum", {"setup2=1"});
+    row("chkMailHTML", {"lngHtmlMail=1"});
+    row("chkOtherMail", {"chk2=1"});
+    row("optFemale", {"sex=k"});
+    row("cmbBirthDay", {"strBirthday=1980-05-01"});
+}
+
+void TstFrmSetUserData::everyControlIsTrackedAndCommitted()
+{
+    QFETCH(QString, control);
+    QFETCH(QStringList, changes);
+    ProfileRecord record;
+    const QStringList texts = {"A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K", "L", "M", "N"};
+    QString *fields[] = {&record.firstname, &record.lastname, &record.sign,      &record.email,
+                         &record.strChatWelcome, &record.street, &record.postal, &record.strMobiltelefon,
+                         &record.company,   &record.interests, &record.strabout, &record.homepage,
+                         &record.foundthis, &record.icq};
+    for (int i = 0; i < texts.size(); ++i)
+        *fields[i] = texts[i];
+    record.chatWelcomeEnabled = true;
+    record.sex = QStringLiteral("m");
+    record.relation = 2;
+    record.chk3 = true;
+    record.towns[3] = QStringLiteral("Umeå");
+    record.towns[7] = QStringLiteral("Luleå");
+    record.homecity = 3;
+    record.homecityName = QStringLiteral("Umeå");
+    record.strBirthday = QStringLiteral("1980-05-17");
+    int posts = 0;
+    ProfileLink link{&record, [] { return true; }, [&posts] { return ++posts > 0; }};
+    frmSetUserData *editor = openEditor(QStringLiteral("normal"), link);
+    const QMap<QString, QString> before = fieldsOf(record);
+
+    QWidget *w = child<QWidget>(editor, qPrintable(control));
+    if (auto *line = qobject_cast<QLineEdit *>(w))
+        line->setText(line->text() + u'x');
+    else if (auto *text = qobject_cast<QPlainTextEdit *>(w))
+        text->appendPlainText(QStringLiteral("x"));
+    else if (auto *town = qobject_cast<SimpleCombo *>(w))
+        town->selectRow(1);
+    else if (auto *box = qobject_cast<QComboBox *>(w))
+        box->setCurrentIndex(0);
+    else
+        qobject_cast<QAbstractButton *>(w)->click();
+    QVERIFY(child<QPushButton>(editor, "cmdSet")->isEnabled());
+    QTest::mouseClick(child<QPushButton>(editor, "cmdSet"), Qt::LeftButton);
+    QCOMPARE(posts, 1);
+
+    QStringList changed;
+    const QMap<QString, QString> after = fieldsOf(record);
+    for (auto it = after.cbegin(); it != after.cend(); ++it) {
+        if (before.value(it.key()) != it.value())
+            changed << it.key() + u'=' + it.value();
+    }
+    QCOMPARE(changed, changes);
 }
 
 void TstFrmSetUserData::changedFirstNameReachesTheSite()
