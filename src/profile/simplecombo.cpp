@@ -52,7 +52,10 @@ void SimpleCombo::clear()
 void SimpleCombo::addItem(const QString &item)
 {
     const QSignalBlocker block(m_list);
-    m_list->addItem(item);
+    auto *entry = new QListWidgetItem(item, m_list);
+    // Room above the letters, so that the dots of "Ö" are not cut off.
+    const QFontMetrics metrics = m_list->fontMetrics();
+    entry->setSizeHint(QSize(metrics.horizontalAdvance(item) + 8, metrics.height() + 4));
     m_list->setCurrentRow(-1);
 }
 
