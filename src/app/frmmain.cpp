@@ -2,8 +2,8 @@
 
 #include "app/appicon.h"
 #include "app/placement.h"
-#include "app/sessionprofilelink.h"
 #include "app/prglogin.h"
+#include "app/sessionprofilelink.h"
 #include "app/shutdown.h"
 #include "app/sttmain.h"
 #include "app/windowactivation.h"
