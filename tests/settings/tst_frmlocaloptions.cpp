@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "messageboxcatcher.h"
 #include "settings/frmlocaloptions.h"
 #include "settings/modsettings.h"
 
@@ -22,6 +23,7 @@ private slots:
     void choices_data();
     void choices();
     void deletedPasswordStaysDeleted();
+    void unsavedChoiceIsNoSuccess();
 
 private:
     frmLocalOptions *open();
@@ -191,6 +193,22 @@ void TstFrmLocalOptions::deletedPasswordStaysDeleted()
     d = open();
     QVERIFY(!d->findChild<QPushButton *>(QStringLiteral("cmdDeletePassword"))->isEnabled());
     QVERIFY(d->findChild<QRadioButton *>(QStringLiteral("optLastAuto"))->isChecked());
+}
+
+void TstFrmLocalOptions::unsavedChoiceIsNoSuccess()
+{
+    // A folder where the file should be: nothing can be written or read.
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("Config.ini/x")));
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("xdg/kortvik/Config.ini/x")));
+    MessageBoxCatcher boxes;
+    QPointer<frmLocalOptions> d = open();
+    QTest::mouseClick(d->findChild<QRadioButton *>(QStringLiteral("optLastAuto")), Qt::LeftButton, {}, QPoint(6, 8));
+    QTest::mouseClick(d->findChild<QPushButton *>(QStringLiteral("cmdOK")), Qt::LeftButton);
+    QCOMPARE(boxes.seen.size(), 1);
+    QVERIFY(boxes.seen[0].startsWith(QStringLiteral("Kunde inte spara|")));
+    // Still open, the choice still pending.
+    QVERIFY(d && d->isVisible());
+    QVERIFY(d->findChild<QPushButton *>(QStringLiteral("cmdSet"))->isEnabled());
 }
 
 QTEST_MAIN(TstFrmLocalOptions)
