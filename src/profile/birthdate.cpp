@@ -50,12 +50,10 @@ bool notePickerPosition(DateIndexes &last, int which, int position, bool loading
     return changed;
 }
 
-BirthDateText joinBirthDate(const QString &year, const QString &month, const QString &day,
-                            const QString &stored)
+BirthDateText joinBirthDate(const QString &year, const QString &month, const QString &day)
 {
-    if (year.isEmpty() && month.isEmpty() && day.isEmpty())
-        return {true, stored};
-    if (year.isEmpty() || month.isEmpty() || day.isEmpty())
+    const bool none = year.isEmpty() && month.isEmpty() && day.isEmpty();
+    if (!none && (year.isEmpty() || month.isEmpty() || day.isEmpty()))
         return {false, QString()};
     return {true, year + u'-' + month + u'-' + day};
 }

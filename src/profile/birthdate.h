@@ -36,15 +36,13 @@ struct DateIndexes {
 // that is a change the member made (not while the editor is loading).
 bool notePickerPosition(DateIndexes &last, int which, int position, bool loading);
 
-// The committed text: "yyyy-MM-dd" from the three selected texts. When
-// nothing is chosen the stored text is kept as it was, so a date the lists
-// could not show is never overwritten with "--". An incomplete date has
-// no text (nullopt-like: ok false).
+// The committed text joined from the three selected texts: "yyyy-MM-dd",
+// or "--" when none is selected. A partly chosen date has no text (ok
+// false): "1990--" would spoil the site's value.
 struct BirthDateText {
     bool ok = true;
     QString text;
 };
-BirthDateText joinBirthDate(const QString &year, const QString &month, const QString &day,
-                            const QString &stored);
+BirthDateText joinBirthDate(const QString &year, const QString &month, const QString &day);
 
 } // namespace modGlobal

@@ -730,7 +730,10 @@ bool frmSetUserData::ValidateInfo()
         tell(QStringLiteral("Ogiltigt födelsedatum!"),
              QStringLiteral("Välj år, månad och dag för ditt födelsedatum."));
         ssTab->setCurrentIndex(3);
-        (cmbBirthMonth->currentIndex() < 0 ? cmbBirthMonth : cmbBirthDay)->setFocus();
+        (cmbBirthYear->currentIndex() < 0    ? cmbBirthYear
+         : cmbBirthMonth->currentIndex() < 0 ? cmbBirthMonth
+                                             : cmbBirthDay)
+            ->setFocus();
         return false;
     case CommitCheck::Ok:
         break;

@@ -19,8 +19,7 @@ ProfileForm profileFormFor(const ProfileRecord &r)
     f.chatfrasEnabled = r.chatWelcomeEnabled;
     f.chatfras = r.chatWelcomeEnabled ? r.strChatWelcome : disabledGreetingText();
     f.anonym = !r.chk3;
-    // "k" is the site's woman ("1"), "m" its man: "Tjej" and "Kille".
-    f.male = r.sex != QStringLiteral("k");
+    f.male = r.sex == QStringLiteral("k");
     f.homepage = r.homepage;
     f.icq = r.icq;
     // The member's current town as the site named it.
@@ -47,8 +46,6 @@ ProfileForm profileFormFor(const ProfileRecord &r)
 
 int findTownSlot(const ProfileRecord &record, const QString &text)
 {
-    if (text.isEmpty())
-        return -1;
     for (int i = 0; i < kTownCount; ++i) {
         if (record.towns[static_cast<size_t>(i)] == text)
             return i;
@@ -58,20 +55,22 @@ int findTownSlot(const ProfileRecord &record, const QString &text)
 
 namespace {
 
-bool birthDateTouched(const ProfileForm &form, const ProfileForm &filled)
+// Pickers left as filled give back a stored date, also one they could not
+// show, rather than "--" or a part of it.
+bool keepsStoredBirthDate(const ProfileForm &form, const ProfileForm &filled, const ProfileRecord &record)
 {
-    return form.birthYear != filled.birthYear || form.birthMonth != filled.birthMonth
-           || form.birthDay != filled.birthDay;
+    return !record.strBirthday.isEmpty() && form.birthYear == filled.birthYear
+           && form.birthMonth == filled.birthMonth && form.birthDay == filled.birthDay;
 }
 
 } // namespace
 
 CommitCheck checkProfileForm(const ProfileForm &form, const ProfileForm &filled, const ProfileRecord &record)
 {
-    if (form.town != filled.town && findTownSlot(record, form.town) < 0)
+    if (findTownSlot(record, form.town) < 0)
         return CommitCheck::BadTown;
-    if (birthDateTouched(form, filled)
-        && !joinBirthDate(form.birthYear, form.birthMonth, form.birthDay, QString()).ok)
+    if (!keepsStoredBirthDate(form, filled, record)
+        && !joinBirthDate(form.birthYear, form.birthMonth, form.birthDay).ok)
         return CommitCheck::BadBirthDate;
     return CommitCheck::Ok;
 }
@@ -85,10 +84,10 @@ void commitProfileForm(const ProfileForm &form, const ProfileForm &filled, Profi
     r.strChatWelcome = form.chatfras;
     r.street = form.street;
     r.chk3 = !form.anonym;
-    if (form.town != filled.town) {
+    // The id goes with the name, so a member who picks a new town moves.
+    if (form.town != filled.town)
         r.homecity = findTownSlot(r, form.town);
-        r.homecityName = form.town;
-    }
+    r.homecityName = form.town;
     r.postal = form.postal;
     r.strMobiltelefon = form.telephone;
     r.company = form.company;
@@ -100,16 +99,13 @@ void commitProfileForm(const ProfileForm &form, const ProfileForm &filled, Profi
     r.setup2 = form.mailForum;
     r.lngHtmlMail = form.mailHTML;
     r.chk2 = form.otherMail;
-    // Untouched pickers keep the stored text, also one they could not show.
-    if (birthDateTouched(form, filled))
-        r.strBirthday = joinBirthDate(form.birthYear, form.birthMonth, form.birthDay, r.strBirthday).text;
+    if (!keepsStoredBirthDate(form, filled, r))
+        r.strBirthday = joinBirthDate(form.birthYear, form.birthMonth, form.birthDay).text;
     r.icq = form.icq;
-    if (form.professional != filled.professional)
-        r.relation = form.professional ? 3 : 2;
-    if (form.agePosition != filled.agePosition)
-        r.age = form.agePosition + 1;
+    r.relation = form.professional ? 3 : 2;
+    r.age = form.agePosition + 1;
     r.knowledgeLevels = form.knowledge;
-    r.sex = form.male ? QStringLiteral("m") : QStringLiteral("k");
+    r.sex = form.male ? QStringLiteral("k") : QStringLiteral("m");
 }
 
 } // namespace modGlobal

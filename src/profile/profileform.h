@@ -19,7 +19,7 @@ struct ProfileForm {
     QString chatfras;
     bool chatfrasEnabled = false;
     bool anonym = false;
-    bool male = false;  // "Kille"; "Tjej" (sex "k") otherwise
+    bool male = false;  // "Kille" (sex "k"); "Tjej" otherwise
     QString homepage;
     QString icq;
     // "Personligt"
@@ -57,20 +57,21 @@ QString disabledGreetingText();
 // as level 0.
 ProfileForm profileFormFor(const ProfileRecord &record);
 
-// The town slot whose name is exactly text, or -1. Empty slots never match.
+// The first of the 301 town slots whose name is exactly text (case
+// counts), or -1. Empty slots take part, so an empty text finds the first
+// empty slot.
 int findTownSlot(const ProfileRecord &record, const QString &text);
 
 enum class CommitCheck { Ok, BadTown, BadBirthDate };
 
-// The checks that must hold before anything is copied: the town is one of
-// the list (or the one shown at filling), the birth date complete or
-// untouched.
+// The checks that must hold before anything is copied: the town text names
+// a slot, and the birth date is complete, empty, or the untouched stored one.
 CommitCheck checkProfileForm(const ProfileForm &form, const ProfileForm &filled, const ProfileRecord &record);
 
 // Copies the form into the record (call only after checkProfileForm gave
-// Ok). A control left as it was filled gives back the record's own value
-// where the control cannot show every value the site has (age, relation,
-// town, birth date); a chosen town moves the member to that town's id.
+// Ok). A town the member changed moves them to the slot found for it; an
+// unchanged one keeps its id. Untouched pickers give back a stored birth
+// date they could not show.
 void commitProfileForm(const ProfileForm &form, const ProfileForm &filled, ProfileRecord &record);
 
 } // namespace modGlobal
