@@ -3,15 +3,18 @@
 #include "app/appicon.h"
 #include "app/placement.h"
 #include "app/prglogin.h"
+#include "app/sessionprofilelink.h"
 #include "app/shutdown.h"
 #include "app/sttmain.h"
 #include "app/windowactivation.h"
 #include "help/clshelp.h"
 #include "net/clsdata.h"
 #include "net/site.h"
+#include "profile/frmsetuserdata.h"
 #include "session/autologin.h"
 #include "session/frmlogin.h"
 #include "session/session.h"
+#include "settings/frmlocaloptions.h"
 #include "version.h"
 
 #include <QCloseEvent>
@@ -24,6 +27,8 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
+
+#include <array>
 
 namespace {
 const QString kLogoutCaption = QStringLiteral("Logga &ut");
@@ -121,17 +126,22 @@ void frmMain::buildMenus()
     connect(addItem(arkiv, QStringLiteral("mnuQuit"), QStringLiteral("St&äng av")), &QAction::triggered,
             this, &frmMain::mnuQuit_Click);
 
-    // The profile editor, the local options dialog, the help window and the
-    // About dialog attach their handlers to these items.
+    // The help window and the About dialog attach their handlers to these items.
     QMenu *options = addSubmenu(nullptr, QStringLiteral("mnuOptions"), QStringLiteral("&Inställningar"));
     QMenu *server = addSubmenu(options, QStringLiteral("mnuOptionsServer"), QStringLiteral("&På servern"));
-    addItem(server, QStringLiteral("mnuOptionsNormal"), QStringLiteral("&Vanliga"));
-    addItem(server, QStringLiteral("mnuOptionsPersonal"), QStringLiteral("&Personligt"));
-    addItem(server, QStringLiteral("mnoOptionsAboutMe"), QStringLiteral("&Om mig"));
-    addItem(server, QStringLiteral("mnoOptionsOther"), QStringLiteral("&Övrigt"));
-    addItem(server, QStringLiteral("mnuOptionsKnowledge"), QStringLiteral("&Kunskaper"));
+    const QList<std::array<QString, 3>> editorItems = {
+        {QStringLiteral("mnuOptionsNormal"), QStringLiteral("&Vanliga"), QStringLiteral("normal")},
+        {QStringLiteral("mnuOptionsPersonal"), QStringLiteral("&Personligt"), QStringLiteral("personal")},
+        {QStringLiteral("mnoOptionsAboutMe"), QStringLiteral("&Om mig"), QStringLiteral("about")},
+        {QStringLiteral("mnoOptionsOther"), QStringLiteral("&Övrigt"), QStringLiteral("other")},
+        {QStringLiteral("mnuOptionsKnowledge"), QStringLiteral("&Kunskaper"), QStringLiteral("knowledge")}};
+    for (const auto &[name, text, tag] : editorItems) {
+        connect(addItem(server, name, text), &QAction::triggered, this,
+                [this, tag = tag] { openProfileEditor(tag); });
+    }
     QMenu *local = addSubmenu(options, QStringLiteral("mnuOptionsLocal"), QStringLiteral("&På datorn"));
-    addItem(local, QStringLiteral("mnuOptionsLocalAuto"), QStringLiteral("&Inloggning"));
+    connect(addItem(local, QStringLiteral("mnuOptionsLocalAuto"), QStringLiteral("&Inloggning")),
+            &QAction::triggered, this, &frmMain::mnuOptionsLocalAuto_Click);
 
     QAction *imails = menuBar()->addAction(QStringLiteral("0 iMails (0 nya)"));
     imails->setObjectName(QStringLiteral("mnuIMails"));
@@ -485,11 +495,32 @@ void frmMain::sttMain_PanelDblClick(int panel)
         else
             s.cancelLogin();  // the login sequence logs out on its own
         break;
-    default:
-        // Panels 2 to 4 open the profile editor for a member once it
-        // exists; panel 5 does nothing.
+    case 2:
+    case 3:
+        if (modGlobal::memberLoggedIn(*m_session))
+            openProfileEditor(QStringLiteral("normal"));
         break;
+    case 4:
+        if (modGlobal::memberLoggedIn(*m_session))
+            openProfileEditor(QString());
+        break;
+    default:
+        break;  // panel 5 does nothing
     }
+}
+
+void frmMain::openProfileEditor(const QString &tag)
+{
+    // The menu is disabled for guests and logged-out members, but a
+    // double click or a late trigger must not open an empty editor either.
+    if (!modGlobal::memberLoggedIn(*m_session))
+        return;
+    frmSetUserData::openEditor(this, modGlobal::sessionProfileLink(*m_session), tag);
+}
+
+void frmMain::mnuOptionsLocalAuto_Click()
+{
+    frmLocalOptions::openDialog(this, QStringLiteral("login"));
 }
 
 void frmMain::sttMain_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y)

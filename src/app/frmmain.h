@@ -96,6 +96,8 @@ private:
     void mnuAbout_Click();
     void mnuRightClickStatusLogin_Click();
     void sttMain_PanelDblClick(int panel);
+    void openProfileEditor(const QString &tag);
+    void mnuOptionsLocalAuto_Click();
     void sttMain_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
     void tmrMain_Timer();
     void tmrLoadLogin_Timer();

@@ -42,6 +42,8 @@ struct ProfileRecord {
     QString homecityName;
     std::array<QString, kTownCount> towns;
     std::array<int, kKnowledgeCount> knowledgeLevels{};
+
+    bool operator==(const ProfileRecord &) const = default;
 };
 
 } // namespace modGlobal

@@ -64,7 +64,7 @@ public:
     bool fetchProfile();
     // Posts profile() to the site and fetches it again. Does nothing when
     // logged out or for a guest.
-    void postProfile();
+    bool postProfile();
 
     // Asks for fresh iMail counts (imailCheckDue); whoever counts answers
     // with setIMailCounts, which emits imailCountsChanged.

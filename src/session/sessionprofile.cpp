@@ -44,10 +44,10 @@ bool Session::fetchProfile()
     return confirmed;
 }
 
-void Session::postProfile()
+bool Session::postProfile()
 {
     if (!isLoggedIn() || m_guest)
-        return;
+        return false;
 
     const std::shared_ptr<clsData> client = clsData::create();
     const QString referer = modData::site().baseUrl()
@@ -55,9 +55,11 @@ void Session::postProfile()
                             + QString::number(m_profile.userid);
     // Only the answer's header is awaited; the re-fetch tells what the site
     // kept, and a confirmed fetch shows it.
-    client->Read(QStringLiteral("/login/register/visitkort_edit.asp"), modData::cookieList(),
-                 profilePostBody(m_profile), referer, true);
-    fetchProfile();
+    const QString answer = client->Read(QStringLiteral("/login/register/visitkort_edit.asp"),
+                                        modData::cookieList(), profilePostBody(m_profile), referer, true);
+    const bool sent = answer != QStringLiteral("ERROR");
+    const bool fetched = fetchProfile();
+    return sent && fetched;
 }
 
 } // namespace modGlobal

@@ -22,4 +22,4 @@ inline void clearProfile() { session().clearProfile(); }
 inline void startLogin() { session().startLogin(); }
 inline void loginSequence() { session().loginSequence(); }
 inline bool fetchProfile() { return session().fetchProfile(); }
-inline void postProfile() { session().postProfile(); }
+inline bool postProfile() { return session().postProfile(); }
