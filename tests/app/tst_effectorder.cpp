@@ -9,6 +9,7 @@
 #include "privatesessionbus.h"
 #include "simmembers.h"
 #include "simserver.h"
+#include "requiredtool.h"
 
 #include <QAction>
 #include <QApplication>
@@ -170,7 +171,7 @@ private slots:
     {
         QString why;
         if (!m_bus.start(&why))
-            QSKIP(qPrintable(why));
+            KORTVIK_SKIP_WITHOUT_TOOL(why);
         qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus.address().toLocal8Bit());
         qputenv("HOME", m_folder.path().toLocal8Bit());
         qputenv("XDG_CONFIG_HOME", (m_folder.path() + QStringLiteral("/.config")).toLocal8Bit());

@@ -6,7 +6,9 @@
 #include "session/frmlogin.h"
 #include "testsession.h"
 #include "settings/modsettings.h"
+#include "isolatedhome.h"
 #include "version.h"
+#include "widgetwatch.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -23,40 +25,6 @@
 
 
 namespace {
-
-// Runs `handle` on the first modal window or popup that appears while the
-// test waits in a nested loop (a dialog's exec, a popup's exec).
-class ModalWatcher : public QObject
-{
-public:
-    using Handler = std::function<void(QWidget *)>;
-    explicit ModalWatcher(Handler handle) : m_handle(std::move(handle))
-    {
-        m_timer.setInterval(10);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            QWidget *w = QApplication::activePopupWidget();
-            if (!w)
-                w = QApplication::activeModalWidget();
-            if (!w) {
-                for (QWidget *top : QApplication::topLevelWidgets()) {
-                    if (top->isVisible() && qobject_cast<QDialog *>(top))
-                        w = top;
-                }
-            }
-            if (!w || !w->isVisible())
-                return;
-            m_timer.stop();
-            ++seen;
-            m_handle(w);
-        });
-        m_timer.start();
-    }
-    int seen = 0;
-
-private:
-    Handler m_handle;
-    QTimer m_timer;
-};
 
 QPoint panelCenter(sttMain *stt, int panel)
 {
@@ -105,7 +73,7 @@ private:
     void showLoggingIn();
     void quietTimers();
 
-    QTemporaryDir m_home;
+    IsolatedHome m_home;
     std::unique_ptr<clsMainServer> m_server;
     std::unique_ptr<frmMain> m_window;
 };
@@ -113,9 +81,6 @@ private:
 void tst_MainWindow::initTestCase()
 {
     QVERIFY(m_home.isValid());
-    qputenv("HOME", m_home.filePath(QStringLiteral("home")).toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", m_home.filePath(QStringLiteral("config")).toLocal8Bit());
-    qputenv("XDG_DATA_HOME", m_home.filePath(QStringLiteral("data")).toLocal8Bit());
     modSettings::overrideProgramFolder(m_home.path());
     modData::configureSite(QStringLiteral("127.0.0.1:9"));
 }

@@ -1,6 +1,7 @@
 #include "session/autologin.h"
 
 #include "firefoxstore.h"
+#include "isolatedhome.h"
 #include "net/moddata.h"
 #include "net/site.h"
 #include "profile/profilerecord.h"
@@ -30,12 +31,9 @@ QString setting(const char *key)
 }
 
 // A home folder of the test's own, with or without a browser cookie store.
-class TempHome
+class TempHome : public IsolatedHome
 {
 public:
-    TempHome() : m_old(qgetenv("HOME")) { qputenv("HOME", m_dir.path().toUtf8()); }
-    ~TempHome() { qputenv("HOME", m_old); }
-    QString path() const { return m_dir.path(); }
     bool withMemberCookie(const QString &value, const QString &host)
     {
         return firefoxstore::writeProfilesIni(path(), QStringLiteral("[Profile0]\nName=default\nIsRelative=1\n"
@@ -44,10 +42,6 @@ public:
                                         {{QStringLiteral("memberid"), value, host},
                                          {QStringLiteral("ASPSESSIONIDX"), QStringLiteral("q"), host}});
     }
-
-private:
-    QTemporaryDir m_dir;
-    QByteArray m_old;
 };
 
 } // namespace
