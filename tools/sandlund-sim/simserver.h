@@ -50,6 +50,10 @@ public:
     bool listen(quint16 port);
     quint16 port() const;
     void addStall(const QString &path);
+    // Answers with "Transfer-Encoding: chunked", chunks of at most n bytes
+    // (each in a write of its own, with an extension), and a trailer; 0 sends
+    // Content-Length as usual.
+    void setChunkSize(int n) { m_chunkSize = n; }
     // Ends every session a member logged in with (password in any case), as
     // the site does on its own: the next request of such a session gets the
     // "memberid" cookie reset and the login form. Gives the number ended.
@@ -62,6 +66,9 @@ public:
 
     // The raw response as sent on the wire.
     static QByteArray serialize(const SimResponse &response);
+    // The same answer chunked: the header block, then one piece per chunk
+    // with the terminating chunk and trailer as the last piece.
+    static QList<QByteArray> serializeChunked(const SimResponse &response, int chunkSize);
 
 private:
     void onNewConnection();
@@ -77,6 +84,7 @@ private:
     QSet<QString> m_stalls;
     QHash<QTcpSocket *, QByteArray> m_buffers;
     QString m_sessionName;
+    int m_chunkSize = 0;
     QHash<QString, QString> m_loginSessions; // session cookie value -> password, lower case
     QSet<QString> m_endedSessions;
 };
