@@ -1,5 +1,6 @@
 #include "app/clsmainapp.h"
 
+#include "app/desktopintegration.h"
 #include "app/frmmain.h"
 #include "app/frmmainbus.h"
 #include "app/modthreading.h"
@@ -14,7 +15,7 @@
 clsMainApp::clsMainApp()
 {
     // A child of the session: answers its requests for iMail counts.
-    new modWebFunctions::IMailWatch(&m_session);
+    auto *imailWatch = new modWebFunctions::IMailWatch(&m_session);
 
     // The server object lives until the process ends.
     auto *server = new clsMainServer(&m_session);
@@ -27,6 +28,9 @@ clsMainApp::clsMainApp()
     if (bus.isConnected())
         bus.registerObject(QString::fromLatin1(frmMainBus::kPath), new frmMainBus(m_mainWindow),
                            QDBusConnection::ExportAllSlots);
+    // The tray, notifications and the wake-up from sleep; they only listen.
+    auto *desktop = new DesktopIntegration(m_mainWindow, m_mainWindow);
+    desktop->follow(&m_session, imailWatch);
     m_mainWindow->show();
 }
 

@@ -5,6 +5,9 @@
 #include "desktop/kortviktray.h"
 #include "desktop/notificationclient.h"
 #include "desktop/sleepwatcher.h"
+#include "imail/imaillist.h"
+#include "session/autologin.h"
+#include "session/session.h"
 
 #include <QAction>
 #include <QDBusConnection>
@@ -24,6 +27,61 @@ DesktopIntegration::DesktopIntegration(frmMain *window, QObject *parent)
     connect(m_tray, &KortvikTray::quitRequested, this, [this] { runMenuItem(QStringLiteral("mnuQuit")); });
     connect(m_notices, &DesktopNotices::notify, m_client, &NotificationClient::show);
     connect(m_sleep, &SleepWatcher::resumed, this, &DesktopIntegration::wokeUp);
+}
+
+void DesktopIntegration::follow(modGlobal::Session *session, modWebFunctions::IMailWatch *watch)
+{
+    using modGlobal::Session;
+    m_session = session;
+    connect(session, &Session::loginStarted, this, [this] {
+        m_loginRunning = true;
+        refresh();
+    });
+    connect(session, &Session::loginFinished, this, [this] {
+        m_loginRunning = false;
+        refresh();
+    });
+    connect(session, &Session::loggedIn, this, &DesktopIntegration::refresh);
+    connect(session, &Session::loggedOut, this, &DesktopIntegration::refresh);
+    connect(session, &Session::profileChanged, this, &DesktopIntegration::refresh);
+    connect(session, &Session::endedBySite, this, &DesktopIntegration::siteEndedSession);
+    connect(watch, &modWebFunctions::IMailWatch::inboxRead, this, [this](const modWebFunctions::IMailList &list) {
+        const IMailRows rows = rowsOf(list);
+        int newCount = 0;
+        for (const IMailRow &r : rows)
+            newCount += r.isNew ? 1 : 0;
+        showIMails(static_cast<int>(rows.size()), newCount, rows);
+    });
+    connect(this, &DesktopIntegration::wokeUp, this, &DesktopIntegration::wake);
+    refresh();
+}
+
+IMailRows DesktopIntegration::rowsOf(const modWebFunctions::IMailList &list)
+{
+    IMailRows rows;
+    for (qsizetype i = 0; i < list.mid.size(); ++i)
+        rows.append({list.mid.value(i), list.senderName.value(i), list.subject.value(i), list.sentAt.value(i),
+                     list.isNew.value(i)});
+    return rows;
+}
+
+void DesktopIntegration::refresh()
+{
+    if (!m_session)
+        return;
+    const bool loggedIn = m_session->isLoggedIn();
+    showSession(loggedIn, !loggedIn && (m_loginRunning || m_session->loginInProgress()), m_session->isGuest(),
+                m_session->profile().sign);
+}
+
+void DesktopIntegration::wake()
+{
+    if (!m_session || !m_session->isLoggedIn())
+        return;
+    m_session->checkIMail();
+    // The check may have found the session ended.
+    if (m_session->isLoggedIn())
+        modGlobal::keepLogin(*m_session);
 }
 
 void DesktopIntegration::runMenuItem(const QString &name)

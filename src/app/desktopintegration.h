@@ -4,6 +4,14 @@
 
 #include "desktop/imailrow.h"
 
+namespace modGlobal {
+class Session;
+}
+namespace modWebFunctions {
+class IMailWatch;
+struct IMailList;
+}
+
 class DesktopNotices;
 class KortvikTray;
 class NotificationClient;
@@ -21,6 +29,12 @@ public:
 
     KortvikTray *tray() const { return m_tray; }
 
+    // Follows the session's state and the iMail checks; a wake-up from sleep
+    // runs the iMail check and, when logged in, the keep-alive at once.
+    void follow(modGlobal::Session *session, modWebFunctions::IMailWatch *watch);
+
+    static IMailRows rowsOf(const modWebFunctions::IMailList &list);
+
 public slots:
     // The session's state as the status bar shows it.
     void showSession(bool loggedIn, bool loginRunning, bool guest, const QString &alias);
@@ -35,11 +49,16 @@ signals:
 
 private:
     void runMenuItem(const QString &name);
+    void refresh();
+    void wake();
 
     frmMain *m_window;
     KortvikTray *m_tray;
     DesktopNotices *m_notices;
     NotificationClient *m_client;
     SleepWatcher *m_sleep;
+    modGlobal::Session *m_session = nullptr;
     bool m_loggedIn = false;
+    // From loginStarted to loginFinished.
+    bool m_loginRunning = false;
 };

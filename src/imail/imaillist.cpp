@@ -4,6 +4,7 @@
 #include "net/clsdata.h"
 #include "net/moddata.h"
 #include "session/session.h"
+#include "session/sitelogout.h"
 #include "text/textutil.h"
 
 #include <QDate>
@@ -128,16 +129,23 @@ int parseIMailList(const QString &page, IMailList &out)
     return static_cast<int>(n - 1);
 }
 
+namespace {
+
+// The start page, "ERROR" when the exchange failed.
+QString readInboxPage(QString *header)
+{
+    const std::shared_ptr<clsData> client = clsData::create();
+    return client->Read(QStringLiteral("/login/community/main.asp"), modData::cookieList(), QString(), QString(),
+                        false, header);
+}
+
+} // namespace
+
 int fetchIMailList(const modGlobal::Session &session, IMailList &out)
 {
     if (!session.isLoggedIn())
         return -1;
-    QString page;
-    {
-        const std::shared_ptr<clsData> client = clsData::create();
-        page = client->Read(QStringLiteral("/login/community/main.asp"), modData::cookieList(),
-                            QString(), QString(), false);
-    }
+    const QString page = readInboxPage(nullptr);
     if (page == QLatin1String("ERROR"))
         return -1;
     return parseIMailList(page, out);
@@ -153,8 +161,21 @@ void IMailWatch::updateIMailCaption()
 {
     if (!m_session->isLoggedIn())
         return;
+    const QString password = m_session->password();
+    const quint64 sequence = m_session->latestSequence();
+    QString header;
+    const QString page = readInboxPage(&header);
+    const bool read = page != QLatin1String("ERROR");
+    // Only an answer can tell that the site ended the session; a site that
+    // cannot be reached says nothing about it.
+    if (read && !m_session->isGuest() &&
+        (siteLogout::setsOtherMemberCookie(header, password) || siteLogout::isLoginFormPage(page))) {
+        m_session->endBySite(password, sequence);
+        if (!m_session->isLoggedIn())
+            return;
+    }
     IMailList list;
-    const int last = fetchIMailList(*m_session, list);
+    const int last = read ? parseIMailList(page, list) : -1;
     const int n = last + 1;
     int m = 0;
     if (last >= 0) {
@@ -162,6 +183,8 @@ void IMailWatch::updateIMailCaption()
             m += isNew ? 1 : 0;
     }
     m_session->setIMailCounts(n, m);
+    if (read)
+        emit inboxRead(last >= 0 ? list : IMailList());
 }
 
 } // namespace modWebFunctions

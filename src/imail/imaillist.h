@@ -36,8 +36,15 @@ class IMailWatch : public QObject
 public:
     explicit IMailWatch(modGlobal::Session *session);
 
-    // Nothing when logged out.
+    // Nothing when logged out. An inbox request that the site answers with
+    // its login form, or by resetting a member's "memberid" cookie, means the
+    // site has ended the session: the session logs out instead.
     void updateIMailCaption();
+
+signals:
+    // A check read the inbox page (an empty list when the page had none);
+    // a failed exchange is not reported.
+    void inboxRead(const modWebFunctions::IMailList &list);
 
 private:
     modGlobal::Session *m_session;

@@ -5,6 +5,7 @@
 #include "net/site.h"
 #include "session/browsercookie.h"
 #include "session/session.h"
+#include "session/sitelogout.h"
 #include "session/usablepassword.h"
 #include "session/storedpassword.h"
 #include "settings/modsettings.h"
@@ -58,10 +59,20 @@ void loadLogin(Session &session)
     QCoreApplication::processEvents();
 }
 
-void keepLogin()
+void keepLogin(Session &session)
 {
-    const std::shared_ptr<clsData> client = clsData::create();
-    client->Read(QStringLiteral("/default.asp"), modData::cookieList(), QString(), QString(), true);
+    const QString password = session.password();
+    const quint64 sequence = session.latestSequence();
+    QString header;
+    QString result;
+    {
+        const std::shared_ptr<clsData> client = clsData::create();
+        result = client->Read(QStringLiteral("/default.asp"), modData::cookieList(), QString(), QString(), true,
+                              &header);
+    }
+    // A failed exchange says nothing about the session.
+    if (result != QLatin1String("ERROR") && siteLogout::setsOtherMemberCookie(header, password))
+        session.endBySite(password, sequence);
 }
 
 } // namespace modGlobal

@@ -9,6 +9,7 @@ class Session;
 // stored password or the browser's "memberid" cookie.
 void loadLogin(Session &session);
 // tmrKeepLogin's tick: header-only "/default.asp" on an exchange of its own.
-void keepLogin();
+// An answer that resets a member's "memberid" cookie ends the session.
+void keepLogin(Session &session);
 
 } // namespace modGlobal

@@ -70,6 +70,17 @@ void Session::setLoggedIn()
                        m_profile.userid);
 }
 
+void Session::endBySite(const QString &password, quint64 sequence)
+{
+    // The answer may belong to a session that has gone meanwhile (logout,
+    // or a new login during the request).
+    if (!m_pluginLoggedIn || m_guest || m_loginInProgress || password != m_password ||
+        !isLatestSequence(sequence))
+        return;
+    emit endedBySite();
+    setLoggedOut();
+}
+
 void Session::cancelLogin()
 {
     m_loginInProgress = false;

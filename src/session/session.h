@@ -74,6 +74,14 @@ public:
     // Numbers login sequences; see loginSequence.
     quint64 beginSequence() { return ++m_sequenceCount; }
     bool isLatestSequence(quint64 id) const { return m_sequenceCount == id; }
+    quint64 latestSequence() const { return m_sequenceCount; }
+
+    // The site has ended the session on its own: an answer to a request sent
+    // for the member with this password, while the login of sequence was the
+    // latest, said so. Emits endedBySite, then logs out as setLoggedOut does.
+    // Nothing when that member is no longer logged in by then, for the guest,
+    // or while a login runs.
+    void endBySite(const QString &password, quint64 sequence);
 
 signals:
     void loginStarted();
@@ -87,6 +95,8 @@ signals:
     // The login wants fresh iMail counts now (answered by setIMailCounts).
     void imailCheckDue();
     void imailCountsChanged(int count, int newCount);
+    // Just before the logout that the site, not the member, caused.
+    void endedBySite();
 
 private:
     MainView *m_view = nullptr;

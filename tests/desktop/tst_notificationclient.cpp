@@ -4,6 +4,7 @@
 #include "desktop/notificationclient.h"
 #include "fakenotificationservice.h"
 #include "privatesessionbus.h"
+#include "requiredtool.h"
 
 #include <QSignalSpy>
 #include <QTimer>
@@ -35,7 +36,7 @@ void TestNotificationClient::initTestCase()
 {
     QString why;
     if (!m_bus.start(&why))
-        QSKIP(qPrintable(why));
+        KORTVIK_SKIP_WITHOUT_TOOL(why);
 }
 
 void TestNotificationClient::init()

@@ -3,6 +3,7 @@
 #include "desktop/sleepwatcher.h"
 #include "fakelogind.h"
 #include "privatesessionbus.h"
+#include "requiredtool.h"
 
 #include <QProcess>
 #include <QSignalSpy>
@@ -22,7 +23,7 @@ void TestSleepWatcher::wakeIsTold()
     PrivateSessionBus bus;
     QString why;
     if (!bus.start(&why))
-        QSKIP(qPrintable(why));
+        KORTVIK_SKIP_WITHOUT_TOOL(why);
     FakeLogind logind;
     QVERIFY(logind.start(bus.address()));
     SleepWatcher watcher(QDBusConnection::connectToBus(bus.address(), QStringLiteral("watcher")));
@@ -56,7 +57,7 @@ void TestSleepWatcher::systemBusAddressIsHonoured()
     PrivateSessionBus bus;
     QString why;
     if (!bus.start(&why))
-        QSKIP(qPrintable(why));
+        KORTVIK_SKIP_WITHOUT_TOOL(why);
     FakeLogind logind;
     QVERIFY(logind.start(bus.address()));
 

@@ -103,15 +103,19 @@ void TestIMailFetch::unavailableListShowsZero_data()
 {
     QTest::addColumn<QString>("password");
     QTest::addColumn<bool>("siteUp");
-    QTest::newRow("site answers without an inbox") << "fel99" << true;
-    QTest::newRow("guest start page") << "bvolk" << true;
-    QTest::newRow("connection refused") << "kalle" << false;
+    QTest::addColumn<bool>("endedBySite");
+    // The site's login form instead of the inbox: the site has ended the
+    // session, which logs out and leaves the caption as a logout does.
+    QTest::newRow("site answers with its login form") << "fel99" << true << true;
+    QTest::newRow("guest start page") << "bvolk" << true << false;
+    QTest::newRow("connection refused") << "kalle" << false << false;
 }
 
 void TestIMailFetch::unavailableListShowsZero()
 {
     QFETCH(QString, password);
     QFETCH(bool, siteUp);
+    QFETCH(bool, endedBySite);
     SessionFixture f;
     QTcpServer probe;
     if (!siteUp) {
@@ -125,6 +129,11 @@ void TestIMailFetch::unavailableListShowsZero()
 
     session().checkIMail();
     m_sim->useAsSite();
+    if (endedBySite) {
+        QCOMPARE(caption(f.fake), QStringLiteral("3 iMails (1 nya)"));
+        QVERIFY(!session().isLoggedIn());
+        return;
+    }
     QCOMPARE(caption(f.fake), QStringLiteral("0 iMails (0 nya)"));
     // Still logged in: a missing inbox is no logout.
     QVERIFY(session().isLoggedIn());

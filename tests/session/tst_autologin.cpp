@@ -218,7 +218,7 @@ void TestAutoLogin::keepAliveAsksForHeadersOnly()
 
     const QString expected =
         modData::buildRequest(QStringLiteral("/default.asp"), cookiesBefore, QString(), QString());
-    keepLogin();
+    keepLogin(session());
     m_sim->useAsSite();
 
     QCOMPARE(site.connectionCount(), 1);
@@ -245,7 +245,7 @@ void TestAutoLogin::keepAliveFailureIsIgnored()
     modData::cookieJar().cookieValues[0] = QStringLiteral("kalle");
     session().notifyPlugins(true);
 
-    keepLogin();
+    keepLogin(session());
     m_sim->useAsSite();
     QVERIFY(isLoggedIn());
     QCOMPARE(modData::cookieValue(QStringLiteral("memberid")), QStringLiteral("kalle"));
