@@ -41,8 +41,9 @@ void DesktopIntegration::follow(modGlobal::Session *session, modWebFunctions::IM
         m_loginRunning = false;
         refresh();
     });
-    connect(session, &Session::loggedIn, this, &DesktopIntegration::refresh);
-    connect(session, &Session::loggedOut, this, &DesktopIntegration::refresh);
+    // The session raises these before its logged-in flag changes.
+    connect(session, &Session::loggedIn, this, [this] { showAs(true); });
+    connect(session, &Session::loggedOut, this, [this] { showAs(false); });
     connect(session, &Session::profileChanged, this, &DesktopIntegration::refresh);
     connect(session, &Session::endedBySite, this, &DesktopIntegration::siteEndedSession);
     connect(watch, &modWebFunctions::IMailWatch::inboxRead, this, [this](const modWebFunctions::IMailList &list) {
@@ -67,9 +68,12 @@ IMailRows DesktopIntegration::rowsOf(const modWebFunctions::IMailList &list)
 
 void DesktopIntegration::refresh()
 {
-    if (!m_session)
-        return;
-    const bool loggedIn = m_session->isLoggedIn();
+    if (m_session)
+        showAs(m_session->isLoggedIn());
+}
+
+void DesktopIntegration::showAs(bool loggedIn)
+{
     showSession(loggedIn, !loggedIn && (m_loginRunning || m_session->loginInProgress()), m_session->isGuest(),
                 m_session->profile().sign);
 }

@@ -50,6 +50,7 @@ signals:
 private:
     void runMenuItem(const QString &name);
     void refresh();
+    void showAs(bool loggedIn);
     void wake();
 
     frmMain *m_window;
