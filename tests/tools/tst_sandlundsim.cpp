@@ -289,19 +289,19 @@ void TestSandlundSim::profileFormCarriesEveryFragment_data()
                                       {"strMobiltelefon", "070-1234567"}, {"interests", "Segling, schack"},
                                       {"foundthis", u("En vän tipsade")}, {"homepage", "http://www.example.com/kalle"},
                                       {"email", "kalle@example.com"}, {"icq", "123456"}}
-        << QStringList{"chk1", "lngHtmlMail", "setup0", "setup2"} << "2" << "5" << "3"
+        << QStringList{"chk1", "lngHtmlMail", "setup0", "setup2"} << "1" << "5" << "3"
         << u("Hej!\r\nJag bor i Umeå och seglar på sommaren.") << "1975-03-21" << true << "Tjena!" << 3 << u("Umeå")
         << "90325";
     QTest::newRow("anna5: no birth date")
         << "anna5" << "1002"
         << TextFields{{"firstname", "Anna"}, {"lastname", "Berg"}, {"sign", "anna"}, {"company", ""},
                                       {"email", "anna@example.com"}}
-        << QStringList{"chk1"} << "1" << "3" << "1" << "" << "" << true << "Hej hej" << 7 << u("Luleå") << "";
+        << QStringList{"chk1"} << "2" << "3" << "1" << "" << "" << true << "Hej hej" << 7 << u("Luleå") << "";
     QTest::newRow("nisse: greeting box disabled")
         << "nisse" << "1003"
         << TextFields{{"firstname", "Nils"}, {"lastname", "Holm"}, {"sign", "Nisse"},
                                       {"street", u("Åvägen 12")}}
-        << QStringList{} << "2" << "4" << "2" << "" << "1980-05-17" << false << "" << 7 << u("Luleå") << "97231";
+        << QStringList{} << "1" << "4" << "2" << "" << "1980-05-17" << false << "" << 7 << u("Luleå") << "97231";
 }
 
 void TestSandlundSim::profileFormCarriesEveryFragment()
