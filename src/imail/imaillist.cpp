@@ -132,20 +132,20 @@ int parseIMailList(const QString &page, IMailList &out)
 namespace {
 
 // The start page, "ERROR" when the exchange failed.
-QString readInboxPage(QString *header)
+QString readInboxPage(modGlobal::Session &session, QString *header)
 {
-    const std::shared_ptr<clsData> client = clsData::create();
-    return client->Read(QStringLiteral("/login/community/main.asp"), modData::cookieList(), QString(), QString(),
-                        false, header);
+    const std::shared_ptr<clsData> client = clsData::create(&session.cookies());
+    return client->Read(QStringLiteral("/login/community/main.asp"), modData::cookieList(session.cookies()),
+                        QString(), QString(), false, header);
 }
 
 } // namespace
 
-int fetchIMailList(const modGlobal::Session &session, IMailList &out)
+int fetchIMailList(modGlobal::Session &session, IMailList &out)
 {
     if (!session.isLoggedIn())
         return -1;
-    const QString page = readInboxPage(nullptr);
+    const QString page = readInboxPage(session, nullptr);
     if (page == QLatin1String("ERROR"))
         return -1;
     return parseIMailList(page, out);
@@ -164,7 +164,7 @@ void IMailWatch::updateIMailCaption()
     const QString password = m_session->password();
     const quint64 sequence = m_session->latestSequence();
     QString header;
-    const QString page = readInboxPage(&header);
+    const QString page = readInboxPage(*m_session, &header);
     const bool read = page != QLatin1String("ERROR");
     // Only an answer can tell that the site ended the session; a site that
     // cannot be reached says nothing about it.

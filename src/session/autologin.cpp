@@ -66,9 +66,9 @@ void keepLogin(Session &session)
     QString header;
     QString result;
     {
-        const std::shared_ptr<clsData> client = clsData::create();
-        result = client->Read(QStringLiteral("/default.asp"), modData::cookieList(), QString(), QString(), true,
-                              &header);
+        const std::shared_ptr<clsData> client = clsData::create(&session.cookies());
+        result = client->Read(QStringLiteral("/default.asp"), modData::cookieList(session.cookies()), QString(),
+                              QString(), true, &header);
     }
     // A failed exchange says nothing about the session.
     if (result != QLatin1String("ERROR") && siteLogout::setsOtherMemberCookie(header, password))

@@ -10,23 +10,26 @@
 
 namespace {
 
+// The cookies the site has given this test process.
+modData::CookieJar g_jar;
+
 QString get(const QString &path, bool onlyHeader = false)
 {
-    auto c = clsData::create();
-    return c->Read(path, modData::cookieList(), QString(), QString(), onlyHeader);
+    auto c = clsData::create(&g_jar);
+    return c->Read(path, modData::cookieList(g_jar), QString(), QString(), onlyHeader);
 }
 
 // The client's login requests, with the jar as a login leaves it.
 bool login(const QString &password)
 {
-    modData::clearCookieJar();
-    modData::cookieJar().cookieNames[0] = QStringLiteral("memberid");
-    modData::cookieJar().cookieValues[0] = password;
+    modData::clearCookieJar(g_jar);
+    g_jar.cookieNames[0] = QStringLiteral("memberid");
+    g_jar.cookieValues[0] = password;
     get(QStringLiteral("/cookie.asp"));
     get(QStringLiteral("/default.asp"), true);
     const QString page = get(QStringLiteral("/login.asp"));
     return !page.contains(QStringLiteral("loginrejected.asp")) &&
-           modData::cookieValue(QStringLiteral("memberid")).compare(password, Qt::CaseInsensitive) == 0;
+           modData::cookieValue(g_jar, QStringLiteral("memberid")).compare(password, Qt::CaseInsensitive) == 0;
 }
 
 bool showsInbox(const QString &page)
@@ -70,19 +73,19 @@ void TestSimEndSession::endedSessionGetsCookieResetAndLoginForm()
     QCOMPARE(m_site.endSession(QStringLiteral("kalle")), 0); // nobody logged in yet
     QVERIFY(login(QStringLiteral("kalle")));
     QVERIFY(showsInbox(get(QStringLiteral("/login/community/main.asp"))));
-    const QString sessionBefore = modData::cookieList().join(QLatin1Char(';'));
+    const QString sessionBefore = modData::cookieList(g_jar).join(QLatin1Char(';'));
 
     QCOMPARE(m_site.endSession(QStringLiteral("KALLE")), 1);
     // The keep-alive's header-only request already carries the reset.
     QCOMPARE(get(QStringLiteral("/default.asp"), true), QString());
-    QCOMPARE(modData::cookieValue(QStringLiteral("memberid")), QStringLiteral("0"));
-    QVERIFY(modData::cookieList().join(QLatin1Char(';')) != sessionBefore);
+    QCOMPARE(modData::cookieValue(g_jar, QStringLiteral("memberid")), QStringLiteral("0"));
+    QVERIFY(modData::cookieList(g_jar).join(QLatin1Char(';')) != sessionBefore);
     QVERIFY(isLoginForm(get(QStringLiteral("/login/community/main.asp"))));
 
     // A new login works as before.
     QVERIFY(login(QStringLiteral("kalle")));
     QVERIFY(showsInbox(get(QStringLiteral("/login/community/main.asp"))));
-    QCOMPARE(modData::cookieValue(QStringLiteral("memberid")), QStringLiteral("kalle"));
+    QCOMPARE(modData::cookieValue(g_jar, QStringLiteral("memberid")), QStringLiteral("kalle"));
 }
 
 void TestSimEndSession::otherSessionsGoOn()
@@ -92,7 +95,7 @@ void TestSimEndSession::otherSessionsGoOn()
     QCOMPARE(m_site.endSession(QStringLiteral("nisse")), 0);
     const QString page = get(QStringLiteral("/login/community/main.asp"));
     QVERIFY(showsInbox(page));
-    QCOMPARE(modData::cookieValue(QStringLiteral("memberid")), QStringLiteral("anna5"));
+    QCOMPARE(modData::cookieValue(g_jar, QStringLiteral("memberid")), QStringLiteral("anna5"));
 }
 
 QTEST_GUILESS_MAIN(TestSimEndSession)
