@@ -31,6 +31,11 @@ QString helpText()
         "       /login/register/visitkort_edit.asp (GET and POST),\n"
         "       /login/community/main.asp, /large.asp?bytes=N (N bytes of text).\n"
         "\n"
+        "Inbox control (JSON rows: mid, subject, sentAt \"yyyy-MM-dd HH:mm\", isNew,\n"
+        "dateColour, senderUid, senderName):\n"
+        "  GET /sim/inbox?uid=N   the member's inbox; PUT replaces it with the\n"
+        "                         array in the body; POST puts one row on top.\n"
+        "\n"
         "Members (password: name, user id):\n");
     for (const sandlundSim::SimMember &m : sandlundSim::defaultMembers()) {
         QString notes;

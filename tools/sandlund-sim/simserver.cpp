@@ -1,5 +1,7 @@
 #include "simserver.h"
 
+#include "siminbox.h"
+
 #include "simpages.h"
 #include "text/cp1252.h"
 
@@ -279,6 +281,8 @@ SimResponse SimServer::handle(const SimRequest &req)
         resp.stall = true;
         return resp;
     }
+    if (handleInboxControl(*m_store, req, resp))
+        return resp;
     const QString path = req.path.toLower();
     const bool isPost = req.method == QLatin1String("POST");
     if (path.endsWith(QLatin1String(".asp")) || path == QLatin1String("/"))
