@@ -86,7 +86,7 @@ QString frmIMail::statusText(const MainServerClient &client)
     const MainServerClient::State &s = client.state();
     if (!s.running)
         return QStringLiteral("Kortvik körs inte");
-    if (s.loggingIn && !s.loggedIn)
+    if (s.loggingIn)
         return QStringLiteral("Loggar in...");
     if (!s.loggedIn)
         return QStringLiteral("Inte inloggad");
