@@ -17,9 +17,32 @@ kortvik_install_deps() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# kortvik_build DIR [cmake options...]
+# kortvik_build DIR [cmake options...]: configures (ccache when installed) and builds.
 kortvik_build() {
   local dir=$1; shift
-  cmake -S "$KORTVIK_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="${KORTVIK_BUILD_TYPE:-Release}" "$@" >/dev/null
-  cmake --build "$dir" --parallel "$(nproc)"
+  local launcher=()
+  command -v ccache >/dev/null 2>&1 && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  cmake -S "$KORTVIK_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="${KORTVIK_BUILD_TYPE:-Release}" \
+    "${launcher[@]}" "$@" >/dev/null || return
+  cmake --build "$dir" --parallel "$(nproc)" ${KORTVIK_BUILD_TARGETS:+--target $KORTVIK_BUILD_TARGETS}
+}
+
+# kortvik_stage NAME COMMAND...: runs a stage and prints how long it took;
+# the times are listed again by kortvik_stage_summary.
+KORTVIK_STAGE_TIMES=()
+kortvik_stage() {
+  local name=$1; shift
+  local start=$SECONDS rc=0
+  echo "== $name =="
+  "$@" || rc=$?
+  local took=$((SECONDS - start))
+  KORTVIK_STAGE_TIMES+=("$(printf '%4d:%02d  %s' $((took / 60)) $((took % 60)) "$name")")
+  local status=""
+  [ "$rc" -eq 0 ] || status=" (FAILED, exit $rc)"
+  echo "== $name: $(printf '%d:%02d' $((took / 60)) $((took % 60)))$status"
+  return "$rc"
+}
+kortvik_stage_summary() {
+  echo "== time per stage (m:ss) =="
+  printf '%s\n' "${KORTVIK_STAGE_TIMES[@]}"
 }

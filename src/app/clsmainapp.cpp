@@ -3,9 +3,9 @@
 #include "app/frmmain.h"
 #include "app/frmmainbus.h"
 #include "app/modthreading.h"
+#include "imail/imaillist.h"
 #include "plugin/busexport.h"
 #include "plugin/clsmainserver.h"
-#include "session/modglobal.h"
 
 #include <QDBusConnection>
 
@@ -13,26 +13,26 @@
 
 clsMainApp::clsMainApp()
 {
-    modGlobal::SessionState &s = modGlobal::session();
+    // A child of the session: answers its requests for iMail counts.
+    new modWebFunctions::IMailWatch(&m_session);
+
     // The server object lives until the process ends.
-    s.mainServer = new clsMainServer();
+    auto *server = new clsMainServer(&m_session);
 
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (bus.isConnected() && !exportBusObjects(bus, s.mainServer))
+    if (bus.isConnected() && !exportBusObjects(bus, server))
         std::fprintf(stderr, "kortvik: could not offer the plug-in objects on the session bus\n");
 
-    m_mainWindow = new frmMain();
-    s.mainWindow = m_mainWindow;
+    m_mainWindow = new frmMain(&m_session);
     if (bus.isConnected())
         bus.registerObject(QString::fromLatin1(frmMainBus::kPath), new frmMainBus(m_mainWindow),
                            QDBusConnection::ExportAllSlots);
-    m_mainWindow = nullptr;
-
-    if (auto *window = dynamic_cast<frmMain *>(s.mainWindow))
-        window->show();
+    m_mainWindow->show();
 }
 
 clsMainApp::~clsMainApp()
 {
+    // The window uses the session; it goes first.
+    delete m_mainWindow;
     modThreading::unloadProcessWindow();
 }

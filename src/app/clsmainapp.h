@@ -1,9 +1,12 @@
 #pragma once
 
+#include "session/session.h"
+
 class frmMain;
 
-// The application object of the first thread: creates the server object and
-// the main window and shows it. Lives as long as the first thread.
+// The application object of the first thread: creates the session, the
+// server object and the main window, hands the session to each, and shows
+// the window. Lives as long as the first thread.
 class clsMainApp
 {
 public:
@@ -12,8 +15,9 @@ public:
     clsMainApp(const clsMainApp &) = delete;
     clsMainApp &operator=(const clsMainApp &) = delete;
 
+    modGlobal::Session &session() { return m_session; }
+
 private:
-    // Only while the constructor runs; modGlobal::session().mainWindow is
-    // the one holder afterwards.
+    modGlobal::Session m_session;
     frmMain *m_mainWindow = nullptr;
 };

@@ -3,15 +3,18 @@
 #include "app/appicon.h"
 #include "app/placement.h"
 #include "app/prglogin.h"
+#include "app/sessionprofilelink.h"
 #include "app/shutdown.h"
 #include "app/sttmain.h"
 #include "app/windowactivation.h"
-#include "imail/imaillist.h"
+#include "help/clshelp.h"
 #include "net/clsdata.h"
 #include "net/site.h"
+#include "profile/frmsetuserdata.h"
 #include "session/autologin.h"
 #include "session/frmlogin.h"
-#include "session/modglobal.h"
+#include "session/session.h"
+#include "settings/frmlocaloptions.h"
 #include "version.h"
 
 #include <QCloseEvent>
@@ -19,17 +22,33 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMetaClassInfo>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
 
+#include <array>
+
 namespace {
 const QString kLogoutCaption = QStringLiteral("Logga &ut");
 const QString kCancelCaption = QStringLiteral("&Avbryt inloggning");
+
+// Creates an object of one of the program's classes by its class name, as
+// an automation client would; null for a name that is not ours.
+std::unique_ptr<QObject> createObject(const QString &className)
+{
+    for (const QMetaObject *meta : {&clsHelp::staticMetaObject}) {
+        const int at = meta->indexOfClassInfo("ClassName");
+        if (at >= 0 && className == QLatin1String(meta->classInfo(at).value()))
+            return std::unique_ptr<QObject>(meta->newInstance());
+    }
+    return nullptr;
+}
+const QString kLoggedOut = QStringLiteral("Utloggad");
 } // namespace
 
-frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
+frmMain::frmMain(modGlobal::Session *session, QWidget *parent) : QMainWindow(parent), m_session(session)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(designCaption());
@@ -49,6 +68,11 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
 
     buildTimers();
 
+    if (!m_session->view())
+        m_session->setView(this);
+    connect(m_session, &modGlobal::Session::imailCountsChanged, this, &frmMain::showIMailCounts,
+            Qt::DirectConnection);
+
     // Design placement: the design client area, centred on the screen.
     resize(designClientSize());
     if (QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -59,9 +83,8 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
 
 frmMain::~frmMain()
 {
-    modGlobal::SessionState &s = modGlobal::session();
-    if (s.mainWindow == this)
-        s.mainWindow = nullptr;
+    if (m_session && m_session->view() == this)
+        m_session->setView(nullptr);
 }
 
 QString frmMain::designCaption()
@@ -103,17 +126,22 @@ void frmMain::buildMenus()
     connect(addItem(arkiv, QStringLiteral("mnuQuit"), QStringLiteral("St&äng av")), &QAction::triggered,
             this, &frmMain::mnuQuit_Click);
 
-    // The profile editor, the local options dialog, the help window and the
-    // About dialog attach their handlers to these items.
+    // The help window and the About dialog attach their handlers to these items.
     QMenu *options = addSubmenu(nullptr, QStringLiteral("mnuOptions"), QStringLiteral("&Inställningar"));
     QMenu *server = addSubmenu(options, QStringLiteral("mnuOptionsServer"), QStringLiteral("&På servern"));
-    addItem(server, QStringLiteral("mnuOptionsNormal"), QStringLiteral("&Vanliga"));
-    addItem(server, QStringLiteral("mnuOptionsPersonal"), QStringLiteral("&Personligt"));
-    addItem(server, QStringLiteral("mnoOptionsAboutMe"), QStringLiteral("&Om mig"));
-    addItem(server, QStringLiteral("mnoOptionsOther"), QStringLiteral("&Övrigt"));
-    addItem(server, QStringLiteral("mnuOptionsKnowledge"), QStringLiteral("&Kunskaper"));
+    const QList<std::array<QString, 3>> editorItems = {
+        {QStringLiteral("mnuOptionsNormal"), QStringLiteral("&Vanliga"), QStringLiteral("normal")},
+        {QStringLiteral("mnuOptionsPersonal"), QStringLiteral("&Personligt"), QStringLiteral("personal")},
+        {QStringLiteral("mnoOptionsAboutMe"), QStringLiteral("&Om mig"), QStringLiteral("about")},
+        {QStringLiteral("mnoOptionsOther"), QStringLiteral("&Övrigt"), QStringLiteral("other")},
+        {QStringLiteral("mnuOptionsKnowledge"), QStringLiteral("&Kunskaper"), QStringLiteral("knowledge")}};
+    for (const auto &[name, text, tag] : editorItems) {
+        connect(addItem(server, name, text), &QAction::triggered, this,
+                [this, tag = tag] { openProfileEditor(tag); });
+    }
     QMenu *local = addSubmenu(options, QStringLiteral("mnuOptionsLocal"), QStringLiteral("&På datorn"));
-    addItem(local, QStringLiteral("mnuOptionsLocalAuto"), QStringLiteral("&Inloggning"));
+    connect(addItem(local, QStringLiteral("mnuOptionsLocalAuto"), QStringLiteral("&Inloggning")),
+            &QAction::triggered, this, &frmMain::mnuOptionsLocalAuto_Click);
 
     QAction *imails = menuBar()->addAction(QStringLiteral("0 iMails (0 nya)"));
     imails->setObjectName(QStringLiteral("mnuIMails"));
@@ -121,8 +149,10 @@ void frmMain::buildMenus()
     connect(imails, &QAction::triggered, this, &frmMain::mnuIMails_Click);
 
     QMenu *help = addSubmenu(nullptr, QStringLiteral("mnuHelp"), QStringLiteral("&Hjälp"));
-    addItem(help, QStringLiteral("mnuHelpP"), QStringLiteral("&Hjälp om Kortvik"));
-    addItem(help, QStringLiteral("mnuAbout"), QStringLiteral("Om..."));
+    connect(addItem(help, QStringLiteral("mnuHelpP"), QStringLiteral("&Hjälp om Kortvik")), &QAction::triggered,
+            this, &frmMain::mnuHelpP_Click);
+    connect(addItem(help, QStringLiteral("mnuAbout"), QStringLiteral("Om...")), &QAction::triggered, this,
+            &frmMain::mnuAbout_Click);
 
     // Never in the menu bar: its submenu is the status bar's popup.
     m_popup = new QMenu(QStringLiteral("Högerklick i statusrad"), this);
@@ -170,11 +200,10 @@ void frmMain::load()
         return;
     m_loaded = true;
 
-    modGlobal::SessionState &s = modGlobal::session();
-    if (!s.mainWindow)
-        s.mainWindow = this;
+    if (!m_session->view())
+        m_session->setView(this);
 
-    modGlobal::setLoggedOut();
+    m_session->setLoggedOut();
     m_prg->setToolTip(m_stt->panelToolTip(5));
     modGlobal::restorePlacement(this);
     setWindowTitle(windowTitle() + QStringLiteral(" - Version ") + QStringLiteral(KORTVIK_VERSION_TEXT));
@@ -218,19 +247,78 @@ void frmMain::layoutProgress()
 
 // ---- MainView ---------------------------------------------------------------
 
-void frmMain::setPanelText(int panel, const QString &text)
+void frmMain::showLoggedOut(bool loginRunning)
 {
-    m_stt->setPanelText(panel, text);
+    m_stt->setPanelText(1, kLoggedOut);
+    m_stt->setPanelToolTip(1, QStringLiteral("Dubbelklicka för att logga in"));
+    m_stt->setPanelText(2, kLoggedOut);
+    m_stt->setPanelText(3, kLoggedOut);
+    m_stt->setPanelEnabled(2, false);
+    m_stt->setPanelEnabled(3, false);
+    m_stt->setPanelText(4, kLoggedOut);
+    m_stt->setPanelEnabled(4, false);
+
+    setMenuEnabled(QStringLiteral("mnuOptionsServer"), false);
+    setTimerEnabled(QStringLiteral("tmrKeepLogin"), false);
+    setMenuEnabled(QStringLiteral("mnuRegister"), true);
+    showLoginRunning(loginRunning);
 }
 
-void frmMain::setPanelToolTip(int panel, const QString &tip)
+void frmMain::showLoggingIn()
 {
-    m_stt->setPanelToolTip(panel, tip);
+    m_stt->setPanelText(1, QStringLiteral("Loggar in..."));
+    layoutProgress();
 }
 
-void frmMain::setPanelEnabled(int panel, bool enabled)
+void frmMain::showLoginCancelHint()
 {
-    m_stt->setPanelEnabled(panel, enabled);
+    m_stt->setPanelToolTip(1, QStringLiteral("Dubbelklicka för att avbryta inloggningen"));
+}
+
+void frmMain::showLoginRunning(bool running)
+{
+    setMenuCaption(QStringLiteral("mnuLogout"), running ? kCancelCaption : kLogoutCaption);
+    setMenuVisible(QStringLiteral("mnuLogin"), !running);
+}
+
+void frmMain::showMember(const QString &name, const QString &alias, qint32 id)
+{
+    // Many controls change at once; they are drawn together.
+    setUpdatesEnabled(false);
+    m_stt->setPanelText(4, QString::number(id));
+    m_stt->setPanelEnabled(4, true);
+    m_stt->setPanelText(2, name);
+    m_stt->setPanelText(3, alias);
+    m_stt->setPanelText(1, QStringLiteral("Inloggad"));
+    m_stt->setPanelEnabled(2, true);
+    m_stt->setPanelEnabled(3, true);
+    m_stt->setPanelToolTip(1, QStringLiteral("Dubbelklicka för att logga ut"));
+    setMenuEnabled(QStringLiteral("mnuOptions"), true);
+    layoutProgress();
+    setUpdatesEnabled(true);
+}
+
+void frmMain::showMemberCommands(bool member)
+{
+    setMenuEnabled(QStringLiteral("mnuOptionsServer"), member);
+    if (member)
+        setMenuEnabled(QStringLiteral("mnuRegister"), false);
+}
+
+void frmMain::showLoginProgress(double value)
+{
+    m_prg->setValue(value);
+}
+
+void frmMain::setKeepAlive(bool on)
+{
+    setTimerEnabled(QStringLiteral("tmrKeepLogin"), on);
+}
+
+void frmMain::showIMailCounts(int count, int newCount)
+{
+    setMenuCaption(QStringLiteral("mnuIMails"), QString::number(count) + QStringLiteral(" iMails (")
+                                                    + QString::number(newCount) + QStringLiteral(" nya)"));
 }
 
 void frmMain::setMenuEnabled(const QString &name, bool enabled)
@@ -263,22 +351,12 @@ void frmMain::setTimerEnabled(const QString &name, bool enabled)
         t->stop();
 }
 
-void frmMain::setProgress(double value)
-{
-    m_prg->setValue(value);
-}
-
 void frmMain::relayout()
 {
     layoutProgress();
 }
 
-void frmMain::freezeDrawing(bool frozen)
-{
-    setUpdatesEnabled(!frozen);
-}
-
-QString frmMain::askPasswordDialog()
+QString frmMain::askPassword()
 {
     return frmLogin::askPassword(this);
 }
@@ -309,19 +387,18 @@ void frmMain::keyReleaseEvent(QKeyEvent *event)
     switch (event->key()) {
     case Qt::Key_I:
         if (ctrlAlone) {
-            modGlobal::startLogin();
+            m_session->startLogin();
             return;
         }
         break;
     case Qt::Key_U:
         if (ctrlAlone) {
-            modGlobal::SessionState &s = modGlobal::session();
-            if (s.loginInProgress) {
-                cancelLogin();
+            if (m_session->loginInProgress()) {
+                m_session->cancelLogin();
                 QCoreApplication::processEvents();
                 QCoreApplication::processEvents();
             }
-            modGlobal::setLoggedOut();
+            m_session->setLoggedOut();
             return;
         }
         break;
@@ -332,8 +409,10 @@ void frmMain::keyReleaseEvent(QKeyEvent *event)
             return;
         }
         break;
+    case Qt::Key_F1:
+        mnuHelpP_Click();
+        return;
     default:
-        // F1 opens the help window once the help object exists.
         break;
     }
     QMainWindow::keyReleaseEvent(event);
@@ -353,25 +432,16 @@ void frmMain::paintEvent(QPaintEvent *event)
 
 // ---- Commands -----------------------------------------------------------------
 
-void frmMain::cancelLogin()
-{
-    modGlobal::SessionState &s = modGlobal::session();
-    s.loginInProgress = false;
-    // Hold a reference: the close may run code that replaces sessionClient.
-    if (std::shared_ptr<clsData> client = s.sessionClient)
-        client->CloseCon(true);
-}
-
 void frmMain::mnuLogin_Click()
 {
-    modGlobal::startLogin();
+    m_session->startLogin();
 }
 
 void frmMain::mnuLogout_Click()
 {
-    if (modGlobal::session().loginInProgress)
-        cancelLogin();
-    modGlobal::setLoggedOut();
+    if (m_session->loginInProgress())
+        m_session->cancelLogin();
+    m_session->setLoggedOut();
 }
 
 void frmMain::mnuQuit_Click()
@@ -386,6 +456,27 @@ void frmMain::mnuIMails_Click()
                              QStringLiteral("Du har ingen plugin installerad som hanterar iMails!"));
 }
 
+void frmMain::mnuHelpP_Click()
+{
+    // Late-bound, as on the help object's own interface; nothing happens
+    // in the millisecond before tmrSetHelp has made the object.
+    if (m_helpObject)
+        QMetaObject::invokeMethod(m_helpObject.get(), "OpenHelp");
+}
+
+void frmMain::mnuAbout_Click()
+{
+    // Modal to this window only, so that the help window stays usable.
+    if (m_about) {
+        m_about->raise();
+        m_about->activateWindow();
+        return;
+    }
+    m_about = new frmAbout(this);
+    m_about->setWindowModality(Qt::WindowModal);
+    m_about->open();
+}
+
 void frmMain::mnuRightClickStatusLogin_Click()
 {
     // The login starts from the timer, after the popup has gone.
@@ -394,21 +485,42 @@ void frmMain::mnuRightClickStatusLogin_Click()
 
 void frmMain::sttMain_PanelDblClick(int panel)
 {
-    modGlobal::SessionState &s = modGlobal::session();
+    modGlobal::Session &s = *m_session;
     switch (panel) {
     case 1:
-        if (!modGlobal::isLoggedIn() && !s.loginInProgress)
-            modGlobal::startLogin();
-        else if (modGlobal::isLoggedIn())
-            modGlobal::setLoggedOut();
+        if (!s.isLoggedIn() && !s.loginInProgress())
+            s.startLogin();
+        else if (s.isLoggedIn())
+            s.setLoggedOut();
         else
-            cancelLogin();  // the login sequence logs out on its own
+            s.cancelLogin();  // the login sequence logs out on its own
+        break;
+    case 2:
+    case 3:
+        if (modGlobal::memberLoggedIn(*m_session))
+            openProfileEditor(QStringLiteral("normal"));
+        break;
+    case 4:
+        if (modGlobal::memberLoggedIn(*m_session))
+            openProfileEditor(QString());
         break;
     default:
-        // Panels 2 to 4 open the profile editor for a member once it
-        // exists; panel 5 does nothing.
-        break;
+        break;  // panel 5 does nothing
     }
+}
+
+void frmMain::openProfileEditor(const QString &tag)
+{
+    // The menu is disabled for guests and logged-out members, but a
+    // double click or a late trigger must not open an empty editor either.
+    if (!modGlobal::memberLoggedIn(*m_session))
+        return;
+    frmSetUserData::openEditor(this, modGlobal::sessionProfileLink(*m_session), tag);
+}
+
+void frmMain::mnuOptionsLocalAuto_Click()
+{
+    frmLocalOptions::openDialog(this, QStringLiteral("login"));
 }
 
 void frmMain::sttMain_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y)
@@ -424,12 +536,12 @@ void frmMain::showStatusPopup(const QPoint &windowPos)
 {
     QAction *login = menuItem(QStringLiteral("mnuRightClickStatusLogin"));
     QAction *logout = menuItem(QStringLiteral("mnuRightClickStatusLogout"));
-    const bool inProgress = modGlobal::session().loginInProgress;
+    const bool inProgress = m_session->loginInProgress();
     if (inProgress) {
         login->setVisible(false);
         logout->setText(kCancelCaption);
     }
-    m_popup->setDefaultAction(!modGlobal::isLoggedIn() && !inProgress ? login : logout);
+    m_popup->setDefaultAction(!m_session->isLoggedIn() && !inProgress ? login : logout);
     m_popup->exec(mapToGlobal(windowPos));
     login->setVisible(true);
     logout->setText(kLogoutCaption);
@@ -446,12 +558,12 @@ void frmMain::tmrLoadLogin_Timer()
 {
     timer(QStringLiteral("tmrLoadLogin"))->stop();
     QCoreApplication::processEvents();
-    modGlobal::loadLogin();
+    modGlobal::loadLogin(*m_session);
 }
 
 void frmMain::tmrCheckIMail_Timer()
 {
-    modWebFunctions::updateIMailCaption();
+    m_session->checkIMail();
 }
 
 void frmMain::tmrKeepLogin_Timer()
@@ -462,12 +574,17 @@ void frmMain::tmrKeepLogin_Timer()
 void frmMain::tmrRightClick_Timer()
 {
     timer(QStringLiteral("tmrRightClick"))->stop();
-    modGlobal::startLogin();
+    m_session->startLogin();
 }
 
 void frmMain::tmrSetHelp_Timer()
 {
-    // Creates the help object on its first tick once the help window exists;
-    // until then it only stops itself.
     timer(QStringLiteral("tmrSetHelp"))->stop();
+    if (!m_helpObject)
+        m_helpObject = createObject(QStringLiteral("Kortvik.clsHelp"));
+}
+
+void frmMain::releaseHelpObject()
+{
+    m_helpObject.reset();
 }

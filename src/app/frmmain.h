@@ -1,10 +1,16 @@
 #pragma once
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 
+#include <memory>
+
+#include "about/frmabout.h"
 #include "session/mainview.h"
+#include "session/session.h"
 
 class QMenu;
+
 class QTimer;
 class prgLogin;
 class sttMain;
@@ -15,13 +21,16 @@ class frmMain : public QMainWindow, public modGlobal::MainView
 {
     Q_OBJECT
 public:
-    explicit frmMain(QWidget *parent = nullptr);
+    // The window shows session and acts on it; session outlives the window.
+    explicit frmMain(modGlobal::Session *session, QWidget *parent = nullptr);
     ~frmMain() override;
 
     // Client area at design, in pixels.
     static QSize designClientSize() { return {577, 443}; }
     // "Kortvik - Interface till " + the site's address.
     static QString designCaption();
+
+    modGlobal::Session &session() const { return *m_session; }
 
     // Form_Load: runs once, on the first show or when called directly.
     void load();
@@ -33,23 +42,31 @@ public:
     QAction *menuItem(const QString &name) const { return m_items.value(name); }
     QTimer *timer(const QString &name) const { return m_timers.value(name); }
     QMenu *statusPopup() const { return m_popup; }
+    // The help object (class "Kortvik.clsHelp"); null until tmrSetHelp has fired.
+    QObject *helpObject() const { return m_helpObject.get(); }
+    // Drops the help object, which closes the help window (shut-down).
+    void releaseHelpObject();
+    // The About dialog while it is shown, else null.
+    frmAbout *aboutDialog() const { return m_about; }
 
     // The layout rule run by tmrMain, resize and paint: keeps prgLogin over
     // panel 5 and shows both only while a login shows progress.
     void layoutProgress();
 
     // modGlobal::MainView
-    void setPanelText(int panel, const QString &text) override;
-    void setPanelToolTip(int panel, const QString &tip) override;
-    void setPanelEnabled(int panel, bool enabled) override;
-    void setMenuEnabled(const QString &name, bool enabled) override;
-    void setMenuVisible(const QString &name, bool visible) override;
-    void setMenuCaption(const QString &name, const QString &caption) override;
-    void setTimerEnabled(const QString &name, bool enabled) override;
-    void setProgress(double value) override;
+    void showLoggedOut(bool loginRunning) override;
+    void showLoggingIn() override;
+    void showLoginCancelHint() override;
+    void showLoginRunning(bool running) override;
+    void showMember(const QString &name, const QString &alias, qint32 id) override;
+    void showMemberCommands(bool member) override;
+    void showLoginProgress(double value) override;
+    void setKeepAlive(bool on) override;
     void relayout() override;
-    void freezeDrawing(bool frozen) override;
-    QString askPasswordDialog() override;
+    QString askPassword() override;
+
+    // "<n> iMails (<m> nya)" in mnuIMails.
+    void showIMailCounts(int count, int newCount);
 
 public slots:
     // Brings the window to the front (asked for by a second start).
@@ -75,8 +92,12 @@ private:
     void mnuLogout_Click();
     void mnuQuit_Click();
     void mnuIMails_Click();
+    void mnuHelpP_Click();
+    void mnuAbout_Click();
     void mnuRightClickStatusLogin_Click();
     void sttMain_PanelDblClick(int panel);
+    void openProfileEditor(const QString &tag);
+    void mnuOptionsLocalAuto_Click();
     void sttMain_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
     void tmrMain_Timer();
     void tmrLoadLogin_Timer();
@@ -85,9 +106,13 @@ private:
     void tmrRightClick_Timer();
     void tmrSetHelp_Timer();
 
-    void cancelLogin();
+    void setMenuEnabled(const QString &name, bool enabled);
+    void setMenuVisible(const QString &name, bool visible);
+    void setMenuCaption(const QString &name, const QString &caption);
+    void setTimerEnabled(const QString &name, bool enabled);
     void showStatusPopup(const QPoint &windowPos);
 
+    QPointer<modGlobal::Session> m_session;
     sttMain *m_stt = nullptr;
     prgLogin *m_prg = nullptr;
     QMenu *m_popup = nullptr;
@@ -95,4 +120,6 @@ private:
     QHash<QString, QTimer *> m_timers;
     QList<QTimer *> m_designEnabledTimers;
     bool m_loaded = false;
+    std::unique_ptr<QObject> m_helpObject;
+    QPointer<frmAbout> m_about;
 };

@@ -1,9 +1,9 @@
 #include "app/shutdown.h"
 
+#include "app/frmmain.h"
 #include "app/placement.h"
 #include "net/clsdata.h"
-#include "session/mainview.h"
-#include "session/modglobal.h"
+#include "session/session.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -20,7 +20,7 @@ namespace {
 // Set on entry. quitting itself is set only after the window has had its
 // chance to finish the exchange's close, and a close box, a menu command
 // or a signal handled meanwhile must not start a second run.
-thread_local bool t_shutDownStarted = false;
+bool g_shutDownStarted = false;
 
 void pumpEvents()
 {
@@ -30,29 +30,32 @@ void pumpEvents()
 
 bool &quitting()
 {
-    thread_local bool flag = false;
+    static bool flag = false;
     return flag;
 }
 
 bool shutDownStarted()
 {
-    return t_shutDownStarted;
+    return g_shutDownStarted;
 }
 
 void shutDown()
 {
-    if (t_shutDownStarted)
+    if (g_shutDownStarted)
         return;
-    t_shutDownStarted = true;
+    g_shutDownStarted = true;
 
-    SessionState &s = session();
-    // The help object is owned by the help window's code and goes away with
-    // the process; there is nothing of it to release here.
-
-    if (std::shared_ptr<clsData> client = s.sessionClient) {
-        s.loginInProgress = false;
-        client->CloseCon(true);
+    frmMain *window = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (auto *main = qobject_cast<frmMain *>(w))
+            window = main;
     }
+    // Releasing the help object closes the help window.
+    if (window)
+        window->releaseHelpObject();
+
+    if (window && window->session().client())
+        window->session().cancelLogin();
 
     pumpEvents();
     QThread::msleep(50);
@@ -60,7 +63,7 @@ void shutDown()
 
     quitting() = true;
 
-    if (auto *window = dynamic_cast<QWidget *>(s.mainWindow))
+    if (window)
         savePlacement(window);
 
     QList<QPointer<QWidget>> windows;

@@ -3,8 +3,7 @@
 #include "imail/inboxmarkers.h"
 #include "net/clsdata.h"
 #include "net/moddata.h"
-#include "session/mainview.h"
-#include "session/modglobal.h"
+#include "session/session.h"
 #include "text/textutil.h"
 
 #include <QDate>
@@ -129,9 +128,9 @@ int parseIMailList(const QString &page, IMailList &out)
     return static_cast<int>(n - 1);
 }
 
-int fetchIMailList(IMailList &out)
+int fetchIMailList(const modGlobal::Session &session, IMailList &out)
 {
-    if (!modGlobal::isLoggedIn())
+    if (!session.isLoggedIn())
         return -1;
     QString page;
     {
@@ -144,22 +143,25 @@ int fetchIMailList(IMailList &out)
     return parseIMailList(page, out);
 }
 
-void updateIMailCaption()
+IMailWatch::IMailWatch(modGlobal::Session *session) : QObject(session), m_session(session)
 {
-    if (!modGlobal::isLoggedIn())
+    connect(session, &modGlobal::Session::imailCheckDue, this, &IMailWatch::updateIMailCaption,
+            Qt::DirectConnection);
+}
+
+void IMailWatch::updateIMailCaption()
+{
+    if (!m_session->isLoggedIn())
         return;
     IMailList list;
-    const int last = fetchIMailList(list);
+    const int last = fetchIMailList(*m_session, list);
     const int n = last + 1;
     int m = 0;
     if (last >= 0) {
         for (bool isNew : list.isNew)
             m += isNew ? 1 : 0;
     }
-    if (modGlobal::MainView *w = modGlobal::session().mainWindow)
-        w->setMenuCaption(QStringLiteral("mnuIMails"),
-                          QString::number(n) + QStringLiteral(" iMails (") + QString::number(m) +
-                              QStringLiteral(" nya)"));
+    m_session->setIMailCounts(n, m);
 }
 
 } // namespace modWebFunctions

@@ -1,7 +1,12 @@
 #pragma once
 #include <QDateTime>
+#include <QObject>
 #include <QString>
 #include <QVector>
+
+namespace modGlobal {
+class Session;
+}
 
 namespace modWebFunctions {
 
@@ -20,8 +25,22 @@ struct IMailList {
 int parseIMailList(const QString &page, IMailList &out);
 // Downloads "/login/community/main.asp" and parses it; -1 when not logged in
 // or on any failure.
-int fetchIMailList(IMailList &out);
-// Writes "<n> iMails (<m> nya)" into mnuIMails; nothing when logged out.
-void updateIMailCaption();
+int fetchIMailList(const modGlobal::Session &session, IMailList &out);
+
+// Counts the iMails whenever the session asks for it (after a login and on
+// the main window's timer) and hands the counts back to the session, which
+// passes them on to the caption. A child of the session.
+class IMailWatch : public QObject
+{
+    Q_OBJECT
+public:
+    explicit IMailWatch(modGlobal::Session *session);
+
+    // Nothing when logged out.
+    void updateIMailCaption();
+
+private:
+    modGlobal::Session *m_session;
+};
 
 } // namespace modWebFunctions

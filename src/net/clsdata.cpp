@@ -1,5 +1,6 @@
 #include "net/clsdata.h"
 
+#include "net/chunkeddecoder.h"
 #include "net/frmtimer.h"
 #include "net/moddata.h"
 #include "net/site.h"
@@ -10,6 +11,9 @@
 #include <QNetworkProxy>
 #include <QTcpSocket>
 #include <QTimer>
+
+#include <atomic>
+#include <optional>
 
 namespace {
 const QString kHeaderEnd = QStringLiteral("\r\n\r\n");
@@ -24,6 +28,10 @@ constexpr qsizetype kMaxBody = 16 * 1024 * 1024;
 
 constexpr int kFirstDataMs = 10000;
 constexpr int kSilenceMs = 2000;
+
+// However slowly a site drips its answer, one exchange ends after this.
+constexpr int kDefaultExchangeLimitMs = 5 * 60 * 1000;
+std::atomic<int> g_exchangeLimitMs{kDefaultExchangeLimitMs};
 
 enum : int { Running = 0, Failed = -1, Finished = -2 };
 
@@ -47,6 +55,8 @@ struct clsData::Impl {
     clsData *q;
     QTcpSocket *sckData = nullptr;
     frmTimer *watchdog = nullptr;
+    // The total time one Read may take, apart from the silence watchdog.
+    QTimer *limit = nullptr;
 
     bool synchronous = false;
     bool accepting = false;
@@ -64,6 +74,9 @@ struct clsData::Impl {
     // several reads).
     QString pendingHeader;
     QByteArray readBuffer;
+    // Set while the body of the current answer is chunked.
+    std::optional<ChunkedDecoder> chunked;
+    QByteArray decodedBuffer;
 
     QList<QEventLoop *> waiters;
     quint64 generation = 0;
@@ -87,7 +100,12 @@ struct clsData::Impl {
         t->start();
     }
 
-    void stopWatchdog() { watchdog->tmrTimer()->stop(); }
+    // The end of an exchange stops its overall limit as well.
+    void stopWatchdog()
+    {
+        watchdog->tmrTimer()->stop();
+        limit->stop();
+    }
 
     // Our own closes raise no close event.
     void closeSocket()
@@ -148,7 +166,8 @@ struct clsData::Impl {
         }
         readBuffer.resize(got);
         // Body data goes straight into the body, without a text of its own.
-        if (headerSeen && !readBuffer.startsWith(kContinueBytes)) {
+        // An interim answer cannot follow a chunked final one.
+        if (headerSeen && (chunked || !readBuffer.startsWith(kContinueBytes))) {
             appendBodyBytes(readBuffer);
             return;
         }
@@ -157,15 +176,41 @@ struct clsData::Impl {
 
     void appendBodyBytes(const QByteArray &bytes)
     {
+        if (chunked) {
+            takeChunkedBytes(bytes);
+            return;
+        }
+        appendDecodedBytes(bytes);
+    }
+
+    // Bytes of a chunked body: what they decode to joins the body; the end
+    // of the body finishes the exchange without waiting for the close.
+    void takeChunkedBytes(QByteArrayView bytes)
+    {
+        decodedBuffer.clear();
+        const ChunkedDecoder::Status status = chunked->feed(bytes, decodedBuffer);
+        if (!decodedBuffer.isEmpty() && !appendDecodedBytes(decodedBuffer))
+            return;
+        decodedBuffer.clear();
+        if (status == ChunkedDecoder::Status::Failed)
+            failData();
+        else if (status == ChunkedDecoder::Status::Done)
+            closeWork();
+    }
+
+    // False when the body would pass its cap; the exchange has then failed.
+    bool appendDecodedBytes(const QByteArray &bytes)
+    {
         const qsizetype old = receivedBody.size();
         if (old + bytes.size() > kMaxBody) {
             failData();
-            return;
+            return false;
         }
         receivedBody.resize(old + bytes.size());
         QChar *out = receivedBody.data() + old;
         for (const char b : bytes)
             *out++ = cp1252::character(static_cast<unsigned char>(b));
+        return true;
     }
 
     // Room for the announced body, so a big page is not copied as it grows.
@@ -229,8 +274,13 @@ struct clsData::Impl {
         headerSeen = true;
         receivedBody.clear();
         takeCookies(header);
-        if (!onlyHeader)
-            reserveBody(header);
+        chunked.reset();
+        if (!onlyHeader) {
+            if (ChunkedDecoder::appliesTo(header))
+                chunked.emplace(kMaxBody, kMaxHeader);
+            else
+                reserveBody(header);
+        }
         if (onlyHeader) {
             // Done: the rest of the answer is left unread.
             stopWatchdog();
@@ -246,6 +296,11 @@ struct clsData::Impl {
 
     void appendBody(const QString &text)
     {
+        if (chunked) {
+            // The text came from the bytes one to one, so this is lossless.
+            takeChunkedBytes(cp1252::encode(text));
+            return;
+        }
         if (receivedBody.size() + text.size() > kMaxBody) {
             failData();
             return;
@@ -385,6 +440,10 @@ clsData::clsData()
 {
     d->watchdog = new frmTimer(this);
     d->watchdog->setOpener(this);
+    d->limit = new QTimer(this);
+    d->limit->setObjectName(QStringLiteral("tmrLimit"));
+    d->limit->setSingleShot(true);
+    connect(d->limit, &QTimer::timeout, this, [this] { CloseCon(true); });
     d->sckData = new QTcpSocket(this);
     d->sckData->setObjectName(QStringLiteral("sckData"));
     // Plain TCP to the site, as the request text assumes; no proxy from the
@@ -427,6 +486,7 @@ QString clsData::Read(const QString &Address, const QStringList &varCookies, con
 
     d->receivedBody.clear();
     d->pendingHeader.clear();
+    d->chunked.reset();
     // A header from an earlier exchange must not pass for this one's.
     m_receivedHeader.clear();
     d->address = Address;
@@ -438,6 +498,7 @@ QString clsData::Read(const QString &Address, const QStringList &varCookies, con
     // reported from inside connectToHost().
     d->headerSeen = false;
     d->restartWatchdog(kFirstDataMs);
+    d->limit->start(g_exchangeLimitMs.load());
     m_exchangeState = Running;
     const modData::Site &site = modData::site();
     d->sckData->connectToHost(site.host, site.port);
@@ -479,6 +540,16 @@ void clsData::CloseCon(bool ForceError)
 void clsData::QData()
 {
     d->closeSocket();
+}
+
+void clsData::setExchangeLimit(int ms)
+{
+    g_exchangeLimitMs.store(ms > 0 ? ms : kDefaultExchangeLimitMs);
+}
+
+int clsData::exchangeLimit()
+{
+    return g_exchangeLimitMs.load();
 }
 
 void clsData::onTimeout()

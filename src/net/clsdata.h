@@ -29,6 +29,11 @@ public:
     void CloseCon(bool ForceError = false);
     void QData();
 
+    // The longest one Read may take in all, 5 minutes unless set otherwise
+    // (tests); 0 or less restores the 5 minutes. Applies to Reads started later.
+    static void setExchangeLimit(int ms);
+    static int exchangeLimit();
+
     // exchangeState: 0 running, -1 failed, -2 finished.
     int exchangeState() const { return m_exchangeState; }
     QString receivedHeader() const { return m_receivedHeader; }

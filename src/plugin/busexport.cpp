@@ -10,11 +10,11 @@ bool exportBusObjects(QDBusConnection bus, clsMainServer *server)
     if (!server || !bus.isConnected())
         return false;
     // Everything hangs off the server object, which lives until the process ends.
-    auto *requests = new LoginRequests([server](bool showBox, const QString &password) {
+    auto *requests = new LoginRequests(server->session(), [server](bool showBox, const QString &password) {
         return server->doLogin(showBox, password);
     }, [server] { server->doLogout(); }, server);
     new MainServerAdaptor(server, requests, bus);
-    auto *reference = new clsMainServerReference(server);
+    auto *reference = new clsMainServerReference(server, server);
     new MainServerReferenceAdaptor(reference, bus);
 
     const bool serverOk = bus.registerObject(QString::fromLatin1(pluginBus::kServerPath), server,

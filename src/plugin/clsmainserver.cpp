@@ -1,28 +1,37 @@
 #include "plugin/clsmainserver.h"
 
-#include "session/modglobal.h"
-#include "session/passwordlength.h"
+#include "session/session.h"
+#include "session/usablepassword.h"
+
+clsMainServer::clsMainServer(modGlobal::Session *session, QObject *parent)
+    : QObject(parent), m_session(session)
+{
+    // Direct: listeners hear of it at the very step that logs in or out.
+    connect(session, &modGlobal::Session::loggedIn, this, &clsMainServer::onLogin, Qt::DirectConnection);
+    connect(session, &modGlobal::Session::loggedOut, this, &clsMainServer::onLogout, Qt::DirectConnection);
+}
 
 bool clsMainServer::doLogin(bool ShowBox, const QString &Password)
 {
+    modGlobal::Session &s = *m_session;
     if (ShowBox) {
-        modGlobal::startLogin();
-        return modGlobal::isLoggedIn();
+        s.startLogin();
+        return s.isLoggedIn();
     }
-    if (modGlobal::passwordLength(Password) != 5)
+    if (!modGlobal::isUsablePassword(Password))
         return false;
     // A member who is logged in leaves first, so that listeners hear onLogout
     // with that member's password and id rather than with empty values.
-    if (modGlobal::isLoggedIn())
-        modGlobal::setLoggedOut();
-    modGlobal::clearProfile();
-    modGlobal::setLoggedIn();
-    modGlobal::session().password = Password;
-    modGlobal::loginSequence();
-    return modGlobal::isLoggedIn();
+    if (s.isLoggedIn())
+        s.setLoggedOut();
+    s.clearProfile();
+    s.setLoggedIn();
+    s.setPassword(Password);
+    s.loginSequence();
+    return s.isLoggedIn();
 }
 
 void clsMainServer::doLogout()
 {
-    modGlobal::setLoggedOut();
+    m_session->setLoggedOut();
 }

@@ -2,17 +2,19 @@
 #include <QObject>
 #include <QString>
 
-// The one server object of the process. The session raises its events;
-// the bus adaptor exports it to plug-ins.
+namespace modGlobal {
+class Session;
+}
+
+// The one server object of the process. It raises the session's logins and
+// logouts as its events; the bus adaptor exports it to plug-ins.
 class clsMainServer : public QObject
 {
     Q_OBJECT
 public:
-    explicit clsMainServer(QObject *parent = nullptr) : QObject(parent) {}
+    explicit clsMainServer(modGlobal::Session *session, QObject *parent = nullptr);
 
-    // Called only by modGlobal::notifyPlugins. Listeners receive copies.
-    void raiseOnLogin(const QString &password, qint32 userId) { emit onLogin(password, userId); }
-    void raiseOnLogout(const QString &password, qint32 userId) { emit onLogout(password, userId); }
+    modGlobal::Session *session() const { return m_session; }
 
     // Logs in and returns only when the login has ended: with the password
     // dialog (ShowBox), or with Password when it has exactly five characters
@@ -25,4 +27,7 @@ public:
 signals:
     void onLogin(const QString &Password, qint32 UserID);
     void onLogout(const QString &Password, qint32 UserID);
+
+private:
+    modGlobal::Session *m_session;
 };

@@ -1,8 +1,13 @@
 #include "plugin/clsmainserverreference.h"
 
-#include "session/modglobal.h"
+#include "plugin/clsmainserver.h"
+
+clsMainServerReference::clsMainServerReference(clsMainServer *server, QObject *parent)
+    : QObject(parent), m_server(server)
+{
+}
 
 clsMainServer *clsMainServerReference::GetMainServerReference() const
 {
-    return modGlobal::session().mainServer;
+    return m_server.data();
 }

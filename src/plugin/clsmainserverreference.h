@@ -1,5 +1,6 @@
 #pragma once
 #include <QObject>
+#include <QPointer>
 
 class clsMainServer;
 
@@ -8,8 +9,11 @@ class clsMainServerReference : public QObject
 {
     Q_OBJECT
 public:
-    explicit clsMainServerReference(QObject *parent = nullptr) : QObject(parent) {}
+    explicit clsMainServerReference(clsMainServer *server, QObject *parent = nullptr);
 
-    // The server object of the calling thread; null on any thread but the first.
+    // The server object; null once it is gone.
     clsMainServer *GetMainServerReference() const;
+
+private:
+    QPointer<clsMainServer> m_server;
 };

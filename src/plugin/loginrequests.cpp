@@ -2,22 +2,22 @@
 
 #include <exception>
 
-#include "session/modglobal.h"
-#include "session/passwordlength.h"
+#include "session/session.h"
+#include "session/usablepassword.h"
 
-namespace {
-
-// How often a waiting request looks whether the login before it has ended.
-constexpr int kPollMs = 10;
-
-} // namespace
-
-LoginRequests::LoginRequests(Runner runner, Canceller cancel, QObject *parent)
-    : QObject(parent), m_runner(std::move(runner)), m_cancel(std::move(cancel))
+LoginRequests::LoginRequests(modGlobal::Session *session, Runner runner, Canceller cancel, QObject *parent)
+    : QObject(parent), m_session(session), m_runner(std::move(runner)), m_cancel(std::move(cancel))
 {
-    m_poll.setSingleShot(true);
-    m_poll.setInterval(kPollMs);
-    connect(&m_poll, &QTimer::timeout, this, &LoginRequests::startWhenFree);
+    m_start.setSingleShot(true);
+    m_start.setInterval(0);
+    connect(&m_start, &QTimer::timeout, this, &LoginRequests::startWhenFree);
+    // The login's own stack is still unwinding; start from the event loop.
+    const auto wake = [this] {
+        if (m_pending)
+            m_start.start();
+    };
+    connect(session, &modGlobal::Session::loginFinished, this, wake);
+    connect(session, &modGlobal::Session::lentClientReturned, this, wake);
 }
 
 LoginRequests::~LoginRequests()
@@ -29,17 +29,9 @@ LoginRequests::~LoginRequests()
     }
 }
 
-// A login sequence is on the stack while it holds its exchange object or is
-// marked as running; it lets go of both only at its very end.
-bool LoginRequests::sessionBusy()
-{
-    const modGlobal::SessionState &s = modGlobal::session();
-    return s.loginInProgress || s.sessionClient != nullptr;
-}
-
 void LoginRequests::login(bool showBox, const QString &password, Done done)
 {
-    if (!showBox && modGlobal::passwordLength(password) != 5) {
+    if (!showBox && !modGlobal::isUsablePassword(password)) {
         done(Outcome{});
         return;
     }
@@ -51,11 +43,11 @@ void LoginRequests::login(bool showBox, const QString &password, Done done)
     }
     m_pending = Request{showBox, password, std::move(done)};
     // A login talking to the site gives way at its next step.
-    if (modGlobal::session().loginInProgress)
+    if (m_session->loginInProgress())
         m_cancel();
     // Never start inside the caller's stack: it may be the wait of the very
     // login that was just cancelled.
-    m_poll.start(0);
+    m_start.start();
 }
 
 void LoginRequests::logout()
@@ -72,10 +64,10 @@ void LoginRequests::startWhenFree()
 {
     if (!m_pending)
         return;
-    if (m_running || sessionBusy()) {
-        m_poll.start(kPollMs);
+    // A login sequence holds the session until its very end and then
+    // reports loginFinished; a request of ours is answered below.
+    if (m_running || m_session->busy())
         return;
-    }
     Request request = std::move(*m_pending);
     m_pending.reset();
 
@@ -93,5 +85,5 @@ void LoginRequests::startWhenFree()
     m_running = false;
     request.done(outcome);
     if (m_pending)
-        m_poll.start(0);
+        m_start.start();
 }

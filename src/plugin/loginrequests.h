@@ -14,7 +14,13 @@
 // that is talking to the site (as doLogout does) and starts once that login
 // has ended. So the latest request wins, every caller gets exactly one
 // answer, and the answers come in order. A login waiting at the password
-// dialog is the user's to finish; a new request then waits for it.
+// dialog is the user's to finish; a new request then waits for it. Waiting
+// requests start when the session reports the end of a login (or gives
+// back an exchange lent for a profile fetch).
+namespace modGlobal {
+class Session;
+}
+
 class LoginRequests : public QObject
 {
     Q_OBJECT
@@ -29,8 +35,8 @@ public:
     using Runner = std::function<bool(bool showBox, const QString &password)>;
     using Canceller = std::function<void()>;
 
-    // runner and cancel default to the server object's doLogin and doLogout.
-    explicit LoginRequests(Runner runner, Canceller cancel, QObject *parent = nullptr);
+    // runner and cancel are normally the server object's doLogin and doLogout.
+    LoginRequests(modGlobal::Session *session, Runner runner, Canceller cancel, QObject *parent = nullptr);
     ~LoginRequests() override;
 
     // done is called exactly once: at once when there is nothing to do
@@ -51,11 +57,12 @@ private:
     };
 
     void startWhenFree();
-    static bool sessionBusy();
 
+    modGlobal::Session *m_session;
     Runner m_runner;
     Canceller m_cancel;
     std::optional<Request> m_pending;
     bool m_running = false;
-    QTimer m_poll;
+    // Starts the next request from the event loop, never inside a caller.
+    QTimer m_start;
 };

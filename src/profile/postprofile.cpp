@@ -1,11 +1,5 @@
 #include "profile/postprofile.h"
 
-#include "net/clsdata.h"
-#include "net/moddata.h"
-#include "net/site.h"
-#include "profile/fetchprofile.h"
-#include "session/mainview.h"
-#include "session/modglobal.h"
 #include "text/textutil.h"
 
 namespace modGlobal {
@@ -58,30 +52,6 @@ QString profilePostBody(const ProfileRecord &p)
     if (p.chatWelcomeEnabled)
         text(u"&strChatWelcome=", p.strChatWelcome);
     return body;
-}
-
-void postProfile()
-{
-    if (!isLoggedIn() || session().guest)
-        return;
-
-    const std::shared_ptr<clsData> client = clsData::create();
-    const ProfileRecord &p = profile();
-    const QString referer = modData::site().baseUrl()
-                            + QStringLiteral("/login/community/visitkort.asp?uid=")
-                            + QString::number(p.userid);
-    // Only the answer's header is awaited; the re-fetch tells what the site kept.
-    client->Read(QStringLiteral("/login/register/visitkort_edit.asp"), modData::cookieList(),
-                 profilePostBody(p), referer, true);
-
-    if (fetchProfile()) {
-        if (MainView *w = session().mainWindow) {
-            const ProfileRecord &now = profile();
-            w->setPanelText(2, now.firstname + u' ' + now.lastname);
-            w->setPanelText(3, now.sign);
-            w->setPanelText(4, QString::number(now.userid));
-        }
-    }
 }
 
 } // namespace modGlobal

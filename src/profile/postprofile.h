@@ -8,8 +8,4 @@ namespace modGlobal {
 // The form body that sends p back to the site, fields in the site's order.
 QString profilePostBody(const ProfileRecord &p);
 
-// Posts profile() to the site, fetches it again and shows name, alias and
-// id in the status bar. Does nothing when logged out or for a guest.
-void postProfile();
-
 } // namespace modGlobal

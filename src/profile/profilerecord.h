@@ -42,9 +42,8 @@ struct ProfileRecord {
     QString homecityName;
     std::array<QString, kTownCount> towns;
     std::array<int, kKnowledgeCount> knowledgeLevels{};
-};
 
-// The record of the calling thread.
-ProfileRecord &profile();
+    bool operator==(const ProfileRecord &) const = default;
+};
 
 } // namespace modGlobal

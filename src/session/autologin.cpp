@@ -4,8 +4,8 @@
 #include "net/moddata.h"
 #include "net/site.h"
 #include "session/browsercookie.h"
-#include "session/modglobal.h"
-#include "session/passwordlength.h"
+#include "session/session.h"
+#include "session/usablepassword.h"
 #include "session/storedpassword.h"
 #include "settings/modsettings.h"
 
@@ -23,7 +23,7 @@ QString loginType()
 
 } // namespace
 
-void loadLogin()
+void loadLogin(Session &session)
 {
     const QString type = loginType();
     // The browser's store only matters to the two kinds of automatic login,
@@ -32,11 +32,11 @@ void loadLogin()
         const BrowserCookie cookie = readBrowserCookie(QDir::homePath(), modData::site().host);
         if (cookie.siteCookies) {
             // A site cookie that is no password stops both kinds of login.
-            if (passwordLength(cookie.memberId) != 5)
+            if (!isUsablePassword(cookie.memberId))
                 return;
             if (type == QLatin1String("iecookie")) {
-                session().password = cookie.memberId;
-                loginSequence();
+                session.setPassword(cookie.memberId);
+                session.loginSequence();
             }
         }
     }
@@ -47,9 +47,9 @@ void loadLogin()
         QCoreApplication::processEvents();
         const QString password = unsealPassword(stored);
         QCoreApplication::processEvents();
-        if (passwordLength(password) == 5) {
-            session().password = password;
-            loginSequence();
+        if (isUsablePassword(password)) {
+            session.setPassword(password);
+            session.loginSequence();
         } else {
             // Unusable; forget it rather than fail on every start.
             modSettings::writeSetting(QStringLiteral("autologin"), QStringLiteral("lastlogin"), QString());

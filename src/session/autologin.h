@@ -3,9 +3,11 @@
 // Work of the main window's session timers.
 namespace modGlobal {
 
+class Session;
+
 // tmrLoadLogin's tick after the timer has stopped itself: login with the
 // stored password or the browser's "memberid" cookie.
-void loadLogin();
+void loadLogin(Session &session);
 // tmrKeepLogin's tick: header-only "/default.asp" on an exchange of its own.
 void keepLogin();
 

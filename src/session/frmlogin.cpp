@@ -2,6 +2,8 @@
 
 #include "net/site.h"
 #include "session/passwordlength.h"
+#include "session/passwordvalidator.h"
+#include "session/usablepassword.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -38,6 +40,8 @@ frmLogin::frmLogin(QWidget *parent)
     // Masked characters are drawn as "*" rather than the style's bullet.
     txtPassword->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
     txtPassword->setEchoMode(QLineEdit::Password);
+    // Characters the site could not be sent unchanged are never typed.
+    txtPassword->setValidator(new PasswordValidator(txtPassword));
     txtPassword->setToolTip(QStringLiteral("Ditt lösenord på ") + modData::site().baseUrl() + QLatin1Char('/'));
     lblOK = new QLabel(QStringLiteral("2. Tryck OK"), this);
     lblOK->setObjectName(QStringLiteral("lblOK"));
@@ -126,6 +130,11 @@ void frmLogin::TestLogin()
         tellUser(QStringLiteral("Felaktigt antal tecken!"),
                  QStringLiteral("Det skall vara 5 tecken i lösenordet!\r\n") + how + QString::number(n)
                      + QStringLiteral(" tecken."));
+        return;
+    }
+    // Only text put in by the program itself gets past the validator.
+    if (!modGlobal::isUsablePassword(text)) {
+        txtPassword->setFocus();
         return;
     }
     m_tag = text;

@@ -1,9 +1,7 @@
-#include "session/modglobal.h"
+#include "session/session.h"
 
-#include "imail/imaillist.h"
 #include "net/clsdata.h"
 #include "net/moddata.h"
-#include "profile/fetchprofile.h"
 #include "profile/profilerecord.h"
 #include "session/mainview.h"
 #include "session/storedpassword.h"
@@ -16,32 +14,32 @@ namespace modGlobal {
 
 namespace {
 
-// Counts login sequences of this thread. A sequence started while another
-// one waits (Ctrl+I or a plug-in's doLogin during a request) runs to its end
-// inside that wait; the older one then finds itself superseded and leaves
-// the session to the newer one instead of logging it out.
-thread_local quint64 t_sequenceCount = 0;
-
 enum class Step { Next, Failed, Superseded };
 
+bool isGuestPassword(const QString &password)
+{
+    return password.toUpper() == QLatin1String("BVOLK");
+}
+
+// One login sequence: steps 2 to 20 on an exchange object of its own.
 class LoginRun
 {
 public:
-    LoginRun() : m_id(++t_sequenceCount) {}
+    explicit LoginRun(Session &s) : m_s(s), m_id(s.beginSequence()) {}
 
-    bool superseded() const { return t_sequenceCount != m_id; }
+    bool superseded() const { return !m_s.isLatestSequence(m_id); }
 
     // One GET on this attempt's exchange object. Fails on "ERROR" and when the
     // login was cancelled while the request waited.
     Step request(const QString &path, bool onlyHeader, QString *body = nullptr)
     {
-        // Our own reference: sessionClient may be replaced while Read waits.
+        // Our own reference: the session's client may be replaced while Read waits.
         const std::shared_ptr<clsData> client = m_client;
         const QString result =
             client->Read(path, modData::cookieList(), QString(), QString(), onlyHeader);
         if (superseded())
             return Step::Superseded;
-        if (result == QLatin1String("ERROR") || !session().loginInProgress)
+        if (result == QLatin1String("ERROR") || !m_s.loginInProgress())
             return Step::Failed;
         if (body)
             *body = result;
@@ -50,116 +48,99 @@ public:
 
     void newClient()
     {
-        SessionState &s = session();
-        s.loginInProgress = false;
+        m_s.setLoginInProgress(false);
         m_client = clsData::create();
-        s.sessionClient = m_client;
-        s.loginInProgress = true;
+        m_s.setClient(m_client);
+        m_s.setLoginInProgress(true);
     }
 
     void releaseClient() { m_client.reset(); }
 
+    void progress(double value)
+    {
+        if (MainView *view = m_s.view())
+            view->showLoginProgress(value);
+    }
+
+    void showRunning(bool running)
+    {
+        if (MainView *view = m_s.view())
+            view->showLoginRunning(running);
+    }
+
+    Step attempt();
+    void succeed(bool guest);
+
 private:
+    Session &m_s;
     quint64 m_id;
     std::shared_ptr<clsData> m_client;
 };
 
-void progress(double value)
-{
-    if (MainView *w = session().mainWindow)
-        w->setProgress(value);
-}
-
-void menuCaption(const QString &name, const QString &caption)
-{
-    if (MainView *w = session().mainWindow)
-        w->setMenuCaption(name, caption);
-}
-
-void menuVisible(const QString &name, bool visible)
-{
-    if (MainView *w = session().mainWindow)
-        w->setMenuVisible(name, visible);
-}
-
-void menuEnabled(const QString &name, bool enabled)
-{
-    if (MainView *w = session().mainWindow)
-        w->setMenuEnabled(name, enabled);
-}
-
-bool isGuestPassword(const QString &password)
-{
-    return password.toUpper() == QLatin1String("BVOLK");
-}
-
 // Steps 2 to 17: one road from the first page to a logged-in display.
-Step attempt(LoginRun &run)
+Step LoginRun::attempt()
 {
-    SessionState &s = session();
     for (;;) {
-        notifyPlugins(false);
-        if (MainView *w = s.mainWindow) {
-            w->setPanelText(1, QStringLiteral("Loggar in..."));
-            w->relayout();
-        }
-        if (s.password.isEmpty())
+        m_s.notifyPlugins(false);
+        if (MainView *view = m_s.view())
+            view->showLoggingIn();
+        if (m_s.password().isEmpty())
             return Step::Failed;
 
-        run.newClient();
-        menuCaption(QStringLiteral("mnuLogout"), QStringLiteral("&Avbryt inloggning"));
-        menuVisible(QStringLiteral("mnuLogin"), false);
+        newClient();
+        showRunning(true);
 
         modData::CookieJar &jar = modData::cookieJar();
         jar.cookieNames[0] = QStringLiteral("memberid");
-        jar.cookieValues[0] = s.password;
+        jar.cookieValues[0] = m_s.password();
 
         progress(1.0001);
-        if (Step st = run.request(QStringLiteral("/cookie.asp"), true); st != Step::Next)
+        if (Step st = request(QStringLiteral("/cookie.asp"), true); st != Step::Next)
             return st;
         progress(2.0001);
-        if (Step st = run.request(QStringLiteral("/default.asp"), true); st != Step::Next)
+        if (Step st = request(QStringLiteral("/default.asp"), true); st != Step::Next)
             return st;
         progress(3.0001);
         QString body;
-        if (Step st = run.request(QStringLiteral("/login.asp"), false, &body); st != Step::Next)
+        if (Step st = request(QStringLiteral("/login.asp"), false, &body); st != Step::Next)
             return st;
         progress(4.0001);
 
         const bool accepted = !body.contains(QStringLiteral("loginrejected.asp"), Qt::CaseInsensitive)
-            && modData::cookieValue(QStringLiteral("memberid")).toUpper() == s.password.toUpper();
+            && modData::cookieValue(QStringLiteral("memberid")).toUpper() == m_s.password().toUpper();
         if (accepted && !body.isEmpty())
             break;
 
         // Rejected: ask again, as often as the member gives a password.
-        setLoggedOut();
-        askPassword();
-        if (run.superseded())
+        m_s.setLoggedOut();
+        m_s.askPassword();
+        if (superseded())
             return Step::Superseded;
-        if (s.password.isEmpty())
+        if (m_s.password().isEmpty())
             return Step::Failed;
     }
 
-    if (Step st = run.request(QStringLiteral("/default.asp"), true); st != Step::Next)
+    if (Step st = request(QStringLiteral("/default.asp"), true); st != Step::Next)
         return st;
     progress(5.0);
 
-    ProfileRecord &p = profile();
-    if (isGuestPassword(s.password)) {
-        clearProfile();
-        s.guest = true;
+    ProfileRecord &p = m_s.profile();
+    if (isGuestPassword(m_s.password())) {
+        m_s.clearProfile();
+        m_s.setGuest(true);
         p.firstname = QStringLiteral("Gäst");
         p.sign = QStringLiteral("Gäst");
-        menuEnabled(QStringLiteral("mnuOptionsServer"), false);
-        setLoggedIn();
+        if (MainView *view = m_s.view())
+            view->showMemberCommands(false);
+        m_s.setLoggedIn();
         progress(0.0001);
         p.userid = 0;
         return Step::Next;
     }
 
-    s.guest = false;
+    m_s.setGuest(false);
     QString page;
-    if (Step st = run.request(QStringLiteral("/login/register/visitkort_edit.asp"), false, &page);
+    if (Step st = request(QStringLiteral("/login/register/visitkort_edit.asp"), false, &page);
         st != Step::Next)
         return st;
     bool ok = false;
@@ -169,11 +150,11 @@ Step attempt(LoginRun &run)
     p.userid = userid;
 
     for (int tries = 0; tries < 3; ++tries) {
-        const bool fetched = fetchProfile();
-        if (run.superseded())
+        const bool fetched = m_s.fetchProfile();
+        if (superseded())
             return Step::Superseded;
         // A cancel during the fetch must not lead to another request.
-        if (!s.loginInProgress)
+        if (!m_s.loginInProgress())
             return Step::Failed;
         if (fetched)
             return Step::Next;
@@ -182,57 +163,53 @@ Step attempt(LoginRun &run)
 }
 
 // Steps 18 to 20.
-void succeed()
+void LoginRun::succeed(bool guest)
 {
-    SessionState &s = session();
     progress(0.0001);
-    notifyPlugins(true);
-    if (!s.guest) {
-        menuEnabled(QStringLiteral("mnuOptionsServer"), true);
-        menuEnabled(QStringLiteral("mnuRegister"), false);
-    }
+    m_s.notifyPlugins(true);
+    if (MainView *view = m_s.view(); view && !guest)
+        view->showMemberCommands(true);
     if (modSettings::readSetting(QStringLiteral("autologin"), QStringLiteral("logintype"), QString())
         == QLatin1String("lastlogin"))
         modSettings::writeSetting(QStringLiteral("autologin"), QStringLiteral("lastlogin"),
-                                  sealPassword(s.password));
-    if (MainView *w = s.mainWindow)
-        w->setTimerEnabled(QStringLiteral("tmrKeepLogin"), true);
-    modWebFunctions::updateIMailCaption();
+                                  sealPassword(m_s.password()));
+    if (MainView *view = m_s.view())
+        view->setKeepAlive(true);
+    m_s.checkIMail();
 }
 
 } // namespace
 
-void askPassword()
+void Session::askPassword()
 {
-    SessionState &s = session();
-    s.password = s.mainWindow ? s.mainWindow->askPasswordDialog() : QString();
+    m_password = m_view ? m_view->askPassword() : QString();
 }
 
-void startLogin()
+void Session::startLogin()
 {
     setLoggedOut();
     askPassword();
-    if (!session().password.isEmpty())
+    if (!m_password.isEmpty())
         loginSequence();
 }
 
-void loginSequence()
+void Session::loginSequence()
 {
-    SessionState &s = session();
-    LoginRun run;
-    if (MainView *w = s.mainWindow)
-        w->setPanelToolTip(1, QStringLiteral("Dubbelklicka för att avbryta inloggningen"));
+    LoginRun run(*this);
+    emit loginStarted();
+    if (m_view)
+        m_view->showLoginCancelHint();
 
     Step outcome = Step::Failed;
     try {
-        outcome = attempt(run);
+        outcome = run.attempt();
     } catch (...) {
         // Whatever went wrong on the way, it ends like any failed login.
         outcome = run.superseded() ? Step::Superseded : Step::Failed;
     }
     if (outcome == Step::Next) {
         try {
-            succeed();
+            run.succeed(m_guest);
         } catch (...) {
             // The member is logged in; a stored password or an iMail count
             // that could not be made does not undo that.
@@ -248,10 +225,10 @@ void loginSequence()
     if (outcome == Step::Failed)
         setLoggedOut();
 
-    s.loginInProgress = false;
-    s.sessionClient.reset();
-    menuCaption(QStringLiteral("mnuLogout"), QStringLiteral("Logga &ut"));
-    menuVisible(QStringLiteral("mnuLogin"), true);
+    m_loginInProgress = false;
+    m_client.reset();
+    run.showRunning(false);
+    emit loginFinished(isLoggedIn());
 }
 
 } // namespace modGlobal

@@ -3,28 +3,33 @@
 
 namespace modGlobal {
 
-// What the session code needs of the main window. The window implements it;
-// tests use a fake. Controls are named by their objectName.
+// What the session needs of the main window, as things to show. The window
+// maps them to its controls; tests use a fake.
 class MainView
 {
 public:
     virtual ~MainView() = default;
-    // Status bar panels are counted from 1.
-    virtual void setPanelText(int panel, const QString &text) = 0;
-    virtual void setPanelToolTip(int panel, const QString &tip) = 0;
-    virtual void setPanelEnabled(int panel, bool enabled) = 0;
-    virtual void setMenuEnabled(const QString &name, bool enabled) = 0;
-    virtual void setMenuVisible(const QString &name, bool visible) = 0;
-    virtual void setMenuCaption(const QString &name, const QString &caption) = 0;
-    virtual void setTimerEnabled(const QString &name, bool enabled) = 0;
-    // prgLogin; 0.0001 means idle.
-    virtual void setProgress(double value) = 0;
+    // Nobody logged in. loginRunning: a login is still under way, so the
+    // logout command offers to cancel it.
+    virtual void showLoggedOut(bool loginRunning) = 0;
+    // A login has begun talking to the site.
+    virtual void showLoggingIn() = 0;
+    // The status hint while a login runs.
+    virtual void showLoginCancelHint() = 0;
+    // Whether the login and logout commands act on a running login.
+    virtual void showLoginRunning(bool running) = 0;
+    // The logged-in member (or guest) in the status bar.
+    virtual void showMember(const QString &name, const QString &alias, qint32 id) = 0;
+    // Commands only for members: on for a member, off for a guest.
+    virtual void showMemberCommands(bool member) = 0;
+    // Login progress; 0.0001 means idle.
+    virtual void showLoginProgress(double value) = 0;
+    // Starts or stops keeping the login alive.
+    virtual void setKeepAlive(bool on) = 0;
     // The window's resize handling.
     virtual void relayout() = 0;
-    // Suspends (true) or resumes (false) painting while many controls change.
-    virtual void freezeDrawing(bool frozen) = 0;
     // The password dialog, window-modal; "" when cancelled.
-    virtual QString askPasswordDialog() = 0;
+    virtual QString askPassword() = 0;
 };
 
 } // namespace modGlobal

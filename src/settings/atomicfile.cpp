@@ -95,7 +95,7 @@ QString resolveLink(const QString &path)
 
 } // namespace
 
-bool replaceFile(const QString &path, const QByteArray &data)
+bool replaceFile(const QString &path, const QByteArray &data, ReplaceModes modes)
 {
     const QString target = resolveLink(path);
     const QByteArray targetName = nativePath(target);
@@ -107,13 +107,13 @@ bool replaceFile(const QString &path, const QByteArray &data)
         // folder would allow replacing it.
         if (!S_ISREG(st.st_mode) || ::access(targetName.constData(), W_OK) != 0)
             return false;
-        exactMode = static_cast<int>(st.st_mode & 07777);
+        exactMode = static_cast<int>(st.st_mode & 07777 & ~modes.dropBits);
     }
 
     QByteArray tempName;
     // A new file starts private; the mode of the file it replaces is set
-    // before any data goes in, a brand-new file gets 0666 less the umask.
-    const int fd = openTemporary(target, exactMode >= 0 ? 0600 : 0666, &tempName);
+    // before any data goes in, a brand-new file gets its mode less the umask.
+    const int fd = openTemporary(target, exactMode >= 0 ? 0600 : (modes.newFileMode & 0777), &tempName);
     if (fd < 0)
         return false;
     if (exactMode >= 0 && (st.st_uid != ::geteuid() || st.st_gid != ::getegid())) {

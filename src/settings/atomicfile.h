@@ -7,12 +7,18 @@
 // then takes the target's name.
 namespace atomicfile {
 
+// The permission bits replaceFile gives.
+struct ReplaceModes {
+    unsigned newFileMode = 0666; // a new file: this less the umask
+    unsigned dropBits = 0;       // an existing file keeps its bits but these
+};
+
 // Replaces (or creates) path with data. An existing file keeps its
-// permission bits; a new one gets 0666 less the umask. A symbolic link is
-// followed, so the file it points to is replaced and the link stays.
-// False, with the old file untouched, when any step fails or the file
-// itself may not be written.
-bool replaceFile(const QString &path, const QByteArray &data);
+// permission bits (less modes.dropBits); a new one gets modes.newFileMode
+// less the umask. A symbolic link is followed, so the file it points to is
+// replaced and the link stays. False, with the old file untouched, when any
+// step fails or the file itself may not be written.
+bool replaceFile(const QString &path, const QByteArray &data, ReplaceModes modes = {});
 
 enum class CreateResult { Created, AlreadyExists, Failed };
 

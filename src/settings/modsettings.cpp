@@ -1,5 +1,6 @@
 #include "settings/modsettings.h"
 
+#include "settings/atomicfile.h"
 #include "settings/inifile.h"
 #include "text/cp1252.h"
 
@@ -9,6 +10,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <cerrno>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace modSettings {
@@ -16,6 +19,10 @@ namespace {
 
 const QString kSettingsFileName = QStringLiteral("Config.ini");
 const QString kHexPrefix = QStringLiteral("hex:");
+
+// The file holds the stored password: it is nobody else's to read.
+constexpr unsigned kFileMode = 0600;
+constexpr unsigned kFolderMode = 0700;
 
 thread_local QString t_programFolder;
 
@@ -34,6 +41,16 @@ bool canWrite(const QString &path)
     return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
 }
 
+// Absent, or a file (or a link to one) that this user may write. Anything
+// else there (a folder, a dangling link) could never hold the settings.
+bool absentOrWritableFile(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return true;
+    return info.isFile() && canWrite(path);
+}
+
 // The folder (with a trailing "/") that holds the settings files in force.
 // The program's folder when this user may write it (and the file, if it is
 // there), otherwise the per-user configuration folder.
@@ -41,10 +58,24 @@ QString settingsFolder()
 {
     const QString programFolder = appFilePath(QString());
     const QString file = programFolder + kSettingsFileName;
-    if (canWrite(programFolder) && (!QFileInfo::exists(file) || canWrite(file)))
+    if (canWrite(programFolder) && absentOrWritableFile(file))
         return programFolder;
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
            + QStringLiteral("/kortvik/");
+}
+
+// Creates folder and the missing folders above it, each private to this user.
+bool makePrivateFolders(const QString &folder)
+{
+    const QFileInfo info(folder);
+    if (info.isDir())
+        return true;
+    const QString parent = info.absolutePath();
+    if (parent == info.absoluteFilePath() || !makePrivateFolders(parent))
+        return false;
+    if (::mkdir(QFile::encodeName(info.absoluteFilePath()).constData(), kFolderMode) == 0)
+        return true;
+    return errno == EEXIST && QFileInfo(folder).isDir();
 }
 
 // Makes sure the file exists; false when it neither exists nor can be made.
@@ -53,13 +84,19 @@ bool ensureFile(const QString &path)
     const QFileInfo info(path);
     if (info.exists())
         return info.isFile();
-    if (!QDir().mkpath(info.absolutePath()))
+    if (!makePrivateFolders(info.absolutePath()))
         return false;
-    QFile file(path);
-    // NewOnly: never truncate a file that another writer has just created.
-    if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+    // Never replaces a file that another writer has just created.
+    if (atomicfile::createFile(path, QByteArray(), kFileMode) == atomicfile::CreateResult::Created)
         return true;
     return QFileInfo(path).isFile();
+}
+
+// Writing the stored password makes a file that others could read private.
+bool holdsPassword(const QString &section, const QString &key)
+{
+    return section.compare(QLatin1String("autologin"), Qt::CaseInsensitive) == 0
+           && key.compare(QLatin1String("lastlogin"), Qt::CaseInsensitive) == 0;
 }
 
 bool needsHex(const QString &raw)
@@ -138,7 +175,11 @@ void writeSetting(const QString &section, const QString &key, const QString &val
     if (!ini)
         return;
     ini->setValue(section, key, value);
-    ini->save(path);
+    atomicfile::ReplaceModes modes;
+    modes.newFileMode = kFileMode;
+    if (holdsPassword(section, key))
+        modes.dropBits = 0077;
+    atomicfile::replaceFile(path, ini->toBytes(), modes);
 }
 
 QString encodeStoredValue(const QString &raw)

@@ -2,6 +2,7 @@
 // a private session bus, and for window checks a private Xvfb display.
 #include "kortviksandbox.h"
 #include "privatesessionbus.h"
+#include "requiredtool.h"
 #include "xclient.h"
 #include "xvfbserver.h"
 
@@ -196,7 +197,7 @@ void tst_AppProcess::placementSavedOnSignal()
     PrivateSessionBus bus;
     QString why;
     if (!bus.start(&why))
-        QSKIP(qPrintable(why));
+        KORTVIK_SKIP_WITHOUT_TOOL(why);
     KortvikSandbox sandbox;
     QVERIFY2(sandbox.prepare(&why), qPrintable(why));
     sandbox.useBus(bus.address());
@@ -223,7 +224,7 @@ void tst_AppProcess::automationWithoutInstanceFails()
     PrivateSessionBus bus;
     QString why;
     if (!bus.start(&why))
-        QSKIP(qPrintable(why));
+        KORTVIK_SKIP_WITHOUT_TOOL(why);
     KortvikSandbox sandbox;
     QVERIFY2(sandbox.prepare(&why), qPrintable(why));
     sandbox.useBus(bus.address());
@@ -304,7 +305,7 @@ void tst_AppProcess::secondStartRefusedAndFirstActivated()
 {
     QString why;
     if (windowToolsMissing(&why))
-        QSKIP(qPrintable(why));
+        KORTVIK_SKIP_WITHOUT_TOOL(why);
     WindowSession session;
     why = session.setUp();
     QVERIFY2(why.isEmpty(), qPrintable(why));
@@ -358,7 +359,7 @@ void tst_AppProcess::closeBoxShutsDown()
 {
     QString why;
     if (windowToolsMissing(&why))
-        QSKIP(qPrintable(why));
+        KORTVIK_SKIP_WITHOUT_TOOL(why);
     WindowSession session;
     why = session.setUp();
     QVERIFY2(why.isEmpty(), qPrintable(why));

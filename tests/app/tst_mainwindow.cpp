@@ -4,9 +4,11 @@
 #include "net/site.h"
 #include "plugin/clsmainserver.h"
 #include "session/frmlogin.h"
-#include "session/modglobal.h"
+#include "testsession.h"
 #include "settings/modsettings.h"
+#include "isolatedhome.h"
 #include "version.h"
+#include "widgetwatch.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -21,43 +23,8 @@
 #include <functional>
 #include <memory>
 
-using modGlobal::session;
 
 namespace {
-
-// Runs `handle` on the first modal window or popup that appears while the
-// test waits in a nested loop (a dialog's exec, a popup's exec).
-class ModalWatcher : public QObject
-{
-public:
-    using Handler = std::function<void(QWidget *)>;
-    explicit ModalWatcher(Handler handle) : m_handle(std::move(handle))
-    {
-        m_timer.setInterval(10);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            QWidget *w = QApplication::activePopupWidget();
-            if (!w)
-                w = QApplication::activeModalWidget();
-            if (!w) {
-                for (QWidget *top : QApplication::topLevelWidgets()) {
-                    if (top->isVisible() && qobject_cast<QDialog *>(top))
-                        w = top;
-                }
-            }
-            if (!w || !w->isVisible())
-                return;
-            m_timer.stop();
-            ++seen;
-            m_handle(w);
-        });
-        m_timer.start();
-    }
-    int seen = 0;
-
-private:
-    Handler m_handle;
-    QTimer m_timer;
-};
 
 QPoint panelCenter(sttMain *stt, int panel)
 {
@@ -106,7 +73,7 @@ private:
     void showLoggingIn();
     void quietTimers();
 
-    QTemporaryDir m_home;
+    IsolatedHome m_home;
     std::unique_ptr<clsMainServer> m_server;
     std::unique_ptr<frmMain> m_window;
 };
@@ -114,21 +81,15 @@ private:
 void tst_MainWindow::initTestCase()
 {
     QVERIFY(m_home.isValid());
-    qputenv("HOME", m_home.filePath(QStringLiteral("home")).toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", m_home.filePath(QStringLiteral("config")).toLocal8Bit());
-    qputenv("XDG_DATA_HOME", m_home.filePath(QStringLiteral("data")).toLocal8Bit());
     modSettings::overrideProgramFolder(m_home.path());
     modData::configureSite(QStringLiteral("127.0.0.1:9"));
 }
 
 void tst_MainWindow::init()
 {
-    m_server = std::make_unique<clsMainServer>();
-    modGlobal::SessionState &s = session();
-    s = modGlobal::SessionState();
-    s.mainServer = m_server.get();
-    m_window = std::make_unique<frmMain>();
-    s.mainWindow = m_window.get();
+    resetSession();
+    m_server = std::make_unique<clsMainServer>(&session());
+    m_window = std::make_unique<frmMain>(&session());
 }
 
 void tst_MainWindow::cleanup()
@@ -136,8 +97,8 @@ void tst_MainWindow::cleanup()
     if (frmLogin *login = frmLogin::instance())
         login->reject();
     m_window.reset();
-    session() = modGlobal::SessionState();
     m_server.reset();
+    resetSession();
 }
 
 // The session's start-up and iMail timers would go to the (absent) site;
@@ -150,20 +111,20 @@ void tst_MainWindow::quietTimers()
 
 void tst_MainWindow::showLoggedIn()
 {
-    modGlobal::profile().firstname = QStringLiteral("Anna");
-    modGlobal::profile().lastname = QStringLiteral("Berg");
-    modGlobal::profile().sign = QStringLiteral("annab");
-    modGlobal::profile().userid = 4711;
-    session().password = QStringLiteral("abcde");
-    modGlobal::notifyPlugins(true);
-    modGlobal::setLoggedIn();
+    profile().firstname = QStringLiteral("Anna");
+    profile().lastname = QStringLiteral("Berg");
+    profile().sign = QStringLiteral("annab");
+    profile().userid = 4711;
+    session().setPassword(QStringLiteral("abcde"));
+    session().notifyPlugins(true);
+    session().setLoggedIn();
     QCOMPARE(m_window->statusBarPanels()->panelText(1), QStringLiteral("Inloggad"));
 }
 
 void tst_MainWindow::showLoggingIn()
 {
-    session().loginInProgress = true;
-    m_window->setPanelText(1, QStringLiteral("Loggar in..."));
+    session().setLoginInProgress(true);
+    m_window->showLoggingIn();
 }
 
 void tst_MainWindow::captionAfterLoad()
@@ -358,7 +319,7 @@ void tst_MainWindow::progressShowsAndHidesPanel5()
     QSignalSpy tick(tmrMain, &QTimer::timeout);
 
     QVERIFY(!stt->panelVisible(5));
-    m_window->setProgress(1.0001);
+    m_window->showLoginProgress(1.0001);
     QVERIFY(tick.wait(2000));
     QVERIFY(stt->panelVisible(5));
     QVERIFY(bar->isVisible());
@@ -370,7 +331,7 @@ void tst_MainWindow::progressShowsAndHidesPanel5()
     QCOMPARE(bar->pos(), expected);
     QVERIFY(stt->panelGeometry(5).width() >= bar->width() + 2);
 
-    m_window->setProgress(0.0001);
+    m_window->showLoginProgress(0.0001);
     QVERIFY(tick.wait(2000));
     QVERIFY(!stt->panelVisible(5));
     QVERIFY(!bar->isVisible());
@@ -429,7 +390,7 @@ void tst_MainWindow::ctrlU()
 
     QTest::keyRelease(m_window.get(), Qt::Key(key), modifiers);
     QCOMPARE(logout.size(), logsOut ? 1 : 0);
-    QCOMPARE(modGlobal::isLoggedIn(), !logsOut);
+    QCOMPARE(session().isLoggedIn(), !logsOut);
     QCOMPARE(m_window->statusBarPanels()->panelText(1),
              logsOut ? QStringLiteral("Utloggad") : QStringLiteral("Inloggad"));
     if (logsOut) {
@@ -444,11 +405,10 @@ void tst_MainWindow::ctrlUCancelsRunningLogin()
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     quietTimers();
     showLoggingIn();
-    m_window->setMenuCaption(QStringLiteral("mnuLogout"), QStringLiteral("&Avbryt inloggning"));
-    m_window->setMenuVisible(QStringLiteral("mnuLogin"), false);
+    m_window->showLoginRunning(true);
 
     QTest::keyRelease(m_window.get(), Qt::Key_U, Qt::ControlModifier);
-    QVERIFY(!session().loginInProgress);
+    QVERIFY(!session().loginInProgress());
     QCOMPARE(m_window->statusBarPanels()->panelText(1), QStringLiteral("Utloggad"));
     QCOMPARE(m_window->menuItem(QStringLiteral("mnuLogout"))->text(), QStringLiteral("Logga &ut"));
     QVERIFY(m_window->menuItem(QStringLiteral("mnuLogin"))->isVisible());
@@ -494,9 +454,9 @@ void tst_MainWindow::loginCommandsAskForPassword()
     QCOMPARE(title, QStringLiteral("Kortvik - Logga in"));
     // The login starts from the logged-out state; a cancelled prompt ends it.
     QCOMPARE(logout.size(), 1);
-    QVERIFY(!modGlobal::isLoggedIn());
-    QVERIFY(!session().loginInProgress);
-    QCOMPARE(session().password, QString());
+    QVERIFY(!session().isLoggedIn());
+    QVERIFY(!session().loginInProgress());
+    QCOMPARE(session().password(), QString());
 }
 
 void tst_MainWindow::panel1DoubleClick_data()
@@ -527,7 +487,7 @@ void tst_MainWindow::panel1DoubleClick()
     else
         showLoggingIn();
     // Panel 5 only shows while there is progress to show.
-    m_window->setProgress(2.0001);
+    m_window->showLoginProgress(2.0001);
     m_window->layoutProgress();
     QTRY_VERIFY(m_window->statusBarPanels()->panelGeometry(5).width() > 0);
     QSignalSpy logout(m_server.get(), &clsMainServer::onLogout);
@@ -537,7 +497,7 @@ void tst_MainWindow::panel1DoubleClick()
     QCOMPARE(logout.size(), expectLogout ? 1 : 0);
     QCOMPARE(stt->panelText(1), panel1After);
     if (state == QLatin1String("login"))
-        QCOMPARE(session().loginInProgress, panel != 1);
+        QCOMPARE(session().loginInProgress(), panel != 1);
 }
 
 void tst_MainWindow::popupDefaultItemAndRestore_data()
@@ -595,7 +555,7 @@ void tst_MainWindow::popupDefaultItemAndRestore()
     // Whatever was chosen, both items come back as at design.
     QVERIFY(login->isVisible());
     QCOMPARE(logout->text(), QStringLiteral("Logga &ut"));
-    QCOMPARE(session().loginInProgress, state == QLatin1String("login"));
+    QCOMPARE(session().loginInProgress(), state == QLatin1String("login"));
 }
 
 void tst_MainWindow::popupNeedsPlainRightButton_data()
@@ -664,14 +624,14 @@ void tst_MainWindow::logoutMenuCancelsLogin()
     quietTimers();
     showLoggingIn();
     m_window->menuItem(QStringLiteral("mnuLogout"))->trigger();
-    QVERIFY(!session().loginInProgress);
+    QVERIFY(!session().loginInProgress());
     QCOMPARE(m_window->statusBarPanels()->panelText(1), QStringLiteral("Utloggad"));
 
     showLoggedIn();
     QSignalSpy logout(m_server.get(), &clsMainServer::onLogout);
     m_window->menuItem(QStringLiteral("mnuRightClickStatusLogout"))->trigger();
     QCOMPARE(logout.size(), 1);
-    QVERIFY(!modGlobal::isLoggedIn());
+    QVERIFY(!session().isLoggedIn());
 }
 
 void tst_MainWindow::imailsMenuShowsNoPluginBox()

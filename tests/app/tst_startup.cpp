@@ -1,4 +1,4 @@
-#include "app/docsfolder.h"
+#include "help/docsfolder.h"
 #include "app/frmprocess.h"
 #include "app/modthreading.h"
 

@@ -2,7 +2,7 @@
 
 #include "net/moddata.h"
 #include "net/site.h"
-#include "session/modglobal.h"
+#include "testsession.h"
 #include "sessionfixture.h"
 #include "simmembers.h"
 #include "simpages.h"
@@ -20,7 +20,7 @@ void pretendLoggedIn(const QString &password)
 {
     modData::cookieJar().cookieNames[0] = QStringLiteral("memberid");
     modData::cookieJar().cookieValues[0] = password;
-    modGlobal::session().pluginLoggedIn = true;
+    session().notifyPlugins(true);
 }
 
 QString caption(const FakeMainView &fake)
@@ -72,7 +72,7 @@ void TestIMailFetch::captionOfEachInbox()
     f.fake.menus[QStringLiteral("mnuIMails")].caption = QStringLiteral("7 iMails (7 nya)");
     const int before = m_sim->requestLog().size();
 
-    updateIMailCaption();
+    session().checkIMail();
     QCOMPARE(::caption(f.fake), caption);
     const QStringList log = m_sim->requestLog().mid(before);
     QCOMPARE(requestPaths(log), QStringList{QStringLiteral("/login/community/main.asp")});
@@ -87,10 +87,10 @@ void TestIMailFetch::loggedOutTouchesNothing()
     f.fake.menus[QStringLiteral("mnuIMails")].caption = QStringLiteral("3 iMails (1 nya)");
     const int before = m_sim->requestLog().size();
 
-    updateIMailCaption();
+    session().checkIMail();
     IMailList list;
     list.mid = {5};
-    QCOMPARE(fetchIMailList(list), -1);
+    QCOMPARE(fetchIMailList(session(), list), -1);
     QCOMPARE(list.mid, QVector<qint32>{5});
 
     QCOMPARE(caption(f.fake), QStringLiteral("3 iMails (1 nya)"));
@@ -123,11 +123,11 @@ void TestIMailFetch::unavailableListShowsZero()
     pretendLoggedIn(password);
     f.fake.menus[QStringLiteral("mnuIMails")].caption = QStringLiteral("3 iMails (1 nya)");
 
-    updateIMailCaption();
+    session().checkIMail();
     m_sim->useAsSite();
     QCOMPARE(caption(f.fake), QStringLiteral("0 iMails (0 nya)"));
     // Still logged in: a missing inbox is no logout.
-    QVERIFY(modGlobal::isLoggedIn());
+    QVERIFY(session().isLoggedIn());
 }
 
 void TestIMailFetch::agreesWithTheSitesOwnPages()

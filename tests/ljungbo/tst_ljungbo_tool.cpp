@@ -15,6 +15,7 @@
 #include "envguard.h"
 #include "ljungbo/componentregistry.h"
 #include "ljungbopaths.h"
+#include "requiredtool.h"
 #include "x11display.h"
 
 using namespace comp;
@@ -204,7 +205,7 @@ private slots:
         X11Display x;
         QString why;
         if (!x.start(&why))
-            QSKIP(qPrintable(why));
+            KORTVIK_SKIP_WITHOUT_TOOL(why);
         QCOMPARE(tool({QStringLiteral("register"), ljungboLibrary()}).exitCode, 0);
 
         QProcess p;

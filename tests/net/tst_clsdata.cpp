@@ -53,6 +53,8 @@ private slots:
     void ownerReleasesTheObjectDuringRead();
     void eventModeHandsTheBodyToClosed();
     void releaseInsideItsOwnEventIsDeferred();
+    void chunkedAnswers_data();
+    void chunkedAnswers();
     void hostileSizesFail_data();
     void hostileSizesFail();
     void headerOfAnEarlierExchangeIsNotReturned();
@@ -117,9 +119,8 @@ void TestClsData::gathersTheAnswer_data()
         << QList<QByteArray>{h + "\r\n", "\r\nbody"} << "body" << hs;
     QTest::newRow("Windows-1252 body") << QList<QByteArray>{h + "\r\n\r\n\xE5\xE4\xF6 \x80"}
                                        << QString::fromUtf8("åäö €") << hs;
-    QTest::newRow("no transfer decoding")
-        << QList<QByteArray>{"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n"}
-        << "5\r\nhello\r\n0\r\n\r\n" << "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked";
+    QTest::newRow("size lines of an unchunked body stay")
+        << QList<QByteArray>{h + "\r\n\r\n5\r\nhello\r\n0\r\n\r\n"} << "5\r\nhello\r\n0\r\n\r\n" << hs;
     QTest::newRow("blank line inside a later chunk stays in the body")
         << QList<QByteArray>{h + "\r\n\r\na", "\r\n\r\nb"} << "a\r\n\r\nb" << hs;
     QTest::newRow("header without its empty line, then close")
@@ -425,6 +426,54 @@ void TestClsData::releaseInsideItsOwnEventIsDeferred()
     QVERIFY2(watch, "deleted inside its own event");
     runDeferredDeletes();
     QVERIFY(!watch);
+}
+
+// ------------------------------------------------------------- chunked answers
+
+void TestClsData::chunkedAnswers_data()
+{
+    QTest::addColumn<QList<QByteArray>>("parts");
+    QTest::addColumn<bool>("closeAtEnd");
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QStringList>("jar");
+
+    const QByteArray h = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nSet-Cookie: s=1; path=/\r\n\r\n";
+    const QStringList s1{"s=1"};
+    const QString field = QStringLiteral("<input name=\"firstname\" value=\"Kalle\">");
+    QTest::newRow("boundaries inside a form field, size lines cut between writes")
+        << QList<QByteArray>{h + "2", "1;x=\"y\"\r\n<input name=\"first", "name\" value=\"Ka\r",
+                             "\n5\r\nlle\">", "\r\n0\r\nX-T: 1\r\n\r\n"}
+        << true << field << s1;
+    QTest::newRow("header and first chunk in one write, trailer alone")
+        << QList<QByteArray>{h + "3\r\n\xE5\xE4\xF6\r\n", "1;last\r\n\x80\r\n0\r\n", "X-Trailer: 1\r\n\r\n"}
+        << true << QString::fromUtf8("åäö€") << s1;
+    QTest::newRow("a cookie in the trailer is not taken")
+        << QList<QByteArray>{h + "2\r\nok\r\n0\r\nSet-Cookie: t=2\r\n\r\n"} << true << "ok" << s1;
+    QTest::newRow("the end of the body ends the exchange; the site keeps the line open")
+        << QList<QByteArray>{h + "2\r\nok\r\n", "0\r\n\r\n"} << false << "ok" << s1;
+    QTest::newRow("bad chunk size") << QList<QByteArray>{h + "5\r\nhello\r\nzz\r\nmore\r\n0\r\n\r\n"} << false
+                                    << "ERROR" << s1;
+    QTest::newRow("a chunk over 16 MiB is refused before its data")
+        << QList<QByteArray>{h + "1000001\r\n", "abc"} << false << "ERROR" << s1;
+    QByteArray mib4 = "400000\r\n" + QByteArray(4 * 1024 * 1024, 'm') + "\r\n";
+    QTest::newRow("chunks adding up over 16 MiB")
+        << QList<QByteArray>{h, mib4, mib4, mib4, mib4, mib4, "0\r\n\r\n"} << false << "ERROR" << s1;
+}
+
+void TestClsData::chunkedAnswers()
+{
+    QFETCH(QList<QByteArray>, parts);
+    QFETCH(bool, closeAtEnd);
+    QFETCH(QString, body);
+    QFETCH(QStringList, jar);
+    srv->setScript(S::chunks(parts, 60, closeAtEnd));
+    auto c = clsData::create();
+    QCOMPARE(readPage(*c), body);
+    QCOMPARE(c->exchangeState(), body == QLatin1String("ERROR") ? -1 : -2);
+    QCOMPARE(jarEntries(), jar);
+    // On a site that keeps the line open, the client is the one to hang up.
+    if (!closeAtEnd)
+        QVERIFY(srv->waitForClientClose(0));
 }
 
 // ------------------------------------------------------------- hostile servers

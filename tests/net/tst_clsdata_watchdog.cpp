@@ -17,6 +17,7 @@ private slots:
     void cleanupTestCase() { modData::configureSite(); }
     void noAnswerFinishesEmptyAfterTenSeconds();
     void silenceAfterDataFinishesWithWhatArrived();
+    void dripFedAnswerFailsAtTheOverallLimit();
 };
 
 void TestClsDataWatchdog::noAnswerFinishesEmptyAfterTenSeconds()
@@ -52,6 +53,29 @@ void TestClsDataWatchdog::silenceAfterDataFinishesWithWhatArrived()
     QCOMPARE(c->exchangeState(), -2);
     QVERIFY2(ms >= 1500 + 2000 - 100, qPrintable(QStringLiteral("ended after %1 ms").arg(ms)));
     QVERIFY(srv.waitForClientClose(0));
+}
+
+void TestClsDataWatchdog::dripFedAnswerFailsAtTheOverallLimit()
+{
+    QCOMPARE(clsData::exchangeLimit(), 5 * 60 * 1000);
+    ScriptedServer srv;
+    QVERIFY(srv.listen());
+    srv.useAsSite();
+    // A byte a second keeps the silence watchdog from ever firing: without
+    // the overall limit this would take 40 s and succeed.
+    ScriptedServer::Script s{S::send(httpResponse({}, "x"))};
+    for (int i = 0; i < 40; ++i)
+        s << S::delay(1000) << S::send("y");
+    srv.setScript(s);
+    clsData::setExchangeLimit(4000);
+    auto c = clsData::create();
+    const QString got = readPage(*c);
+    clsData::setExchangeLimit(0);
+    QCOMPARE(got, QStringLiteral("ERROR"));
+    QCOMPARE(c->exchangeState(), -1);
+    QVERIFY(srv.waitForClientClose(0));
+    QVERIFY(srv.stepsDone(0) < s.size());
+    QCOMPARE(clsData::exchangeLimit(), 5 * 60 * 1000);
 }
 
 QTEST_GUILESS_MAIN(TestClsDataWatchdog)

@@ -12,7 +12,7 @@
 
 #include "net/clsdata.h"
 #include "plugin/loginrequests.h"
-#include "session/modglobal.h"
+#include "testsession.h"
 
 namespace {
 
@@ -38,8 +38,8 @@ public:
         started << who;
         ++depth;
         maxDepth = qMax(maxDepth, depth);
-        modGlobal::session().loginInProgress = true;
-        modGlobal::session().sessionClient = clsData::create();
+        session().setLoginInProgress(true);
+        session().setClient(clsData::create());
         QEventLoop wait;
         m_waits.append(&wait);
         QTimer::singleShot(0, &wait, [this, who] {
@@ -48,10 +48,12 @@ public:
         });
         wait.exec();
         m_waits.removeAll(&wait);
-        const bool cancelled = !modGlobal::session().loginInProgress;
-        modGlobal::session().loginInProgress = false;
-        modGlobal::session().sessionClient.reset();
+        const bool cancelled = !session().loginInProgress();
+        session().setLoginInProgress(false);
+        session().setClient(nullptr);
         --depth;
+        // As a login sequence does at its very end.
+        emit session().loginFinished(!cancelled && result);
         return !cancelled && result;
     }
 
@@ -59,8 +61,8 @@ public:
     void cancel()
     {
         ++cancels;
-        if (modGlobal::session().loginInProgress) {
-            modGlobal::session().loginInProgress = false;
+        if (session().loginInProgress()) {
+            session().setLoginInProgress(false);
             if (!m_waits.isEmpty())
                 m_waits.last()->quit();
         }
@@ -109,10 +111,10 @@ private slots:
         m_login = FakeLogin();
         m_answers.clear();
         m_outcomes.clear();
-        modGlobal::session().loginInProgress = false;
-        modGlobal::session().sessionClient.reset();
+        session().setLoginInProgress(false);
+        session().setClient(nullptr);
         m_requests = std::make_unique<LoginRequests>(
-            [this](bool box, const QString &pw) { return m_login.run(box, pw); },
+            &session(), [this](bool box, const QString &pw) { return m_login.run(box, pw); },
             [this] { m_login.cancel(); });
     }
 
@@ -120,8 +122,8 @@ private slots:
     {
         m_requests.reset();
         QVERIFY(m_login.maxDepth <= 1);  // never one login inside another
-        modGlobal::session().loginInProgress = false;
-        modGlobal::session().sessionClient.reset();
+        session().setLoginInProgress(false);
+        session().setClient(nullptr);
     }
 
     void whichRequestsLogIn_data()
@@ -134,8 +136,10 @@ private slots:
         QTest::newRow("empty") << false << QString() << false;
         QTest::newRow("five") << false << QStringLiteral("abcde") << true;
         QTest::newRow("guest") << false << QStringLiteral("bvolk") << true;
-        // Characters, not UTF-16 units: an emoji is one character.
-        QTest::newRow("four and an emoji") << false << QStringLiteral("abcd\U0001F600") << true;
+        // Only what can be sent unchanged: no emoji, no control character.
+        QTest::newRow("four and an emoji") << false << QStringLiteral("abcd\U0001F600") << false;
+        QTest::newRow("CR LF") << false << QStringLiteral("abc\r\n") << false;
+        QTest::newRow("Windows-1252 letters") << false << QStringLiteral("åäö€;") << true;
         QTest::newRow("five and an emoji") << false << QStringLiteral("abcde\U0001F600") << false;
         QTest::newRow("box ignores the password") << true << QStringLiteral("x") << true;
     }
@@ -227,14 +231,14 @@ private slots:
     void logoutAnswersWaitingLogin()
     {
         // Someone else's login is at work; ours waits for its turn.
-        modGlobal::session().loginInProgress = true;
-        modGlobal::session().sessionClient = clsData::create();
+        session().setLoginInProgress(true);
+        session().setClient(clsData::create());
         login(QStringLiteral("queue"));
         QVERIFY(m_requests->waiting());
         m_requests->logout();
         QCOMPARE(m_answers, QStringList{QStringLiteral("queue:false")});
         QVERIFY(!m_requests->waiting());
-        modGlobal::session().sessionClient.reset();
+        session().setClient(nullptr);
         QTest::qWait(30);
         QVERIFY(m_login.started.isEmpty());
         // A logout with nothing running still logs out.
@@ -246,8 +250,8 @@ private slots:
     void waitsUntilAnotherLoginHasEnded()
     {
         // A login started from the window holds the session.
-        modGlobal::session().loginInProgress = true;
-        modGlobal::session().sessionClient = clsData::create();
+        session().setLoginInProgress(true);
+        session().setClient(clsData::create());
         m_login.onWaiting = [this](const QString &) { m_login.finish(); };
         login(QStringLiteral("plugn"));
         QCOMPARE(m_login.cancels, 1);  // asked to give way
@@ -255,9 +259,25 @@ private slots:
         // It has not ended yet (still holds its exchange object): nothing starts.
         QVERIFY(m_login.started.isEmpty());
         QVERIFY(m_requests->waiting());
-        modGlobal::session().loginInProgress = false;
-        modGlobal::session().sessionClient.reset();
+        session().setLoginInProgress(false);
+        session().setClient(nullptr);
+        QTest::qWait(50);
+        QVERIFY(m_login.started.isEmpty());  // nobody has said the login ended
+        emit session().loginFinished(false);
         QTRY_COMPARE(m_answers, QStringList{QStringLiteral("plugn:true")});
+    }
+
+    void waitsForALentExchange()
+    {
+        // A profile fetch outside a login holds an exchange of its own.
+        session().setClient(clsData::create());
+        m_login.onWaiting = [this](const QString &) { m_login.finish(); };
+        login(QStringLiteral("after"));
+        QTest::qWait(50);
+        QVERIFY(m_login.started.isEmpty());
+        session().setClient(nullptr);
+        emit session().lentClientReturned();
+        QTRY_COMPARE(m_answers, QStringList{QStringLiteral("after:true")});
     }
 
     void passwordDialogIsNotInterrupted()
@@ -266,7 +286,7 @@ private slots:
         QStringList order;
         bool dialogOpen = true;
         LoginRequests requests(
-            [&](bool box, const QString &pw) {
+            &session(), [&](bool box, const QString &pw) {
                 const QString who = box ? QStringLiteral("box") : pw;
                 order << who + QStringLiteral(" start");
                 if (box) {
@@ -300,8 +320,8 @@ private slots:
 
     void destructionAnswersWaitingRequest()
     {
-        modGlobal::session().loginInProgress = true;
-        modGlobal::session().sessionClient = clsData::create();
+        session().setLoginInProgress(true);
+        session().setClient(clsData::create());
         login(QStringLiteral("never"));
         m_requests.reset();
         QCOMPARE(m_answers, QStringList{QStringLiteral("never:false")});

@@ -6,7 +6,7 @@
 #include "fakemainview.h"
 #include "plugin/clsmainserver.h"
 #include "plugin/clsmainserverreference.h"
-#include "session/modglobal.h"
+#include "testsession.h"
 #include "simmembers.h"
 #include "simsite.h"
 
@@ -42,7 +42,7 @@ class MainServerTest : public QObject
 
     SimSite m_site;
     FakeMainView m_view;
-    clsMainServer m_server;
+    clsMainServer m_server{&resetSession(&m_view)};
     EventLog m_events{&m_server};
 
 private slots:
@@ -50,8 +50,6 @@ private slots:
     {
         QVERIFY2(m_site.start(), qPrintable(m_site.otherOutput()));
         m_site.useAsSite();
-        modGlobal::session().mainWindow = &m_view;
-        modGlobal::session().mainServer = &m_server;
     }
 
     void init()
@@ -64,8 +62,7 @@ private slots:
 
     void cleanupTestCase()
     {
-        modGlobal::session().mainWindow = nullptr;
-        modGlobal::session().mainServer = nullptr;
+        session().setView(nullptr);
     }
 
     void wrongLengthChangesNothing()
@@ -76,9 +73,74 @@ private slots:
         for (const QString &password : {QStringLiteral("kall"), QStringLiteral("kallee"), QString()})
             QVERIFY(!m_server.doLogin(false, password));
         // Still logged in, not a control touched, nothing raised.
-        QVERIFY(modGlobal::isLoggedIn());
+        QVERIFY(session().isLoggedIn());
         QVERIFY(m_view.calls.isEmpty());
         QVERIFY(m_events.lines.isEmpty());
+    }
+
+    // Only what can go to the site unchanged is sent; ";" and blanks are
+    // the site's business and go as they are.
+    void passwordRule_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<bool>("sent");
+        QTest::newRow("CR LF and a header") << QStringLiteral("\r\nX:y") << false;
+        QTest::newRow("LF") << QStringLiteral("kal\nl") << false;
+        QTest::newRow("NUL") << QString::fromUtf16(u"ka\0le", 5) << false;
+        QTest::newRow("TAB") << QStringLiteral("ka\tle") << false;
+        QTest::newRow("DEL") << QStringLiteral("kall\x7F") << false;
+        QTest::newRow("U+FFFF") << QString(5, QChar(0xFFFF)) << false;
+        QTest::newRow("five emoji") << QStringLiteral("\U0001F600").repeated(5) << false;
+        QTest::newRow("four letters and an emoji") << QStringLiteral("kall\U0001F600") << false;
+        QTest::newRow("U+0100") << QStringLiteral("kall\u0100") << false;
+        QTest::newRow("C1 control") << QStringLiteral("kall\u0081") << false;
+        QTest::newRow("e acute") << QStringLiteral("kallé") << true;
+        QTest::newRow("euro sign") << QStringLiteral("kall€") << true;
+        QTest::newRow("semicolon") << QStringLiteral("ka;le") << true;
+        QTest::newRow("equals sign") << QStringLiteral("ka=le") << true;
+        QTest::newRow("blank") << QStringLiteral("ka le") << true;
+    }
+
+    void passwordRule()
+    {
+        QFETCH(QString, password);
+        QFETCH(bool, sent);
+        m_view.clearCalls();
+        const int before = m_site.requestLog().size();
+        // The site knows none of these: a sent one is rejected, the dialog
+        // asked and cancelled.
+        QVERIFY(!m_server.doLogin(false, password));
+        QVERIFY(m_events.lines.isEmpty());
+        if (!sent) {
+            QTest::qWait(100);
+            QCOMPARE(m_site.requestLog().size(), before);
+            QCOMPARE(m_view.passwordAsked, 0);
+            QVERIFY(m_view.calls.isEmpty());
+            return;
+        }
+        QVERIFY(m_site.waitForLogLines(before + 1));
+        const QString line = m_site.requestLog().at(before);
+        QVERIFY2(line.endsWith(QStringLiteral(" | Cookie: memberid=") + password), qPrintable(line));
+        QCOMPARE(m_view.passwordAsked, 1);
+    }
+
+    // Every page of a member login answered chunked: five bytes a chunk, so
+    // every field the profile read looks for is cut by chunk boundaries,
+    // each size line with an extension and the body with a trailer.
+    void chunkedSiteLogin()
+    {
+        SimSite chunked({QStringLiteral("--chunked"), QStringLiteral("5")});
+        QVERIFY2(chunked.start(), qPrintable(chunked.otherOutput()));
+        chunked.useAsSite();
+        const sandlundSim::SimMember &m = member(0);
+        const bool loggedIn = m_server.doLogin(false, m.password);
+        m_site.useAsSite();
+        QVERIFY(loggedIn);
+        QCOMPARE(m_view.panels[2].text, m.firstname + QLatin1Char(' ') + m.lastname);
+        QCOMPARE(m_view.panels[3].text, m.sign);
+        QCOMPARE(m_view.panels[4].text, QString::number(m.userid));
+        QCOMPARE(m_events.lines, QStringList{QStringLiteral("onLogin %1 %2").arg(m.password).arg(m.userid)});
+        QVERIFY(chunked.requestLog().size() >= 7);
     }
 
     void loginOverAnotherMemberReportsWhoLeft()
@@ -98,7 +160,7 @@ private slots:
         QVERIFY(!m_server.doLogin(false, QStringLiteral("zzzzz")));
         QCOMPARE(m_view.passwordAsked, 1);
         QVERIFY(m_events.lines.isEmpty());
-        QVERIFY(!modGlobal::isLoggedIn());
+        QVERIFY(!session().isLoggedIn());
         QCOMPARE(m_view.panels[1].text, QStringLiteral("Utloggad"));
     }
 
@@ -114,19 +176,17 @@ private slots:
         m_events.lines.clear();
         QVERIFY(!m_server.doLogin(true, QString()));
         QCOMPARE(m_events.lines, QStringList{QStringLiteral("onLogout %1 %2").arg(m.password).arg(m.userid)});
-        QVERIFY(!modGlobal::isLoggedIn());
+        QVERIFY(!session().isLoggedIn());
     }
 
-    void referenceHandsOutTheServerOfItsThread()
+    void referenceHandsOutItsServerWhileItLives()
     {
-        clsMainServerReference reference;
+        clsMainServerReference reference(&m_server);
         QCOMPARE(reference.GetMainServerReference(), &m_server);
-        clsMainServer *elsewhere = &m_server;
-        QThread *thread = QThread::create([&] { elsewhere = reference.GetMainServerReference(); });
-        thread->start();
-        QVERIFY(thread->wait(10000));
-        delete thread;
-        QCOMPARE(elsewhere, nullptr);  // another thread has no server object
+        auto *passing = new clsMainServer(&session());
+        clsMainServerReference gone(passing);
+        delete passing;
+        QCOMPARE(gone.GetMainServerReference(), nullptr);  // never a dangling server
     }
 };
 

@@ -1,5 +1,5 @@
 #pragma once
-// Puts the calling thread's session, profile record and cookie jar into a
+// Puts the test session, its profile record and the cookie jar into a
 // known state for one profile test.
 #include <QByteArray>
 #include <QString>
@@ -8,30 +8,26 @@
 #include "fakemainview.h"
 #include "net/moddata.h"
 #include "profile/profilerecord.h"
-#include "session/modglobal.h"
+#include "testsession.h"
 #include "text/cp1252.h"
 
 namespace sessionfixture {
 
 inline void reset(FakeMainView *view)
 {
-    modGlobal::SessionState &s = modGlobal::session();
-    s = modGlobal::SessionState{};
-    s.mainWindow = view;
-    modGlobal::profile() = modGlobal::ProfileRecord{};
-    modData::clearCookieJar();
+    resetSession(view);
 }
 
 // What a finished login leaves: the member's cookie and password, logged in.
 inline void loggedInAs(const QString &password, const QString &cookieValue, qint32 userid)
 {
-    modGlobal::SessionState &s = modGlobal::session();
-    s.password = password;
-    s.pluginLoggedIn = true;
+    modGlobal::Session &s = session();
+    s.setPassword(password);
+    s.notifyPlugins(true);
     modData::CookieJar &jar = modData::cookieJar();
     jar.cookieNames[0] = QStringLiteral("memberid");
     jar.cookieValues[0] = cookieValue;
-    modGlobal::profile().userid = userid;
+    profile().userid = userid;
 }
 
 // An HTTP answer carrying page, optionally setting the memberid cookie.

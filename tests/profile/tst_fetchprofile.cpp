@@ -3,7 +3,6 @@
 
 #include "net/clsdata.h"
 #include "net/site.h"
-#include "profile/fetchprofile.h"
 #include "profilepage.h"
 #include "scriptedserver.h"
 #include "sessionfixture.h"
@@ -49,7 +48,7 @@ void TstFetchProfile::init()
 void TstFetchProfile::cleanupTestCase()
 {
     delete m_sim;
-    session() = SessionState{};
+    resetSession();
 }
 
 void TstFetchProfile::membersOfTheDemoSite_data()
@@ -73,7 +72,7 @@ void TstFetchProfile::membersOfTheDemoSite()
             member = m;
     }
     sessionfixture::loggedInAs(password, cookie, member.userid);
-    session().pluginLoggedIn = false;
+    session().notifyPlugins(false);
     const int logBefore = m_sim->requestLog().size();
 
     QVERIFY(fetchProfile());
@@ -92,7 +91,7 @@ void TstFetchProfile::membersOfTheDemoSite()
     QCOMPARE(m_view.panels[2].text, member.firstname + u' ' + member.lastname);
     QCOMPARE(m_view.panels[3].text, member.sign);
     QCOMPARE(m_view.panels[4].text, QString::number(member.userid));
-    QVERIFY(!session().sessionClient);
+    QVERIFY(!session().client());
 
     QVERIFY(m_sim->waitForLogLines(logBefore + 1));
     const QStringList log = m_sim->requestLog().mid(logBefore);
@@ -129,7 +128,7 @@ void TstFetchProfile::expiredSessionLogsOut()
     QCOMPARE(p.towns[3], QString());
     // The logged-out state empties the jar.
     QCOMPARE(modData::cookieValue(QStringLiteral("memberid")), QString());
-    QVERIFY(!session().sessionClient);
+    QVERIFY(!session().client());
 }
 
 void TstFetchProfile::cookieCheck_data()
@@ -157,9 +156,9 @@ void TstFetchProfile::cookieCheck()
     QVERIFY(server.listen());
     server.useAsSite();
     server.setScript(ScriptedServer::chunks({sessionfixture::response(profilepage::fullPage(), setCookie)}));
-    session().password = password;
+    session().setPassword(password);
     // A session that was logged in stays so only when the cookie confirms it.
-    session().pluginLoggedIn = true;
+    session().notifyPlugins(true);
     if (!setCookie.isNull() && setCookie.isEmpty()) {
         // An empty value in the answer keeps what the jar holds.
         sessionfixture::loggedInAs(password, password, 5);
@@ -206,11 +205,11 @@ void TstFetchProfile::failedExchangeChangesNothing()
 
     QCOMPARE(sessionfixture::dump(profile()), sessionfixture::dump(before));
     QVERIFY(isLoggedIn());
-    QCOMPARE(session().password, QStringLiteral("kalle"));
+    QCOMPARE(session().password(), QStringLiteral("kalle"));
     QVERIFY(m_view.calls.isEmpty());
     QVERIFY(modData::cookieJar().cookieNames == jarBefore.cookieNames);
     QVERIFY(modData::cookieJar().cookieValues == jarBefore.cookieValues);
-    QVERIFY(!session().sessionClient);
+    QVERIFY(!session().client());
 }
 
 void TstFetchProfile::lendsAnExchangeOnlyWhenNoneIsThere()
@@ -219,15 +218,15 @@ void TstFetchProfile::lendsAnExchangeOnlyWhenNoneIsThere()
 
     // A login's own exchange object is used and left in place.
     const std::shared_ptr<clsData> login = clsData::create();
-    session().sessionClient = login;
+    session().setClient(login);
     QVERIFY(fetchProfile());
-    QCOMPARE(session().sessionClient, login);
+    QCOMPARE(session().client(), login);
     QCOMPARE(profile().firstname, QStringLiteral("Anna"));
 
     // Without one, the loan ends with the call.
-    session().sessionClient.reset();
+    session().setClient(nullptr);
     QVERIFY(fetchProfile());
-    QVERIFY(!session().sessionClient);
+    QVERIFY(!session().client());
 }
 
 QTEST_GUILESS_MAIN(TstFetchProfile)

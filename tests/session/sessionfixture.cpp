@@ -2,19 +2,14 @@
 
 #include "net/moddata.h"
 #include "profile/profilerecord.h"
-#include "session/modglobal.h"
 #include "settings/modsettings.h"
 
 #include <QFile>
 
 SessionFixture::SessionFixture(modGlobal::MainView *view)
+    : server(&resetSession(view ? view : &fake))
 {
     modSettings::overrideProgramFolder(m_folder.path());
-    modGlobal::session() = modGlobal::SessionState{};
-    modGlobal::profile() = modGlobal::ProfileRecord{};
-    modData::clearCookieJar();
-    modGlobal::session().mainWindow = view ? view : &fake;
-    modGlobal::session().mainServer = &server;
     QObject::connect(&server, &clsMainServer::onLogin, [this](const QString &p, qint32 id) {
         events.append({QStringLiteral("onLogin"), p, id});
     });
@@ -25,8 +20,7 @@ SessionFixture::SessionFixture(modGlobal::MainView *view)
 
 SessionFixture::~SessionFixture()
 {
-    modGlobal::session() = modGlobal::SessionState{};
-    modData::clearCookieJar();
+    resetSession();
     modSettings::overrideProgramFolder(QString());
 }
 

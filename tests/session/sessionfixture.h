@@ -8,6 +8,7 @@
 
 #include "fakemainview.h"
 #include "plugin/clsmainserver.h"
+#include "testsession.h"
 
 // What plug-ins heard from the server object.
 struct HeardEvent {

@@ -1,11 +1,12 @@
 #include "session/autologin.h"
 
 #include "firefoxstore.h"
+#include "isolatedhome.h"
 #include "net/moddata.h"
 #include "net/site.h"
 #include "profile/profilerecord.h"
 #include "scriptedserver.h"
-#include "session/modglobal.h"
+#include "testsession.h"
 #include "session/storedpassword.h"
 #include "sessionfixture.h"
 #include "settings/modsettings.h"
@@ -30,12 +31,9 @@ QString setting(const char *key)
 }
 
 // A home folder of the test's own, with or without a browser cookie store.
-class TempHome
+class TempHome : public IsolatedHome
 {
 public:
-    TempHome() : m_old(qgetenv("HOME")) { qputenv("HOME", m_dir.path().toUtf8()); }
-    ~TempHome() { qputenv("HOME", m_old); }
-    QString path() const { return m_dir.path(); }
     bool withMemberCookie(const QString &value, const QString &host)
     {
         return firefoxstore::writeProfilesIni(path(), QStringLiteral("[Profile0]\nName=default\nIsRelative=1\n"
@@ -44,10 +42,6 @@ public:
                                         {{QStringLiteral("memberid"), value, host},
                                          {QStringLiteral("ASPSESSIONIDX"), QStringLiteral("q"), host}});
     }
-
-private:
-    QTemporaryDir m_dir;
-    QByteArray m_old;
 };
 
 } // namespace
@@ -87,9 +81,9 @@ void TestAutoLogin::storedPasswordLogsIn()
     setSetting("lastlogin", sealPassword(QStringLiteral("kalle")));
     QVERIFY(setting("lastlogin") != QStringLiteral("kalle"));
 
-    loadLogin();
+    loadLogin(session());
     QVERIFY(isLoggedIn());
-    QCOMPARE(session().password, QStringLiteral("kalle"));
+    QCOMPARE(session().password(), QStringLiteral("kalle"));
     QCOMPARE(f.fake.panels[4].text, QStringLiteral("1001"));
     QCOMPARE(f.fake.panels[2].text, QStringLiteral("Kalle Ek"));
     QCOMPARE(f.fake.passwordAsked, 0);
@@ -103,6 +97,12 @@ void TestAutoLogin::unusableStoredPasswordIsForgotten_data()
     QTest::newRow("decrypts to 4 characters") << sealPassword(QStringLiteral("kall"));
     QTest::newRow("decrypts to 6 characters") << sealPassword(QStringLiteral("kalle1"));
     QTest::newRow("decrypts to 1 character") << sealPassword(QStringLiteral("k"));
+    // Five characters, but one would break the request's Cookie line.
+    QTest::newRow("five characters with CR") << sealPassword(QStringLiteral("kal\rl"));
+    QTest::newRow("five characters with LF") << sealPassword(QStringLiteral("\nkall"));
+    QTest::newRow("five characters with TAB") << sealPassword(QStringLiteral("ka\tle"));
+    QTest::newRow("five characters with NUL") << sealPassword(QString::fromUtf16(u"kall\0", 5));
+    QTest::newRow("five characters with DEL") << sealPassword(QStringLiteral("kal\x7Fe"));
 }
 
 void TestAutoLogin::unusableStoredPasswordIsForgotten()
@@ -114,7 +114,7 @@ void TestAutoLogin::unusableStoredPasswordIsForgotten()
     setSetting("lastlogin", stored);
     const int before = m_sim->requestLog().size();
 
-    loadLogin();
+    loadLogin(session());
     QVERIFY(!isLoggedIn());
     QCOMPARE(setting("lastlogin"), QString());
     QCOMPARE(setting("logintype"), QStringLiteral("lastlogin"));
@@ -148,6 +148,10 @@ void TestAutoLogin::whichLoginRuns_data()
         << "lastlogin" << "kalle" << "anna" << "www.other.example" << "kalle" << true;
     QTest::newRow("browser cookie of the wrong length")
         << "iecookie" << "" << "anna555" << site << "" << true;
+    QTest::newRow("browser cookie with a control character")
+        << "iecookie" << "" << "ann\ta" << site << "" << true;
+    QTest::newRow("browser cookie outside Windows-1252 stops the stored login")
+        << "lastlogin" << "kalle" << QString::fromUtf8("ann\u0100a") << site << "" << true;
     QTest::newRow("iecookie without a store") << "iecookie" << "" << "(ingen)" << site << "" << true;
     QTest::newRow("no login type, both at hand") << "" << "kalle" << "anna5" << site << "" << true;
     QTest::newRow("unknown login type") << "always" << "kalle" << "anna5" << site << "" << true;
@@ -175,14 +179,14 @@ void TestAutoLogin::whichLoginRuns()
         setSetting("lastlogin", sealed);
     const int before = m_sim->requestLog().size();
 
-    loadLogin();
+    loadLogin(session());
     QCOMPARE(isLoggedIn(), !loggedInAs.isEmpty());
     QCOMPARE(f.fake.passwordAsked, 0);
     if (loggedInAs.isEmpty()) {
         QTest::qWait(100);
         QCOMPARE(m_sim->requestLog().size(), before);
     } else {
-        QCOMPARE(session().password, loggedInAs);
+        QCOMPARE(session().password(), loggedInAs);
         const QStringList log = m_sim->requestLog().mid(before);
         QVERIFY(!log.isEmpty());
         QCOMPARE(requestCookies(log.first()), QStringLiteral("memberid=") + loggedInAs);
@@ -226,7 +230,7 @@ void TestAutoLogin::keepAliveAsksForHeadersOnly()
     QCOMPARE(modData::cookieValue(QStringLiteral("memberid")), QStringLiteral("kalle"));
     QVERIFY2(f.fake.calls.isEmpty(), qPrintable(f.fake.calls.join(QLatin1Char('\n'))));
     QVERIFY(f.events.isEmpty());
-    QVERIFY(!session().sessionClient);
+    QVERIFY(!session().client());
 }
 
 void TestAutoLogin::keepAliveFailureIsIgnored()
@@ -239,7 +243,7 @@ void TestAutoLogin::keepAliveFailureIsIgnored()
     modData::configureSite(QStringLiteral("127.0.0.1:%1").arg(port));
     modData::cookieJar().cookieNames[0] = QStringLiteral("memberid");
     modData::cookieJar().cookieValues[0] = QStringLiteral("kalle");
-    session().pluginLoggedIn = true;
+    session().notifyPlugins(true);
 
     keepLogin();
     m_sim->useAsSite();

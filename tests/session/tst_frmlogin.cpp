@@ -74,6 +74,7 @@ private slots:
     void lengthMessages();
     void answers_data();
     void answers();
+    void refusesCharactersThatCannotBeSent();
     void everyShowingStartsEmptyAndMasked();
     void windowModalOverMainWindow();
     void secondPromptWhileAskingIsCancel();
@@ -221,8 +222,7 @@ void TestFrmLogin::answers_data()
     QTest::newRow("keypad Enter") << "kalle" << "keypad-enter" << "kalle";
     QTest::newRow("five blanks are a password") << "     " << "ok" << "     ";
     QTest::newRow("guest") << "BvOlK" << "enter" << "BvOlK";
-    QTest::newRow("five emoji") << QStringLiteral("\U0001F600").repeated(5) << "ok"
-                                << QStringLiteral("\U0001F600").repeated(5);
+    QTest::newRow("Windows-1252 letters") << QStringLiteral("é€;a ") << "ok" << QStringLiteral("é€;a ");
     QTest::newRow("Avbryt") << "abcde" << "cancel" << "";
     QTest::newRow("Escape in the box") << "abcde" << "escape-box" << "";
     QTest::newRow("Escape on the OK button") << "abcde" << "escape-ok" << "";
@@ -259,6 +259,38 @@ void TestFrmLogin::answers()
     // Hidden, not destroyed, and the result stays readable.
     QVERIFY(frmLogin::instance());
     QCOMPARE(frmLogin::instance()->resultText(), result);
+}
+
+void TestFrmLogin::refusesCharactersThatCannotBeSent()
+{
+    const QStringList forbidden{QStringLiteral("\r"), QStringLiteral("\n"), QString(QChar(0)), QStringLiteral("\t"),
+                                QStringLiteral("\x7F"), QStringLiteral("\u0081"), QString(QChar(0xFFFF)),
+                                QStringLiteral("\U0001F600"), QStringLiteral("\u0100")};
+    QStringList taken;
+    QString typed;
+    bool stillShown = false;
+    whileAsking([&](frmLogin *d) {
+        QLineEdit *box = passwordBox();
+        QTest::keyClicks(box, QStringLiteral("ab"));
+        for (const QString &c : forbidden) {
+            box->insert(c);  // as pasted or dropped
+            if (c.front().unicode() >= 0x80)  // typed; control keys do other things
+                QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, c, Qt::NoModifier);
+            if (box->text() != QLatin1String("ab"))
+                taken << c;
+        }
+        for (const QString &c : {QStringLiteral("é"), QStringLiteral("€"), QStringLiteral(";")})
+            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, c, Qt::NoModifier);
+        typed = box->text();
+        // Text the program sets bypasses the validator; OK still refuses it.
+        box->setText(QStringLiteral("ab\tcd"));
+        child<QPushButton>("cmdOK")->click();
+        stillShown = d->isVisible();
+    });
+    QCOMPARE(frmLogin::askPassword(m_main), QString());
+    QCOMPARE(taken, QStringList());
+    QCOMPARE(typed, QStringLiteral("abé€;"));
+    QVERIFY(stillShown);
 }
 
 void TestFrmLogin::everyShowingStartsEmptyAndMasked()

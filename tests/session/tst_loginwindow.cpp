@@ -4,7 +4,7 @@
 #include "app/prglogin.h"
 #include "app/sttmain.h"
 #include "session/frmlogin.h"
-#include "session/modglobal.h"
+#include "testsession.h"
 #include "sessionfixture.h"
 #include "simsite.h"
 #include "widgetwatch.h"
@@ -92,8 +92,9 @@ void TestLoginWindow::initTestCase()
 
 void TestLoginWindow::init()
 {
-    m_window = std::make_unique<frmMain>();
-    m_fixture = std::make_unique<SessionFixture>(m_window.get());
+    m_fixture = std::make_unique<SessionFixture>();
+    m_window = std::make_unique<frmMain>(&session());
+    session().setView(m_window.get());
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     QCOMPARE(panel(1), QStringLiteral("Utloggad"));
@@ -214,7 +215,7 @@ void TestLoginWindow::cancelDuringAStalledRequest()
     QVERIFY(cancelled);
     QCOMPARE(captionWhileWaiting, QStringLiteral("&Avbryt inloggning"));
     QVERIFY(!isLoggedIn());
-    QVERIFY(!session().loginInProgress);
+    QVERIFY(!session().loginInProgress());
     QCOMPARE(panel(1), QStringLiteral("Utloggad"));
     QCOMPARE(m_window->menuItem(QStringLiteral("mnuLogout"))->text(), QStringLiteral("Logga &ut"));
     QVERIFY(m_window->menuItem(QStringLiteral("mnuLogin"))->isVisible());

@@ -13,6 +13,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -35,6 +36,17 @@ constexpr QFile::Permissions kReadOnlyFolder = QFile::ReadOwner | QFile::ExeOwne
                                                | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
 constexpr QFile::Permissions kOwnerOnlyFolder = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
 
+// The usual umask for the length of a test, whatever the runner's is.
+class Umask022
+{
+public:
+    Umask022() : m_old(::umask(022)) {}
+    ~Umask022() { ::umask(m_old); }
+
+private:
+    mode_t m_old;
+};
+
 } // namespace
 
 class TestModSettings : public QObject
@@ -53,6 +65,8 @@ private slots:
     void writeKeepsEverythingElse();
     void failedWriteKeepsOtherKeys();
     void settingsFileThatIsAFolder();
+    void passwordWriteMakesTheFilePrivate_data();
+    void passwordWriteMakesTheFilePrivate();
     void fallbackWhenFolderMissing();
     void fallbackWhenFolderReadOnly();
     void fallbackWhenFileReadOnly();
@@ -127,11 +141,16 @@ void TestModSettings::appFilePathFollowsExecutable()
 
 void TestModSettings::firstReadCreatesEmptyFile()
 {
+    const Umask022 umask;
     const QString file = m_program + "/Config.ini";
     QVERIFY(!QFile::exists(file));
     QCOMPARE(modSettings::readSetting("Kortvik", "frmMn.Width", "577"), QStringLiteral("577"));
     QVERIFY(QFileInfo(file).isFile());
     QCOMPARE(QFileInfo(file).size(), 0);
+    // It is to hold the stored password: nobody else's to read.
+    QCOMPARE(restricted::modeOf(file), 0600);
+    modSettings::writeSetting("Kortvik", "frmMn.Width", "600");
+    QCOMPARE(restricted::modeOf(file), 0600);
     QCOMPARE(modSettings::settingsFilePath(), file);
 
     modSettings::ensureSettingsFile("Other.ini");
@@ -205,11 +224,49 @@ void TestModSettings::failedWriteKeepsOtherKeys()
 
 void TestModSettings::settingsFileThatIsAFolder()
 {
+    // Like a Config.ini that cannot be written: the settings go to the
+    // per-user file, so the window placement is kept after all.
     QVERIFY(QDir().mkpath(m_program + "/Config.ini"));
-    QCOMPARE(modSettings::tryReadSetting("a", "b", "c"), std::nullopt);
-    QCOMPARE(modSettings::readSetting("a", "b", "c"), QStringLiteral("c"));
-    modSettings::writeSetting("a", "b", "d");
+    const QString xdgFile = m_xdg + "/kortvik/Config.ini";
+    QCOMPARE(modSettings::settingsFilePath(), xdgFile);
+    QCOMPARE(modSettings::tryReadSetting("Kortvik", "frmMn.Width", "c"), std::optional<QString>("c"));
+    modSettings::writeSetting("Kortvik", "frmMn.Width", "640");
+    QCOMPARE(modSettings::readSetting("Kortvik", "frmMn.Width", "c"), QStringLiteral("640"));
+    QCOMPARE(readBytes(xdgFile), QByteArray("[Kortvik]\r\nfrmMn.Width=640\r\n"));
     QVERIFY(QFileInfo(m_program + "/Config.ini").isDir());
+    QVERIFY(QDir(m_program + "/Config.ini").isEmpty());
+}
+
+void TestModSettings::passwordWriteMakesTheFilePrivate_data()
+{
+    QTest::addColumn<int>("before");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<int>("after");
+    QTest::newRow("lastlogin into a 0644 file") << 0644 << "autologin" << "lastlogin" << 0600;
+    QTest::newRow("lastlogin into a 0660 file") << 0660 << "autologin" << "lastlogin" << 0600;
+    QTest::newRow("only others lose their bits") << 0744 << "autologin" << "lastlogin" << 0700;
+    QTest::newRow("names in any case") << 0644 << "AutoLogin" << "LASTLOGIN" << 0600;
+    QTest::newRow("a private file stays private") << 0600 << "autologin" << "lastlogin" << 0600;
+    QTest::newRow("logintype keeps the mode") << 0644 << "autologin" << "logintype" << 0644;
+    QTest::newRow("the placement keeps the mode") << 0664 << "Kortvik" << "frmMn.Width" << 0664;
+    QTest::newRow("lastlogin in another section keeps it") << 0644 << "Kortvik" << "lastlogin" << 0644;
+}
+
+void TestModSettings::passwordWriteMakesTheFilePrivate()
+{
+    QFETCH(int, before);
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(int, after);
+    const QString file = m_program + "/Config.ini";
+    QVERIFY(writeBytes(file, "[autologin]\r\nlogintype=lastlogin\r\n"));
+    QVERIFY(::chmod(QFile::encodeName(file).constData(), static_cast<mode_t>(before)) == 0);
+    modSettings::writeSetting(section, key, "c1ph3r");
+    QCOMPARE(restricted::modeOf(file), after);
+    QCOMPARE(modSettings::readSetting(section, key, ""), QStringLiteral("c1ph3r"));
+    // One replace: no second file and no temporary left beside it.
+    QCOMPARE(QDir(m_program).entryList(QDir::Files | QDir::Hidden), QStringList{"Config.ini"});
 }
 
 void TestModSettings::fallbackWhenFolderMissing()
@@ -221,8 +278,13 @@ void TestModSettings::fallbackWhenFolderMissing()
 
     QCOMPARE(modSettings::settingsFilePath(), xdgFile);
     QVERIFY(!QFile::exists(xdgFile));
+    const Umask022 umask;
     QCOMPARE(modSettings::readSetting("autologin", "logintype", ""), QString());
     QVERIFY(QFileInfo(xdgFile).isFile());
+    // Every folder made on the way is private, and so is the file.
+    QCOMPARE(restricted::modeOf(m_xdg), 0700);
+    QCOMPARE(restricted::modeOf(m_xdg + "/kortvik"), 0700);
+    QCOMPARE(restricted::modeOf(xdgFile), 0600);
     modSettings::writeSetting("autologin", "logintype", "iecookie");
     QCOMPARE(readBytes(xdgFile), QByteArray("[autologin]\r\nlogintype=iecookie\r\n"));
     QCOMPARE(modSettings::readSetting("autologin", "logintype", ""), QStringLiteral("iecookie"));

@@ -5,7 +5,81 @@ bool validPanel(int panel)
 {
     return panel >= 1 && panel <= 5;
 }
+const QString kLoggedOut = QStringLiteral("Utloggad");
 } // namespace
+
+void FakeMainView::showLoggedOut(bool loginRunning)
+{
+    setPanelText(1, kLoggedOut);
+    setPanelToolTip(1, QStringLiteral("Dubbelklicka för att logga in"));
+    setPanelText(2, kLoggedOut);
+    setPanelText(3, kLoggedOut);
+    setPanelEnabled(2, false);
+    setPanelEnabled(3, false);
+    setPanelText(4, kLoggedOut);
+    setPanelEnabled(4, false);
+    setMenuEnabled(QStringLiteral("mnuOptionsServer"), false);
+    setTimerEnabled(QStringLiteral("tmrKeepLogin"), false);
+    setMenuEnabled(QStringLiteral("mnuRegister"), true);
+    showLoginRunning(loginRunning);
+}
+
+void FakeMainView::showLoggingIn()
+{
+    setPanelText(1, QStringLiteral("Loggar in..."));
+    relayout();
+}
+
+void FakeMainView::showLoginCancelHint()
+{
+    setPanelToolTip(1, QStringLiteral("Dubbelklicka för att avbryta inloggningen"));
+}
+
+void FakeMainView::showLoginRunning(bool running)
+{
+    setMenuCaption(QStringLiteral("mnuLogout"),
+                   running ? QStringLiteral("&Avbryt inloggning") : QStringLiteral("Logga &ut"));
+    setMenuVisible(QStringLiteral("mnuLogin"), !running);
+}
+
+void FakeMainView::showMember(const QString &name, const QString &alias, qint32 id)
+{
+    freezeDrawing(true);
+    setPanelText(4, QString::number(id));
+    setPanelEnabled(4, true);
+    setPanelText(2, name);
+    setPanelText(3, alias);
+    setPanelText(1, QStringLiteral("Inloggad"));
+    setPanelEnabled(2, true);
+    setPanelEnabled(3, true);
+    setPanelToolTip(1, QStringLiteral("Dubbelklicka för att logga ut"));
+    setMenuEnabled(QStringLiteral("mnuOptions"), true);
+    relayout();
+    freezeDrawing(false);
+}
+
+void FakeMainView::showMemberCommands(bool member)
+{
+    setMenuEnabled(QStringLiteral("mnuOptionsServer"), member);
+    if (member)
+        setMenuEnabled(QStringLiteral("mnuRegister"), false);
+}
+
+void FakeMainView::showLoginProgress(double value)
+{
+    setProgress(value);
+}
+
+void FakeMainView::setKeepAlive(bool on)
+{
+    setTimerEnabled(QStringLiteral("tmrKeepLogin"), on);
+}
+
+void FakeMainView::showIMailCounts(int count, int newCount)
+{
+    setMenuCaption(QStringLiteral("mnuIMails"),
+                   QStringLiteral("%1 iMails (%2 nya)").arg(count).arg(newCount));
+}
 
 void FakeMainView::setPanelText(int panel, const QString &text)
 {
@@ -71,7 +145,7 @@ void FakeMainView::freezeDrawing(bool frozen)
     freezeDepth += frozen ? 1 : -1;
 }
 
-QString FakeMainView::askPasswordDialog()
+QString FakeMainView::askPassword()
 {
     calls << QStringLiteral("askPassword");
     ++passwordAsked;

@@ -6,7 +6,10 @@
 
 #include "session/mainview.h"
 
-// A main window stand-in that records what the session code does to it.
+// A main window stand-in that records what the session shows. It records in
+// the window's terms (panels counted from 1, controls by their names, the
+// same changes in the same order as the real window), so tests read like
+// the status bar and menus.
 class FakeMainView : public modGlobal::MainView
 {
 public:
@@ -35,17 +38,27 @@ public:
     QStringList passwordAnswers;
     int passwordAsked = 0;
 
-    void setPanelText(int panel, const QString &text) override;
-    void setPanelToolTip(int panel, const QString &tip) override;
-    void setPanelEnabled(int panel, bool enabled) override;
-    void setMenuEnabled(const QString &name, bool enabled) override;
-    void setMenuVisible(const QString &name, bool visible) override;
-    void setMenuCaption(const QString &name, const QString &caption) override;
-    void setTimerEnabled(const QString &name, bool enabled) override;
-    void setProgress(double value) override;
+    void showLoggedOut(bool loginRunning) override;
+    void showLoggingIn() override;
+    void showLoginCancelHint() override;
+    void showLoginRunning(bool running) override;
+    void showMember(const QString &name, const QString &alias, qint32 id) override;
+    void showMemberCommands(bool member) override;
+    void showLoginProgress(double value) override;
+    void setKeepAlive(bool on) override;
     void relayout() override;
-    void freezeDrawing(bool frozen) override;
-    QString askPasswordDialog() override;
+    QString askPassword() override;
+    void showIMailCounts(int count, int newCount);
+
+    void setPanelText(int panel, const QString &text);
+    void setPanelToolTip(int panel, const QString &tip);
+    void setPanelEnabled(int panel, bool enabled);
+    void setMenuEnabled(const QString &name, bool enabled);
+    void setMenuVisible(const QString &name, bool visible);
+    void setMenuCaption(const QString &name, const QString &caption);
+    void setTimerEnabled(const QString &name, bool enabled);
+    void setProgress(double value);
+    void freezeDrawing(bool frozen);
 
     // Calls whose line starts with prefix.
     QStringList callsStartingWith(const QString &prefix) const;

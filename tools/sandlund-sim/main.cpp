@@ -13,7 +13,7 @@ namespace {
 QString helpText()
 {
     QString t = QStringLiteral(
-        "Usage: sandlund-sim [--port N] [--data DIR] [--stall PATH]...\n"
+        "Usage: sandlund-sim [--port N] [--data DIR] [--stall PATH]... [--chunked N]\n"
         "\n"
         "Serves the Sandlund community site's pages on 127.0.0.1.\n"
         "\n"
@@ -22,6 +22,7 @@ QString helpText()
         "                The first line on standard output is \"listening on PORT\".\n"
         "  --data DIR    keep profile changes in DIR/members.json across restarts.\n"
         "  --stall PATH  accept requests for PATH but never answer (repeatable).\n"
+        "  --chunked N   answer with Transfer-Encoding: chunked, N bytes a chunk.\n"
         "  --help        this text.\n"
         "\n"
         "Each request is logged on standard error as its request line followed by\n"
@@ -67,7 +68,8 @@ int main(int argc, char *argv[])
     const QCommandLineOption data(QStringLiteral("data"), QStringLiteral("Data folder."), QStringLiteral("DIR"));
     const QCommandLineOption stall(QStringLiteral("stall"), QStringLiteral("Never answer PATH."),
                                    QStringLiteral("PATH"));
-    parser.addOptions({help, port, data, stall});
+    const QCommandLineOption chunked(QStringLiteral("chunked"), QStringLiteral("Chunk size."), QStringLiteral("N"));
+    parser.addOptions({help, port, data, stall, chunked});
     if (!parser.parse(QCoreApplication::arguments())) {
         std::fprintf(stderr, "%s\n\n%s", qPrintable(parser.errorText()), qPrintable(helpText()));
         return 2;
@@ -92,6 +94,14 @@ int main(int argc, char *argv[])
     sandlundSim::SimServer server(&store);
     for (const QString &p : parser.values(stall))
         server.addStall(p);
+    if (parser.isSet(chunked)) {
+        const int size = parser.value(chunked).toInt(&ok);
+        if (!ok || size <= 0) {
+            std::fprintf(stderr, "sandlund-sim: bad chunk size \"%s\"\n", qPrintable(parser.value(chunked)));
+            return 2;
+        }
+        server.setChunkSize(size);
+    }
     if (!server.listen(static_cast<quint16>(portNumber))) {
         std::fprintf(stderr, "sandlund-sim: cannot listen on 127.0.0.1:%u\n", portNumber);
         return 1;

@@ -199,7 +199,14 @@ void SimServer::onReadyRead(QTcpSocket *s)
     const SimResponse resp = handle(req);
     if (resp.stall)
         return; // keep the connection open; it goes when the client goes
-    s->write(serialize(resp));
+    if (m_chunkSize > 0) {
+        for (const QByteArray &piece : serializeChunked(resp, m_chunkSize)) {
+            s->write(piece);
+            s->flush();
+        }
+    } else {
+        s->write(serialize(resp));
+    }
     s->disconnectFromHost();
 }
 
@@ -353,6 +360,27 @@ QByteArray SimServer::serialize(const SimResponse &r)
         h += x.first + QStringLiteral(": ") + x.second + QStringLiteral("\r\n");
     h += QStringLiteral("Cache-control: private\r\nConnection: close\r\n\r\n");
     return cp1252::encode(h) + body;
+}
+
+QList<QByteArray> SimServer::serializeChunked(const SimResponse &r, int chunkSize)
+{
+    QByteArray whole = serialize(r);
+    const qsizetype headerEnd = whole.indexOf("\r\n\r\n");
+    QByteArray header = whole.left(headerEnd + 2);
+    const QByteArray body = whole.mid(headerEnd + 4);
+    const qsizetype lengthAt = header.indexOf("Content-Length: ");
+    const qsizetype lengthEnd = header.indexOf("\r\n", lengthAt) + 2;
+    header.replace(lengthAt, lengthEnd - lengthAt, "Transfer-Encoding: chunked\r\n");
+
+    QList<QByteArray> pieces{header + "\r\n"};
+    int n = 0;
+    for (qsizetype at = 0; at < body.size(); at += chunkSize) {
+        const QByteArray data = body.mid(at, chunkSize);
+        pieces << QByteArray::number(data.size(), 16) + ";piece=" + QByteArray::number(++n) + "\r\n" + data
+                      + "\r\n";
+    }
+    pieces << QByteArray("0\r\nX-Sim-Pieces: ") + QByteArray::number(n) + "\r\n\r\n";
+    return pieces;
 }
 
 } // namespace sandlundSim

@@ -50,6 +50,10 @@ public:
     bool listen(quint16 port);
     quint16 port() const;
     void addStall(const QString &path);
+    // Answers with "Transfer-Encoding: chunked", chunks of at most n bytes
+    // (each in a write of its own, with an extension), and a trailer; 0 sends
+    // Content-Length as usual.
+    void setChunkSize(int n) { m_chunkSize = n; }
     // Session cookie name of this run: "ASPSESSIONID" and eight letters.
     QString sessionCookieName() const { return m_sessionName; }
 
@@ -58,6 +62,9 @@ public:
 
     // The raw response as sent on the wire.
     static QByteArray serialize(const SimResponse &response);
+    // The same answer chunked: the header block, then one piece per chunk
+    // with the terminating chunk and trailer as the last piece.
+    static QList<QByteArray> serializeChunked(const SimResponse &response, int chunkSize);
 
 private:
     void onNewConnection();
@@ -71,6 +78,7 @@ private:
     QSet<QString> m_stalls;
     QHash<QTcpSocket *, QByteArray> m_buffers;
     QString m_sessionName;
+    int m_chunkSize = 0;
 };
 
 } // namespace sandlundSim

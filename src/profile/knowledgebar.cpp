@@ -1,0 +1,42 @@
+#include "profile/knowledgebar.h"
+
+#include "profile/knowledgebars.h"
+
+#include <QPainter>
+
+namespace {
+const QSize kPictureSize(120, 17);
+} // namespace
+
+KnowledgeBar::KnowledgeBar(QWidget *parent)
+    : QWidget(parent), m_picture(kPictureSize, QImage::Format_RGB32)
+{
+    setFixedSize(kPictureSize);
+    m_picture.fill(backgroundColour());
+}
+
+QSize KnowledgeBar::sizeHint() const
+{
+    return kPictureSize;
+}
+
+void KnowledgeBar::draw(int level)
+{
+    m_picture.fill(backgroundColour());
+    const QRect bar = modGlobal::knowledgeBarRect(m_picture.size(), level);
+    if (!bar.isEmpty()) {
+        const modGlobal::BarColour c = modGlobal::knowledgeBarColour(level);
+        QPainter p(&m_picture);
+        p.fillRect(bar, QColor(c.red, c.green, c.blue));
+    }
+    update();
+}
+
+void KnowledgeBar::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.drawImage(0, 0, m_picture);
+    // A thin frame so that an empty bar still reads as a field.
+    p.setPen(palette().color(QPalette::Mid));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+}

@@ -1,0 +1,106 @@
+#pragma once
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+#include "profile/profilerecord.h"
+
+class clsData;
+
+namespace modGlobal {
+
+class MainView;
+
+// The member's session: the login state, the profile record and the exchange
+// object of a running login. The application object creates the one session
+// and hands it to the window, the plug-in server and the iMail watch; they
+// hear of changes through its signals, which are emitted in the order the
+// login steps raise them.
+class Session : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Session(QObject *parent = nullptr);
+    ~Session() override;
+
+    // The window the session shows itself in; may be null.
+    void setView(MainView *view) { m_view = view; }
+    MainView *view() const { return m_view; }
+
+    const ProfileRecord &profile() const { return m_profile; }
+    ProfileRecord &profile() { return m_profile; }
+    // Logged in as far as plug-ins have been told.
+    bool isLoggedIn() const { return m_pluginLoggedIn; }
+    bool isGuest() const { return m_guest; }
+    void setGuest(bool guest) { m_guest = guest; }
+    bool loginInProgress() const { return m_loginInProgress; }
+    QString password() const { return m_password; }
+    void setPassword(const QString &password) { m_password = password; }
+
+    // The exchange object of the running login (or one lent for a profile
+    // fetch); null otherwise. Holders take their own reference before waiting.
+    std::shared_ptr<clsData> client() const { return m_client; }
+    void setClient(std::shared_ptr<clsData> client);
+    void setLoginInProgress(bool running) { m_loginInProgress = running; }
+    // A login holds the session while it runs or holds its exchange object.
+    bool busy() const { return m_loginInProgress || m_client != nullptr; }
+
+    // Login steps.
+    void setLoggedOut();
+    void setLoggedIn();
+    void notifyPlugins(bool loggedIn);
+    void clearProfile();
+    void askPassword();
+    void startLogin();
+    void loginSequence();
+    // Stops a running login at its next step; the sequence logs out itself.
+    void cancelLogin();
+
+    // Downloads the profile form into profile() and confirms the login by the
+    // "memberid" cookie: setLoggedIn when it matches the password, otherwise
+    // setLoggedOut. False on failure or when not confirmed. Uses client(), or
+    // an exchange lent to the session for this call when it holds none.
+    bool fetchProfile();
+    // Posts profile() to the site and fetches it again. Does nothing when
+    // logged out or for a guest.
+    bool postProfile();
+
+    // Asks for fresh iMail counts (imailCheckDue); whoever counts answers
+    // with setIMailCounts, which emits imailCountsChanged.
+    void checkIMail();
+    void setIMailCounts(int count, int newCount);
+
+    // Numbers login sequences; see loginSequence.
+    quint64 beginSequence() { return ++m_sequenceCount; }
+    bool isLatestSequence(quint64 id) const { return m_sequenceCount == id; }
+
+signals:
+    void loginStarted();
+    void loggedIn(const QString &password, qint32 userId);
+    // With the departing member's password and id.
+    void loggedOut(const QString &password, qint32 userId);
+    void loginFinished(bool success);
+    // An exchange lent for a profile fetch outside a login is given back.
+    void lentClientReturned();
+    void profileChanged();
+    // The login wants fresh iMail counts now (answered by setIMailCounts).
+    void imailCheckDue();
+    void imailCountsChanged(int count, int newCount);
+
+private:
+    MainView *m_view = nullptr;
+    ProfileRecord m_profile;
+    std::shared_ptr<clsData> m_client;
+    QString m_password;
+    bool m_guest = false;
+    bool m_loginInProgress = false;
+    bool m_pluginLoggedIn = false;
+    // Counts login sequences. A sequence started while another one waits
+    // (Ctrl+I or a plug-in's doLogin during a request) runs to its end inside
+    // that wait; the older one then finds itself superseded and leaves the
+    // session to the newer one instead of logging it out.
+    quint64 m_sequenceCount = 0;
+};
+
+} // namespace modGlobal

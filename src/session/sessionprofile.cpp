@@ -1,0 +1,65 @@
+#include "session/session.h"
+
+#include "net/clsdata.h"
+#include "net/moddata.h"
+#include "net/site.h"
+#include "profile/postprofile.h"
+#include "profile/scrapeprofile.h"
+
+namespace modGlobal {
+
+bool Session::fetchProfile()
+{
+    // Without a login's exchange object, one is lent to the session for
+    // this call only (so a cancel through setLoggedOut reaches it too).
+    std::shared_ptr<clsData> borrowed;
+    if (!m_client) {
+        borrowed = clsData::create();
+        m_client = borrowed;
+    }
+    // Our own reference: the session's client may change while Read waits.
+    const std::shared_ptr<clsData> client = m_client;
+
+    const QString page = client->Read(QStringLiteral("/login/register/visitkort_edit.asp"),
+                                      modData::cookieList(), QString(), QString(), false);
+
+    bool confirmed = false;
+    if (page != QStringLiteral("ERROR")) {
+        scrapeProfile(page, m_profile);
+        emit profileChanged();
+        // No cookie never confirms a login, not even against an empty password.
+        const QString member = modData::cookieValue(QStringLiteral("memberid"));
+        confirmed = !member.isEmpty() && member.toUpper() == m_password.toUpper();
+        if (confirmed)
+            setLoggedIn();
+        else
+            setLoggedOut();
+    }
+
+    // Give back only what was lent: whatever replaced it meanwhile stays.
+    if (borrowed && m_client == borrowed) {
+        m_client.reset();
+        emit lentClientReturned();
+    }
+    return confirmed;
+}
+
+bool Session::postProfile()
+{
+    if (!isLoggedIn() || m_guest)
+        return false;
+
+    const std::shared_ptr<clsData> client = clsData::create();
+    const QString referer = modData::site().baseUrl()
+                            + QStringLiteral("/login/community/visitkort.asp?uid=")
+                            + QString::number(m_profile.userid);
+    // Only the answer's header is awaited; the re-fetch tells what the site
+    // kept, and a confirmed fetch shows it.
+    const QString answer = client->Read(QStringLiteral("/login/register/visitkort_edit.asp"),
+                                        modData::cookieList(), profilePostBody(m_profile), referer, true);
+    const bool sent = answer != QStringLiteral("ERROR");
+    const bool fetched = fetchProfile();
+    return sent && fetched;
+}
+
+} // namespace modGlobal
