@@ -14,13 +14,13 @@
 clsMainApp::clsMainApp()
 {
     // A child of the session: answers its requests for iMail counts.
-    new modWebFunctions::IMailWatch(&m_session);
+    auto *imails = new modWebFunctions::IMailWatch(&m_session);
 
     // The server object lives until the process ends.
     auto *server = new clsMainServer(&m_session);
 
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (bus.isConnected() && !exportBusObjects(bus, server))
+    if (bus.isConnected() && !exportBusObjects(bus, server, imails))
         std::fprintf(stderr, "kortvik: could not offer the plug-in objects on the session bus\n");
 
     m_mainWindow = new frmMain(&m_session);

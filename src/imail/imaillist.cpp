@@ -1,5 +1,6 @@
 #include "imail/imaillist.h"
 
+#include "imail/imailrows.h"
 #include "imail/inboxmarkers.h"
 #include "net/clsdata.h"
 #include "net/moddata.h"
@@ -143,13 +144,24 @@ int fetchIMailList(const modGlobal::Session &session, IMailList &out)
     return parseIMailList(page, out);
 }
 
-IMailWatch::IMailWatch(modGlobal::Session *session) : QObject(session), m_session(session)
+IMailWatch::IMailWatch(modGlobal::Session *session)
+    : QObject(session)
+    , m_session(session)
+    , m_flight([this](std::function<void()> finished) {
+        runCheck();
+        finished();
+    })
 {
     connect(session, &modGlobal::Session::imailCheckDue, this, &IMailWatch::updateIMailCaption,
             Qt::DirectConnection);
 }
 
 void IMailWatch::updateIMailCaption()
+{
+    m_flight.request();
+}
+
+void IMailWatch::runCheck()
 {
     if (!m_session->isLoggedIn())
         return;
@@ -162,6 +174,9 @@ void IMailWatch::updateIMailCaption()
             m += isNew ? 1 : 0;
     }
     m_session->setIMailCounts(n, m);
+    // A logout while the page was on its way: those rows are no one's now.
+    if (m_session->isLoggedIn())
+        emit imailsRead(last >= 0 ? toIMailRows(list) : IMailRows{});
 }
 
 } // namespace modWebFunctions

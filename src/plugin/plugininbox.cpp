@@ -1,6 +1,7 @@
 #include "plugin/plugininbox.h"
 
 #include "imail/imailcheckflight.h"
+#include "session/session.h"
 
 #include <QDBusMessage>
 
@@ -19,8 +20,33 @@ void PluginInbox::attach(const QDBusConnection &bus, const QString &path, const 
     m_interface = interface;
 }
 
+void PluginInbox::follow(modGlobal::Session *session)
+{
+    using modGlobal::Session;
+    connect(session, &Session::loginStarted, this, [this, session] { showSession(session, true); });
+    connect(session, &Session::loggedIn, this, [this, session] { showSession(session, session->loginInProgress()); });
+    connect(session, &Session::loggedOut, this, [this, session] {
+        showSession(session, session->loginInProgress());
+        setRows({});
+    });
+    connect(session, &Session::profileChanged, this,
+            [this, session] { showSession(session, m_properties.values().loggingIn && session->loginInProgress()); });
+    connect(session, &Session::loginFinished, this, [this, session] { showSession(session, false); });
+    connect(session, &Session::imailCountsChanged, &m_properties, &PluginProperties::setIMailCounts);
+}
+
+void PluginInbox::showSession(modGlobal::Session *session, bool loggingIn)
+{
+    // The status bar shows the profile's alias and id once the member is in.
+    const bool in = session->isLoggedIn();
+    m_properties.setLogin(in, loggingIn, in && session->isGuest(), in ? session->profile().userid : 0,
+                          in ? session->profile().sign : QString());
+}
+
 void PluginInbox::checkIMails(const QDBusMessage &message)
 {
+    if (!m_flight)
+        return; // the automatic empty reply
     message.setDelayedReply(true);
     // The bus connection is kept by value: the reply goes out even when the
     // call's own connection object is gone by then.

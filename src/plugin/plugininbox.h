@@ -10,6 +10,10 @@
 class IMailCheckFlight;
 class QDBusMessage;
 
+namespace modGlobal {
+class Session;
+}
+
 // The live state and the inbox that /clsMainServer offers plug-ins: the
 // properties (with PropertiesChanged), the rows of the last check
 // (GetIMails, IMailsChanged) and CheckIMails through the one-at-a-time check.
@@ -17,7 +21,13 @@ class PluginInbox : public QObject
 {
     Q_OBJECT
 public:
+    // flight: the one iMail check; without it CheckIMails answers at once.
     explicit PluginInbox(IMailCheckFlight *flight, QObject *parent = nullptr);
+
+    // Keeps the properties equal to the session's state as the status bar
+    // and the menu bar show it, from the session's signals; empties the
+    // list at a logout.
+    void follow(modGlobal::Session *session);
 
     PluginProperties &properties() { return m_properties; }
     const IMailRows &rows() const { return m_rows; }
@@ -39,6 +49,7 @@ signals:
 
 private:
     void sendPropertiesChanged(const QVariantMap &changed);
+    void showSession(modGlobal::Session *session, bool loggingIn);
 
     IMailCheckFlight *m_flight;
     PluginProperties m_properties;

@@ -8,6 +8,7 @@
 
 #include "imailrow.h"
 #include "privatesessionbus.h"
+#include "requiredtool.h"
 #include "sitetime.h"
 
 namespace {
@@ -57,7 +58,7 @@ void tst_IMailRow::initTestCase()
     imailRow::registerTypes();
     QString why;
     if (!m_bus.start(&why))
-        QSKIP(qPrintable(why));
+        KORTVIK_SKIP_WITHOUT_TOOL(why);
     QDBusConnection server = QDBusConnection::connectToBus(m_bus.address(), QStringLiteral("server"));
     QDBusConnection client = QDBusConnection::connectToBus(m_bus.address(), QStringLiteral("client"));
     QVERIFY(server.isConnected() && client.isConnected());

@@ -17,6 +17,7 @@
 #include "mainserverclient.h"
 #include "plugin/plugininbox.h"
 #include "privatesessionbus.h"
+#include "requiredtool.h"
 #include "settings/modsettings.h"
 #include "sitetime.h"
 
@@ -99,7 +100,7 @@ void TestIMailWindow::initTestCase()
     modSettings::overrideProgramFolder(m_folder.path());
     QString why;
     if (!m_bus.start(&why))
-        QSKIP(qPrintable(why));
+        KORTVIK_SKIP_WITHOUT_TOOL(why);
     m_flight = std::make_unique<IMailCheckFlight>([this](std::function<void()> finished) {
         ++m_checks;
         // The site answers a moment later.
