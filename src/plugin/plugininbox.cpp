@@ -23,22 +23,26 @@ void PluginInbox::attach(const QDBusConnection &bus, const QString &path, const 
 void PluginInbox::follow(modGlobal::Session *session)
 {
     using modGlobal::Session;
-    connect(session, &Session::loginStarted, this, [this, session] { showSession(session, true); });
-    connect(session, &Session::loggedIn, this, [this, session] { showSession(session, session->loginInProgress()); });
+    // The session raises loggedIn and loggedOut before its own flag follows.
+    connect(session, &Session::loginStarted, this,
+            [this, session] { showSession(session, true, session->isLoggedIn()); });
+    connect(session, &Session::loggedIn, this,
+            [this, session] { showSession(session, session->loginInProgress(), true); });
     connect(session, &Session::loggedOut, this, [this, session] {
-        showSession(session, session->loginInProgress());
+        showSession(session, session->loginInProgress(), false);
         setRows({});
     });
-    connect(session, &Session::profileChanged, this,
-            [this, session] { showSession(session, m_properties.values().loggingIn && session->loginInProgress()); });
-    connect(session, &Session::loginFinished, this, [this, session] { showSession(session, false); });
+    connect(session, &Session::profileChanged, this, [this, session] {
+        showSession(session, m_properties.values().loggingIn && session->loginInProgress(), session->isLoggedIn());
+    });
+    connect(session, &Session::loginFinished, this,
+            [this, session] { showSession(session, false, session->isLoggedIn()); });
     connect(session, &Session::imailCountsChanged, &m_properties, &PluginProperties::setIMailCounts);
 }
 
-void PluginInbox::showSession(modGlobal::Session *session, bool loggingIn)
+void PluginInbox::showSession(modGlobal::Session *session, bool loggingIn, bool in)
 {
     // The status bar shows the profile's alias and id once the member is in.
-    const bool in = session->isLoggedIn();
     m_properties.setLogin(in, loggingIn, in && session->isGuest(), in ? session->profile().userid : 0,
                           in ? session->profile().sign : QString());
 }

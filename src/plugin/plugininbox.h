@@ -49,7 +49,7 @@ signals:
 
 private:
     void sendPropertiesChanged(const QVariantMap &changed);
-    void showSession(modGlobal::Session *session, bool loggingIn);
+    void showSession(modGlobal::Session *session, bool loggingIn, bool loggedIn);
 
     IMailCheckFlight *m_flight;
     PluginProperties m_properties;

@@ -77,10 +77,11 @@ private slots:
     void fiftyCallersDuringALogin();
 
 private:
-    QStringList takeHeard()
+    // One line per signal, so a failure shows the whole order.
+    QString takeHeard()
     {
         QTest::qWait(300); // late signals of the step
-        return std::exchange(heard, {});
+        return std::exchange(heard, {}).join(QLatin1Char('\n'));
     }
     QDBusMessage check() { return k.call(QStringLiteral("CheckIMails")); }
     IMailRows getIMails()
@@ -116,7 +117,7 @@ void TestPluginLive::startsLoggedOut()
     // Logged out, a check asks nothing of the site.
     QCOMPARE(check().type(), QDBusMessage::ReplyMessage);
     QCOMPARE(k.siteRequests(kInbox), 0);
-    QCOMPARE(takeHeard(), QStringList());
+    QCOMPARE(takeHeard(), QString());
 }
 
 void TestPluginLive::memberLogin()
@@ -125,13 +126,12 @@ void TestPluginLive::memberLogin()
     QTRY_VERIFY(heard.contains(QStringLiteral("IMailsChanged 3")));
     QCOMPARE(takeHeard(), (QStringList{
         "clsMainServer: LoggingIn=true",
-        "clsMainServer: LoggedIn=true",
-        "clsMainServer: Alias=Kalle & Co UserID=1001",
         "onLogin kalle 1001",
-        "clsMainServer: LoggingIn=false",
+        "clsMainServer: Alias=Kalle & Co LoggedIn=true UserID=1001",
         "clsMainServer: IMailCount=3 NewIMailCount=1",
         "IMailsChanged 3",
-    }));
+        "clsMainServer: LoggingIn=false",
+    }).join(QLatin1Char('\n')));
     QCOMPARE(describe(k.allProperties()), QStringLiteral("Alias=Kalle & Co Guest=false IMailCount=3 LoggedIn=true "
                                                          "LoggingIn=false NewIMailCount=1 UserID=1001"));
     QCOMPARE(k.property(QStringLiteral("Alias")).toString(), QStringLiteral("Kalle & Co"));
@@ -155,7 +155,7 @@ void TestPluginLive::checkIMailsIsOneRequest()
     // The counts are up to date when the call returns.
     QCOMPARE(k.property(QStringLiteral("IMailCount")).toInt(), 4);
     QCOMPARE(k.siteRequests(kInbox), before + 1);
-    QCOMPARE(takeHeard(), (QStringList{"clsMainServer: IMailCount=4 NewIMailCount=2", "IMailsChanged 4"}));
+    QCOMPARE(takeHeard(), (QStringList{"clsMainServer: IMailCount=4 NewIMailCount=2", "IMailsChanged 4"}).join(QLatin1Char('\n')));
     QCOMPARE(getIMails(), rowsOf(*simInbox::get(k.site->port(), 1001)));
     QCOMPARE(getIMails().first().subject, QStringLiteral("Ny: åäö € \"&\" <b>"));
 }
@@ -165,7 +165,7 @@ void TestPluginLive::unchangedListNoSignal()
     const int before = k.siteRequests(kInbox);
     QCOMPARE(check().type(), QDBusMessage::ReplyMessage);
     QCOMPARE(k.siteRequests(kInbox), before + 1);
-    QCOMPARE(takeHeard(), QStringList());
+    QCOMPARE(takeHeard(), QString());
 
     // Same count, other content (a message read): the list changed, the
     // counts partly.
@@ -174,29 +174,34 @@ void TestPluginLive::unchangedListNoSignal()
     inbox[0].dateColour = QStringLiteral("000000");
     QVERIFY(simInbox::put(k.site->port(), 1001, inbox));
     QCOMPARE(check().type(), QDBusMessage::ReplyMessage);
-    QCOMPARE(takeHeard(), (QStringList{"clsMainServer: NewIMailCount=1", "IMailsChanged 4"}));
+    QCOMPARE(takeHeard(), (QStringList{"clsMainServer: NewIMailCount=1", "IMailsChanged 4"}).join(QLatin1Char('\n')));
 }
 
 void TestPluginLive::logoutThenGuest()
 {
     QCOMPARE(k.call(QStringLiteral("doLogout")).type(), QDBusMessage::ReplyMessage);
     QTRY_VERIFY(heard.contains(QStringLiteral("onLogout kalle 1001")));
-    const QStringList logout = takeHeard();
-    QCOMPARE(logout.first(), QStringLiteral("clsMainServer: Alias= LoggedIn=false UserID=0"));
-    QVERIFY(logout.contains(QStringLiteral("IMailsChanged 0")));
+    const QStringList logout = takeHeard().split(QLatin1Char('\n'));
+    // The menu bar keeps its counts after a logout; so do the properties.
+    QCOMPARE(logout, (QStringList{"onLogout kalle 1001", "clsMainServer: Alias= LoggedIn=false UserID=0",
+                                  "IMailsChanged 0"}));
     QVERIFY(getIMails().isEmpty());
 
     QVERIFY(k.login(QStringLiteral("bvolk")));
     QTRY_VERIFY(heard.contains(QStringLiteral("onLogin bvolk 0")));
-    const QStringList guest = takeHeard();
-    QVERIFY2(guest.contains(QStringLiteral("clsMainServer: Guest=true LoggedIn=true")), qPrintable(guest.join('\n')));
+    // The guest has no inbox: the menu bar shows "0 iMails (0 nya)".
+    QCOMPARE(takeHeard(), (QStringList{"clsMainServer: LoggingIn=true", "onLogin bvolk 0",
+                                       "clsMainServer: Alias=Gäst Guest=true LoggedIn=true",
+                                       "clsMainServer: IMailCount=0 NewIMailCount=0", "clsMainServer: LoggingIn=false"})
+                              .join(QLatin1Char('\n')));
     QCOMPARE(k.property(QStringLiteral("Guest")).toBool(), true);
     QCOMPARE(k.property(QStringLiteral("UserID")).toInt(), 0);
     QVERIFY(getIMails().isEmpty());
 
     QCOMPARE(k.call(QStringLiteral("doLogout")).type(), QDBusMessage::ReplyMessage);
     QTRY_VERIFY(heard.contains(QStringLiteral("onLogout bvolk 0")));
-    QVERIFY(takeHeard().contains(QStringLiteral("clsMainServer: Guest=false LoggedIn=false")));
+    // The list was empty already: no IMailsChanged.
+    QCOMPARE(takeHeard(), QStringLiteral("onLogout bvolk 0\nclsMainServer: Alias= Guest=false LoggedIn=false"));
 }
 
 void TestPluginLive::thousandRowsIntact()
@@ -215,39 +220,50 @@ void TestPluginLive::thousandRowsIntact()
 
 void TestPluginLive::fiftyCallersDuringALogin()
 {
-    // Kalle logs in while 50 plug-ins each ask for the list and a check.
+    // A program of its own whose site never answers the inbox page: the
+    // login's iMail check hangs until the exchange gives up, and everything
+    // that arrives meanwhile must wait for that one check.
+    KortvikOnBus slow;
+    QString why;
+    if (!slow.start(&why, {QStringLiteral("--stall"), kInbox}))
+        KORTVIK_SKIP_WITHOUT_TOOL(why);
+    QList<QDBusConnection> clients;
+    for (int i = 0; i < 50; ++i)
+        clients << QDBusConnection::connectToBus(slow.bus.address(), QStringLiteral("caller%1").arg(i));
+
     QDBusMessage login = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("doLogin"));
     login << false << QStringLiteral("kalle");
-    const int before = k.siteRequests(kInbox);
-    QList<QDBusPendingCall> calls{k.client().asyncCall(login, 60000)};
-    QList<QDBusConnection> clients;
-    for (int i = 0; i < 50; ++i) {
-        clients << QDBusConnection::connectToBus(k.bus.address(), QStringLiteral("caller%1").arg(i));
-        for (const char *method : {"GetIMails", "CheckIMails"})
-            calls << clients.last().asyncCall(
-                QDBusMessage::createMethodCall(kService, kPath, kInterface, QString::fromLatin1(method)), 60000);
+    QDBusPendingCall loginCall = slow.client().asyncCall(login, 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(slow.site->requestLog().filter(kInbox).size() == 1, 10000);
+
+    QList<QDBusPendingCall> lists, checks;
+    for (QDBusConnection &c : clients) {
+        lists << c.asyncCall(QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("GetIMails")));
+        checks << c.asyncCall(QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("CheckIMails")),
+                              60000);
     }
-    // The program answers a ping promptly while all that runs.
+    // The list and a ping come back while the check still waits.
     QDBusMessage ping = QDBusMessage::createMethodCall(kService, kPath, QStringLiteral("org.freedesktop.DBus.Peer"),
                                                       QStringLiteral("Ping"));
-    QElapsedTimer pinged;
-    pinged.start();
-    QDBusPendingCall pong = k.client().asyncCall(ping, 10000);
-    QVERIFY(QTest::qWaitFor([&] { return pong.isFinished(); }, 10000));
-    QVERIFY(pong.reply().type() == QDBusMessage::ReplyMessage);
-
-    QVERIFY(QTest::qWaitFor([&] {
+    QDBusPendingCall pong = slow.client().asyncCall(ping, 5000);
+    auto finished = [](const QList<QDBusPendingCall> &calls) {
         return std::all_of(calls.cbegin(), calls.cend(), [](const QDBusPendingCall &c) { return c.isFinished(); });
-    }, 60000));
-    for (const QDBusPendingCall &c : calls)
+    };
+    QVERIFY(QTest::qWaitFor([&] { return pong.isFinished() && finished(lists); }, 5000));
+    QCOMPARE(pong.reply().type(), QDBusMessage::ReplyMessage);
+    for (const QDBusPendingCall &c : lists)
+        QVERIFY(qdbus_cast<IMailRows>(c.reply().arguments().value(0)).isEmpty());
+    QVERIFY(!loginCall.isFinished());
+    QVERIFY(std::none_of(checks.cbegin(), checks.cend(), [](const QDBusPendingCall &c) { return c.isFinished(); }));
+
+    // The exchange gives up; every check is answered, once, and the site saw
+    // one inbox request in all.
+    QVERIFY(QTest::qWaitFor([&] { return finished(checks) && loginCall.isFinished(); }, 40000));
+    for (const QDBusPendingCall &c : checks)
         QCOMPARE(c.reply().type(), QDBusMessage::ReplyMessage);
-    // The login's own check and at most one more that the callers joined,
-    // plus one for callers that came after it ended.
-    const int requests = k.siteRequests(kInbox) - before;
-    QVERIFY2(requests >= 1 && requests <= 3, qPrintable(QString::number(requests)));
+    QCOMPARE(slow.siteRequests(kInbox), 1);
     for (int i = 0; i < 50; ++i)
         QDBusConnection::disconnectFromBus(QStringLiteral("caller%1").arg(i));
-    QCOMPARE(k.call(QStringLiteral("doLogout")).type(), QDBusMessage::ReplyMessage);
 }
 
 QTEST_GUILESS_MAIN(TestPluginLive)
