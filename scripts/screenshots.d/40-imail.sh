@@ -2,14 +2,14 @@
 cp "$bin/kortvik-imail" "$prog/"
 start_kortvik >/dev/null
 key ctrl+i
-wait_window "Kortvik - Logga in" >/dev/null
+focus "Kortvik - Logga in" >/dev/null
 type_text kalle
 key Return
 settle 3
 "$prog/kortvik-imail" >>"$work/kortvik-imail.log" 2>&1 &
 imail_pid=$!
 pids+=($imail_pid)
-wait_window "Kortvik - iMails" >/dev/null
+focus "Kortvik - iMails" >/dev/null
 settle 1.5
 shot imail-inbox "Kortvik - iMails"
 kill "$imail_pid" 2>/dev/null || true

@@ -36,8 +36,10 @@ frmIMail::frmIMail(MainServerClient *client, QWidget *parent)
     m_list->header()->setStretchLastSection(false);
     m_list->header()->setSectionResizeMode(1, QHeaderView::Stretch);
     m_list->setColumnWidth(0, 160);
-    m_list->setColumnWidth(2, 120);
-    m_status->setBuddy(m_list);
+    // Bold dates are wider; the column follows its contents.
+    m_list->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+    // Plain text: an alias may hold "&", which a buddy label would take as a mnemonic.
+    m_status->setTextFormat(Qt::PlainText);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
