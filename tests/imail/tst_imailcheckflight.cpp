@@ -16,7 +16,6 @@ class TestIMailCheckFlight : public QObject
 private slots:
     void nestedLoopCheck();
     void laterFinishingCheck();
-    void askingAgainFromAnAnswer();
 };
 
 void TestIMailCheckFlight::nestedLoopCheck()
@@ -66,25 +65,6 @@ void TestIMailCheckFlight::laterFinishingCheck()
     pending(); // a second end of the same check changes nothing
     QCOMPARE(answers, 5);
     QCOMPARE(ended.size(), 1);
-}
-
-void TestIMailCheckFlight::askingAgainFromAnAnswer()
-{
-    int checks = 0;
-    IMailCheckFlight *flight = nullptr;
-    IMailCheckFlight f([&](std::function<void()> finished) {
-        ++checks;
-        finished();
-    });
-    flight = &f;
-    int answers = 0;
-    f.request([&] {
-        ++answers;
-        if (checks == 1)
-            flight->request([&] { ++answers; });
-    });
-    QCOMPARE(checks, 2);
-    QCOMPARE(answers, 2);
 }
 
 QTEST_GUILESS_MAIN(TestIMailCheckFlight)

@@ -39,9 +39,6 @@ private slots:
     void signature();
     void roundTrip_data();
     void roundTrip();
-    void thousandRowsKeepOrder();
-    void busSafe_data();
-    void busSafe();
     void siteTime_data();
     void siteTime();
     void siteTimeBackAndForth();
@@ -133,35 +130,6 @@ void tst_IMailRow::roundTrip()
     QFETCH(IMailRows, sent);
     QFETCH(IMailRows, expected);
     QCOMPARE(echo(sent), expected);
-}
-
-void tst_IMailRow::thousandRowsKeepOrder()
-{
-    IMailRows rows;
-    for (int i = 0; i < 1000; ++i)
-        rows.append(row(10000 - i, QStringLiteral("Ämne %1 ✉").arg(i), 1000000000 - 60 * i, i % 3 == 0, 1000 + i % 7,
-                        QStringLiteral("Avsändare %1").arg(i)));
-    const IMailRows back = echo(rows);
-    QCOMPARE(back.size(), 1000);
-    QCOMPARE(back, rows);
-}
-
-void tst_IMailRow::busSafe_data()
-{
-    QTest::addColumn<QString>("in");
-    QTest::addColumn<QString>("out");
-    QTest::newRow("plain") << QStringLiteral("Hej på dig") << QStringLiteral("Hej på dig");
-    QTest::newRow("pair kept") << QStringLiteral("😀x") << QStringLiteral("😀x");
-    QTest::newRow("low first") << QString(QChar(0xDC00)) + QStringLiteral("x") << QStringLiteral("\uFFFDx");
-    QTest::newRow("high at end") << QStringLiteral("x") + QChar(0xD83D) << QStringLiteral("x\uFFFD");
-    QTest::newRow("two nuls") << QString(QChar(0)) + QString(QChar(0)) << QStringLiteral("\uFFFD\uFFFD");
-}
-
-void tst_IMailRow::busSafe()
-{
-    QFETCH(QString, in);
-    QFETCH(QString, out);
-    QCOMPARE(imailRow::busSafe(in), out);
 }
 
 void tst_IMailRow::siteTime_data()

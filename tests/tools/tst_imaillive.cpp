@@ -1,6 +1,7 @@
 // kortvik-imail's window against the running program and the demo site:
 // the demo member's inbox after a login, a new iMail found by "Uppdatera",
-// one found by someone else's check, and "Inte inloggad" after a logout.
+// one found by someone else's check, "Inte inloggad" after a logout and
+// "Kortvik körs inte" when the program has gone.
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -75,7 +76,7 @@ private slots:
         QVERIFY(simInbox::add(k.site->port(), 1001, simInbox::newMail(701, QStringLiteral("Fika i morgon?"))));
         QTRY_VERIFY(update->isEnabled());
         const int before = k.siteRequests(QStringLiteral("/login/community/main.asp"));
-        update->click();
+        QTest::keyClick(&w, Qt::Key_F5); // the button's key
         QTRY_COMPARE(shown(list).size(), 4);
         QCOMPARE(shown(list), expected(k.site->port()));
         QVERIFY(shown(list).first().startsWith(QStringLiteral("Anna Berg|Fika i morgon?|")));
@@ -92,6 +93,9 @@ private slots:
         QTRY_COMPARE(status->text(), QStringLiteral("Inte inloggad"));
         QTRY_COMPARE(list->topLevelItemCount(), 0);
         QVERIFY(!update->isEnabled());
+
+        k.program->terminate();
+        QTRY_COMPARE(status->text(), QStringLiteral("Kortvik körs inte"));
     }
 };
 
