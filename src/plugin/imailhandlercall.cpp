@@ -14,6 +14,9 @@ void IMailHandlerCall::open()
     if (m_running)
         return;
     m_running = true;
+    // Without a session bus there is no handler to ask.
+    if (!m_bus.isConnected())
+        return finish(false);
     QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(imailHandler::kService),
                                                       QLatin1String(imailHandler::kPath),
                                                       QLatin1String(imailHandler::kInterface),
