@@ -15,9 +15,9 @@
 
 namespace {
 
-frmAbout::Opener &threadOpener()
+frmAbout::Opener &theOpener()
 {
-    thread_local frmAbout::Opener opener;
+    static frmAbout::Opener opener;
     return opener;
 }
 
@@ -108,7 +108,7 @@ QString frmAbout::mailLink()
 
 void frmAbout::setOpener(Opener opener)
 {
-    threadOpener() = std::move(opener);
+    theOpener() = std::move(opener);
 }
 
 void frmAbout::setLinkUnderlined(bool underlined)
@@ -181,7 +181,7 @@ void frmAbout::lblEMail_MouseUp(Qt::MouseButton button, const QPoint &pos)
     if (button != Qt::LeftButton || !lblEMail->rect().contains(pos))
         return;
     // A failure to open is not reported; the dialog stays.
-    if (const Opener &opener = threadOpener())
+    if (const Opener &opener = theOpener())
         opener(this, mailLink(), QDir::rootPath());
     else
         modWebFunctions::openDocument(this, mailLink(), QDir::rootPath());

@@ -21,7 +21,7 @@ public:
     static QString aboutText();
     // What the mail link opens.
     static QString mailLink();
-    // Replaces the shell open helper for this thread (tests); an empty
+    // Replaces the shell open helper (tests); an empty
     // opener brings the helper back.
     static void setOpener(Opener opener);
 

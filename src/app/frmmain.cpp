@@ -577,7 +577,7 @@ void frmMain::tmrCheckIMail_Timer()
 
 void frmMain::tmrKeepLogin_Timer()
 {
-    modGlobal::keepLogin();
+    modGlobal::keepLogin(*m_session);
 }
 
 void frmMain::tmrRightClick_Timer()

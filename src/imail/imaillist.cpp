@@ -129,15 +129,15 @@ int parseIMailList(const QString &page, IMailList &out)
     return static_cast<int>(n - 1);
 }
 
-int fetchIMailList(const modGlobal::Session &session, IMailList &out)
+int fetchIMailList(modGlobal::Session &session, IMailList &out)
 {
     if (!session.isLoggedIn())
         return -1;
     QString page;
     {
-        const std::shared_ptr<clsData> client = clsData::create();
-        page = client->Read(QStringLiteral("/login/community/main.asp"), modData::cookieList(),
-                            QString(), QString(), false);
+        const std::shared_ptr<clsData> client = clsData::create(&session.cookies());
+        page = client->Read(QStringLiteral("/login/community/main.asp"),
+                            modData::cookieList(session.cookies()), QString(), QString(), false);
     }
     if (page == QLatin1String("ERROR"))
         return -1;

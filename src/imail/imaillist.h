@@ -26,9 +26,9 @@ struct IMailList {
 // Parses the start page; the index of the last entry, or -1 when there is
 // no list (then out is left untouched).
 int parseIMailList(const QString &page, IMailList &out);
-// Downloads "/login/community/main.asp" and parses it; -1 when not logged in
-// or on any failure.
-int fetchIMailList(const modGlobal::Session &session, IMailList &out);
+// Downloads "/login/community/main.asp" with the session's cookies and parses
+// it; -1 when not logged in or on any failure.
+int fetchIMailList(modGlobal::Session &session, IMailList &out);
 
 // Counts the iMails whenever the session asks for it (after a login and on
 // the main window's timer) and hands the counts back to the session, which

@@ -53,6 +53,8 @@ short errorNumber(QAbstractSocket::SocketError e)
 
 struct clsData::Impl {
     clsData *q;
+    // Where Set-Cookie lines go; null drops them.
+    modData::CookieJar *const jar;
     QTcpSocket *sckData = nullptr;
     frmTimer *watchdog = nullptr;
     // The total time one Read may take, apart from the silence watchdog.
@@ -81,7 +83,7 @@ struct clsData::Impl {
     QList<QEventLoop *> waiters;
     quint64 generation = 0;
 
-    explicit Impl(clsData *owner) : q(owner) {}
+    Impl(clsData *owner, modData::CookieJar *cookieJar) : q(owner), jar(cookieJar) {}
 
     void setState(int s)
     {
@@ -310,9 +312,10 @@ struct clsData::Impl {
 
     // Cookies come from the header only: body text that happens to say
     // "Set-Cookie: " must not reach the jar.
-    static void takeCookies(const QString &header)
+    void takeCookies(const QString &header)
     {
-        modData::CookieJar &jar = modData::cookieJar();
+        if (!jar)
+            return;
         bool aspReplaced = false;
         qsizetype from = 0;
         for (;;) {
@@ -337,10 +340,10 @@ struct clsData::Impl {
             const QString name = text.left(eq);
             const QString value = text.mid(eq + 1);
             for (int slot = 0; slot < modData::kCookieSlots; ++slot) {
-                QString &slotName = jar.cookieNames[slot];
+                QString &slotName = jar->cookieNames[slot];
                 if (slotName.isEmpty()) {
                     slotName = name;
-                    jar.cookieValues[slot] = value;
+                    jar->cookieValues[slot] = value;
                     break;
                 }
                 if (slotName != name)
@@ -349,11 +352,11 @@ struct clsData::Impl {
                     break;
                 if (name.startsWith(kAspSession)) {
                     if (!aspReplaced) {
-                        jar.cookieValues[slot] = value;
+                        jar->cookieValues[slot] = value;
                         aspReplaced = true;
                     }
                 } else {
-                    jar.cookieValues[slot] = value;
+                    jar->cookieValues[slot] = value;
                 }
                 break;
             }
@@ -428,15 +431,15 @@ struct clsData::Impl {
     }
 };
 
-std::shared_ptr<clsData> clsData::create()
+std::shared_ptr<clsData> clsData::create(modData::CookieJar *jar)
 {
     // The last owner may let go from inside one of the object's own signals
     // (or the socket's), so the object is deleted from the event loop.
-    return std::shared_ptr<clsData>(new clsData, [](clsData *p) { p->deleteLater(); });
+    return std::shared_ptr<clsData>(new clsData(jar), [](clsData *p) { p->deleteLater(); });
 }
 
-clsData::clsData()
-    : d(std::make_unique<Impl>(this))
+clsData::clsData(modData::CookieJar *jar)
+    : d(std::make_unique<Impl>(this, jar))
 {
     d->watchdog = new frmTimer(this);
     d->watchdog->setOpener(this);

@@ -7,6 +7,9 @@
 
 class QTcpSocket;
 class frmTimer;
+namespace modData {
+struct CookieJar;
+}
 
 // One HTTP exchange at a time with the site. Read() is synchronous for the
 // caller but waits in a nested event loop, so the thread stays live.
@@ -15,11 +18,14 @@ class frmTimer;
 // a reference of its own while it waits, so an owner may drop or replace
 // its pointer meanwhile. The last release deletes the object later from the
 // event loop, never inside a running Read().
+//
+// The Set-Cookie lines of every answer go into the jar given to create(),
+// which must outlive the object's exchanges; without a jar they are dropped.
 class clsData : public QObject, public std::enable_shared_from_this<clsData>
 {
     Q_OBJECT
 public:
-    static std::shared_ptr<clsData> create();
+    static std::shared_ptr<clsData> create(modData::CookieJar *jar);
     ~clsData() override;
 
     // Event mode: results are raised as signals instead of read back by Read().
@@ -47,7 +53,7 @@ signals:
     void Closed(const QString &Data);
 
 private:
-    clsData();
+    explicit clsData(modData::CookieJar *jar);
     friend class frmTimer;
     void onTimeout();
 

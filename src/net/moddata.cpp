@@ -7,16 +7,8 @@ namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 } // namespace
 
-CookieJar &cookieJar()
+void clearCookieJar(CookieJar &jar)
 {
-    // One jar per thread, empty when the thread starts.
-    thread_local CookieJar jar;
-    return jar;
-}
-
-void clearCookieJar()
-{
-    CookieJar &jar = cookieJar();
     for (int i = 0; i < kCookieSlots; ++i) {
         jar.cookieNames[i].clear();
         jar.cookieValues[i].clear();
@@ -64,9 +56,8 @@ QString buildRequest(const QString &path, const QStringList &cookies, const QStr
     return r;
 }
 
-QStringList cookieList()
+QStringList cookieList(const CookieJar &jar)
 {
-    const CookieJar &jar = cookieJar();
     QStringList out;
     out.reserve(kCookieSlots);
     for (int i = 0; i < kCookieSlots; ++i) {
@@ -78,12 +69,11 @@ QStringList cookieList()
     return out;
 }
 
-QString cookieValue(const QString &name)
+QString cookieValue(const CookieJar &jar, const QString &name)
 {
     // "" names a free slot, never a cookie.
     if (name.isEmpty())
         return QString();
-    const CookieJar &jar = cookieJar();
     for (int i = 0; i < kCookieSlots; ++i) {
         if (jar.cookieNames[i] == name)
             return jar.cookieValues[i];

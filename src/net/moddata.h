@@ -4,7 +4,7 @@
 
 #include <array>
 
-// Request composition and the per-thread cookie jar.
+// Request composition and the cookie jar of a session.
 namespace modData {
 
 constexpr int kCookieSlots = 11;
@@ -14,16 +14,14 @@ struct CookieJar {
     std::array<QString, kCookieSlots> cookieValues;
 };
 
-// The jar of the calling thread (empty at thread start).
-CookieJar &cookieJar();
 // Empties all 11 slots, names and values.
-void clearCookieJar();
+void clearCookieJar(CookieJar &jar);
 
 QString buildRequest(const QString &path, const QStringList &cookies, const QString &post,
                      const QString &referer);
 // Exactly 11 entries, "name=value" for each used slot, then empty entries.
-QStringList cookieList();
+QStringList cookieList(const CookieJar &jar);
 // Value of the first slot whose name equals name exactly; "" when none.
-QString cookieValue(const QString &name);
+QString cookieValue(const CookieJar &jar, const QString &name);
 
 } // namespace modData

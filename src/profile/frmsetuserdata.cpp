@@ -30,9 +30,9 @@ using namespace modGlobal;
 
 namespace {
 
-QPointer<frmSetUserData> &threadInstance()
+QPointer<frmSetUserData> &theInstance()
 {
-    thread_local QPointer<frmSetUserData> editor;
+    static QPointer<frmSetUserData> editor;
     return editor;
 }
 
@@ -156,12 +156,12 @@ frmSetUserData::~frmSetUserData() = default;
 
 frmSetUserData *frmSetUserData::instance()
 {
-    return threadInstance().data();
+    return theInstance().data();
 }
 
 frmSetUserData *frmSetUserData::openEditor(QWidget *mainWindow, const ProfileLink &link, const QString &tag)
 {
-    QPointer<frmSetUserData> &slot = threadInstance();
+    QPointer<frmSetUserData> &slot = theInstance();
     if (slot) {
         slot->raise();
         slot->activateWindow();

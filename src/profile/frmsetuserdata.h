@@ -31,7 +31,7 @@ public:
     frmSetUserData(QWidget *parent, const modGlobal::ProfileLink &link);
     ~frmSetUserData() override;
 
-    // Opens the thread's editor window-modal over mainWindow on the tab of
+    // Opens the editor window-modal over mainWindow on the tab of
     // the opening word; an editor already open is brought to the front.
     static frmSetUserData *openEditor(QWidget *mainWindow, const modGlobal::ProfileLink &link,
                                       const QString &tag);

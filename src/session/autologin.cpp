@@ -58,10 +58,11 @@ void loadLogin(Session &session)
     QCoreApplication::processEvents();
 }
 
-void keepLogin()
+void keepLogin(Session &session)
 {
-    const std::shared_ptr<clsData> client = clsData::create();
-    client->Read(QStringLiteral("/default.asp"), modData::cookieList(), QString(), QString(), true);
+    const std::shared_ptr<clsData> client = clsData::create(&session.cookies());
+    client->Read(QStringLiteral("/default.asp"), modData::cookieList(session.cookies()), QString(),
+                 QString(), true);
 }
 
 } // namespace modGlobal

@@ -17,9 +17,9 @@
 
 namespace {
 
-QPointer<frmLogin> &threadInstance()
+QPointer<frmLogin> &theInstance()
 {
-    thread_local QPointer<frmLogin> dialog;
+    static QPointer<frmLogin> dialog;
     return dialog;
 }
 
@@ -76,12 +76,12 @@ frmLogin::frmLogin(QWidget *parent)
 
 frmLogin *frmLogin::instance()
 {
-    return threadInstance().data();
+    return theInstance().data();
 }
 
 QString frmLogin::askPassword(QWidget *mainWindow)
 {
-    QPointer<frmLogin> &slot = threadInstance();
+    QPointer<frmLogin> &slot = theInstance();
     if (!slot) {
         slot = new frmLogin(mainWindow);
     } else if (slot->m_waiting) {

@@ -5,7 +5,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// The password dialog. One instance per thread, created on first use and
+// The password dialog. One instance, created on first use and
 // hidden (not destroyed) after each use.
 class frmLogin : public QDialog
 {
@@ -15,7 +15,7 @@ public:
     // nested event loop until it hides itself, and returns its result text:
     // the accepted password, or "" when cancelled or closed.
     static QString askPassword(QWidget *mainWindow);
-    static frmLogin *instance();  // the thread's instance, or null before first use
+    static frmLogin *instance();  // the instance, or null before first use
 
     QString resultText() const;  // the tag text
     void TestLogin();

@@ -36,7 +36,7 @@ public:
         // Our own reference: the session's client may be replaced while Read waits.
         const std::shared_ptr<clsData> client = m_client;
         const QString result =
-            client->Read(path, modData::cookieList(), QString(), QString(), onlyHeader);
+            client->Read(path, modData::cookieList(m_s.cookies()), QString(), QString(), onlyHeader);
         if (superseded())
             return Step::Superseded;
         if (result == QLatin1String("ERROR") || !m_s.loginInProgress())
@@ -49,7 +49,7 @@ public:
     void newClient()
     {
         m_s.setLoginInProgress(false);
-        m_client = clsData::create();
+        m_client = clsData::create(&m_s.cookies());
         m_s.setClient(m_client);
         m_s.setLoginInProgress(true);
     }
@@ -90,7 +90,7 @@ Step LoginRun::attempt()
         newClient();
         showRunning(true);
 
-        modData::CookieJar &jar = modData::cookieJar();
+        modData::CookieJar &jar = m_s.cookies();
         jar.cookieNames[0] = QStringLiteral("memberid");
         jar.cookieValues[0] = m_s.password();
 
@@ -107,7 +107,7 @@ Step LoginRun::attempt()
         progress(4.0001);
 
         const bool accepted = !body.contains(QStringLiteral("loginrejected.asp"), Qt::CaseInsensitive)
-            && modData::cookieValue(QStringLiteral("memberid")).toUpper() == m_s.password().toUpper();
+            && modData::cookieValue(m_s.cookies(), QStringLiteral("memberid")).toUpper() == m_s.password().toUpper();
         if (accepted && !body.isEmpty())
             break;
 

@@ -46,7 +46,7 @@ void Session::setLoggedOut()
     if (m_view)
         m_view->showLoggedOut(m_loginInProgress);
 
-    modData::clearCookieJar();
+    modData::clearCookieJar(m_cookies);
 
     if (m_view)
         m_view->showLoginProgress(0.0001);

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "net/moddata.h"
 #include "profile/profilerecord.h"
 
 class clsData;
@@ -12,11 +13,11 @@ namespace modGlobal {
 
 class MainView;
 
-// The member's session: the login state, the profile record and the exchange
-// object of a running login. The application object creates the one session
-// and hands it to the window, the plug-in server and the iMail watch; they
-// hear of changes through its signals, which are emitted in the order the
-// login steps raise them.
+// The member's session: the login state, the profile record, the cookie jar
+// and the exchange object of a running login. The application object creates
+// the one session and hands it to the window, the plug-in server and the
+// iMail watch; they hear of changes through its signals, which are emitted in
+// the order the login steps raise them.
 class Session : public QObject
 {
     Q_OBJECT
@@ -30,6 +31,10 @@ public:
 
     const ProfileRecord &profile() const { return m_profile; }
     ProfileRecord &profile() { return m_profile; }
+    // The site's cookies: every exchange of the session fills this jar and
+    // sends what it holds; a logout empties it.
+    const modData::CookieJar &cookies() const { return m_cookies; }
+    modData::CookieJar &cookies() { return m_cookies; }
     // Logged in as far as plug-ins have been told.
     bool isLoggedIn() const { return m_pluginLoggedIn; }
     bool isGuest() const { return m_guest; }
@@ -91,6 +96,7 @@ signals:
 private:
     MainView *m_view = nullptr;
     ProfileRecord m_profile;
+    modData::CookieJar m_cookies;
     std::shared_ptr<clsData> m_client;
     QString m_password;
     bool m_guest = false;

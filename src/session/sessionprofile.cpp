@@ -14,21 +14,21 @@ bool Session::fetchProfile()
     // this call only (so a cancel through setLoggedOut reaches it too).
     std::shared_ptr<clsData> borrowed;
     if (!m_client) {
-        borrowed = clsData::create();
+        borrowed = clsData::create(&m_cookies);
         m_client = borrowed;
     }
     // Our own reference: the session's client may change while Read waits.
     const std::shared_ptr<clsData> client = m_client;
 
     const QString page = client->Read(QStringLiteral("/login/register/visitkort_edit.asp"),
-                                      modData::cookieList(), QString(), QString(), false);
+                                      modData::cookieList(m_cookies), QString(), QString(), false);
 
     bool confirmed = false;
     if (page != QStringLiteral("ERROR")) {
         scrapeProfile(page, m_profile);
         emit profileChanged();
         // No cookie never confirms a login, not even against an empty password.
-        const QString member = modData::cookieValue(QStringLiteral("memberid"));
+        const QString member = modData::cookieValue(m_cookies, QStringLiteral("memberid"));
         confirmed = !member.isEmpty() && member.toUpper() == m_password.toUpper();
         if (confirmed)
             setLoggedIn();
@@ -49,14 +49,14 @@ bool Session::postProfile()
     if (!isLoggedIn() || m_guest)
         return false;
 
-    const std::shared_ptr<clsData> client = clsData::create();
+    const std::shared_ptr<clsData> client = clsData::create(&m_cookies);
     const QString referer = modData::site().baseUrl()
                             + QStringLiteral("/login/community/visitkort.asp?uid=")
                             + QString::number(m_profile.userid);
     // Only the answer's header is awaited; the re-fetch tells what the site
     // kept, and a confirmed fetch shows it.
     const QString answer = client->Read(QStringLiteral("/login/register/visitkort_edit.asp"),
-                                        modData::cookieList(), profilePostBody(m_profile), referer, true);
+                                        modData::cookieList(m_cookies), profilePostBody(m_profile), referer, true);
     const bool sent = answer != QStringLiteral("ERROR");
     const bool fetched = fetchProfile();
     return sent && fetched;

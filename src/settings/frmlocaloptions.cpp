@@ -19,9 +19,9 @@ const QString kLoginType = QStringLiteral("logintype");
 const QString kLastLogin = QStringLiteral("lastlogin");
 const QString kButtonTip = QStringLiteral("Ändrar alla inställningar på servern och stänger fönstret");
 
-QPointer<frmLocalOptions> &threadInstance()
+QPointer<frmLocalOptions> &theInstance()
 {
-    thread_local QPointer<frmLocalOptions> dialog;
+    static QPointer<frmLocalOptions> dialog;
     return dialog;
 }
 
@@ -125,12 +125,12 @@ frmLocalOptions::frmLocalOptions(QWidget *parent)
 
 frmLocalOptions *frmLocalOptions::instance()
 {
-    return threadInstance().data();
+    return theInstance().data();
 }
 
 frmLocalOptions *frmLocalOptions::openDialog(QWidget *mainWindow, const QString &tag)
 {
-    QPointer<frmLocalOptions> &slot = threadInstance();
+    QPointer<frmLocalOptions> &slot = theInstance();
     if (slot) {
         slot->raise();
         slot->activateWindow();

@@ -16,7 +16,7 @@ class frmLocalOptions : public QDialog
 public:
     explicit frmLocalOptions(QWidget *parent = nullptr);
 
-    // Opens the thread's dialog window-modal over mainWindow (a new one each
+    // Opens the dialog window-modal over mainWindow (a new one each
     // time, so the settings are read anew); one already open is raised.
     static frmLocalOptions *openDialog(QWidget *mainWindow, const QString &tag);
     static frmLocalOptions *instance();

@@ -24,12 +24,13 @@ const QString kHexPrefix = QStringLiteral("hex:");
 constexpr unsigned kFileMode = 0600;
 constexpr unsigned kFolderMode = 0700;
 
-thread_local QString t_programFolder;
+// Set by tests and tools; empty means the running executable's folder.
+QString g_programFolder;
 
 QString executableFolder()
 {
-    if (!t_programFolder.isEmpty())
-        return t_programFolder;
+    if (!g_programFolder.isEmpty())
+        return g_programFolder;
     if (QCoreApplication::instance())
         return QCoreApplication::applicationDirPath();
     const QString exe = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
@@ -130,7 +131,7 @@ QString appFilePathIn(const QString &programFolder, const QString &fileName)
 
 void overrideProgramFolder(const QString &folder)
 {
-    t_programFolder = folder;
+    g_programFolder = folder;
 }
 
 QString appFilePath(const QString &fileName)

@@ -25,7 +25,7 @@ QString settingsFilePath();
 // appFilePath's rule for a given folder: folder + "/" with the first
 // "/source/" (case-sensitive) replaced by "/", then fileName.
 QString appFilePathIn(const QString &programFolder, const QString &fileName);
-// Makes the calling thread treat folder as the program's folder (tests, tools);
+// Makes the program treat folder as its own folder (tests, tools);
 // an empty folder goes back to the running executable's.
 void overrideProgramFolder(const QString &folder);
 

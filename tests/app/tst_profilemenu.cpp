@@ -79,7 +79,7 @@ void tst_ProfileMenu::cleanup()
 void tst_ProfileMenu::loginAs(const QString &password, bool guest)
 {
     session().setPassword(password);
-    modData::CookieJar &jar = modData::cookieJar();
+    modData::CookieJar &jar = session().cookies();
     jar.cookieNames[0] = QStringLiteral("memberid");
     jar.cookieValues[0] = password;
     // A guest has no profile to read.

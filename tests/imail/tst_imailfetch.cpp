@@ -18,8 +18,8 @@ namespace {
 // Logged in as far as the inbox needs: the flag and the member's cookie.
 void pretendLoggedIn(const QString &password)
 {
-    modData::cookieJar().cookieNames[0] = QStringLiteral("memberid");
-    modData::cookieJar().cookieValues[0] = password;
+    session().cookies().cookieNames[0] = QStringLiteral("memberid");
+    session().cookies().cookieValues[0] = password;
     session().notifyPlugins(true);
 }
 
@@ -82,8 +82,8 @@ void TestIMailFetch::captionOfEachInbox()
 void TestIMailFetch::loggedOutTouchesNothing()
 {
     SessionFixture f;
-    modData::cookieJar().cookieNames[0] = QStringLiteral("memberid");
-    modData::cookieJar().cookieValues[0] = QStringLiteral("kalle");
+    session().cookies().cookieNames[0] = QStringLiteral("memberid");
+    session().cookies().cookieValues[0] = QStringLiteral("kalle");
     f.fake.menus[QStringLiteral("mnuIMails")].caption = QStringLiteral("3 iMails (1 nya)");
     const int before = m_sim->requestLog().size();
 

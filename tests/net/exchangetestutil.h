@@ -18,10 +18,16 @@ inline QByteArray httpResponse(const QByteArray &headerLines, const QByteArray &
     return "HTTP/1.1 200 OK\r\n" + headerLines + (headerLines.isEmpty() ? "" : "\r\n") + "\r\n" + body;
 }
 
-inline void fillJar(const CookiePairs &cookies)
+// The jar the exchange tests give their clsData objects.
+inline modData::CookieJar &testJar()
 {
-    modData::clearCookieJar();
-    auto &jar = modData::cookieJar();
+    static modData::CookieJar jar;
+    return jar;
+}
+
+inline void fillJar(const CookiePairs &cookies, modData::CookieJar &jar = testJar())
+{
+    modData::clearCookieJar(jar);
     for (int i = 0; i < cookies.size() && i < modData::kCookieSlots; ++i) {
         jar.cookieNames[i] = cookies.at(i).first;
         jar.cookieValues[i] = cookies.at(i).second;
@@ -29,9 +35,9 @@ inline void fillJar(const CookiePairs &cookies)
 }
 
 // The used part of cookieList().
-inline QStringList jarEntries()
+inline QStringList jarEntries(const modData::CookieJar &jar = testJar())
 {
-    QStringList l = modData::cookieList();
+    QStringList l = modData::cookieList(jar);
     l.removeAll(QString());
     return l;
 }
@@ -39,7 +45,7 @@ inline QStringList jarEntries()
 inline QString readPage(clsData &c, const QString &path = QStringLiteral("/page.asp"), bool onlyHeader = false,
                         QString *header = nullptr)
 {
-    return c.Read(path, modData::cookieList(), QString(), QString(), onlyHeader, header);
+    return c.Read(path, modData::cookieList(testJar()), QString(), QString(), onlyHeader, header);
 }
 
 // Runs the deletions that clsData defers to the event loop.

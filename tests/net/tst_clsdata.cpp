@@ -24,7 +24,7 @@ class TestClsData : public QObject
 private slots:
     void init()
     {
-        modData::clearCookieJar();
+        modData::clearCookieJar(testJar());
         srv = std::make_unique<ScriptedServer>();
         QVERIFY(srv->listen());
         srv->useAsSite();
@@ -42,6 +42,7 @@ private slots:
     void gathersTheAnswer();
     void takesCookies_data();
     void takesCookies();
+    void cookiesGoOnlyToTheObjectsOwnJar();
     void headerOnlyStopsAfterTheHeader();
     void connectionRefusedFails();
     void closeConDuringWait_data();
@@ -86,8 +87,8 @@ void TestClsData::sendsTheBuiltRequestInWindows1252()
     QFETCH(QString, referer);
     fillJar(jar);
     srv->setScript({S::send(httpResponse({}, "ok")), S::close()});
-    auto c = clsData::create();
-    const QStringList cookies = modData::cookieList();
+    auto c = clsData::create(&testJar());
+    const QStringList cookies = modData::cookieList(testJar());
     QCOMPARE(c->Read(path, cookies, post, referer), QStringLiteral("ok"));
     QCOMPARE(srv->connectionCount(), 1);
     const QByteArray sent = srv->request(0);
@@ -144,7 +145,7 @@ void TestClsData::gathersTheAnswer()
     QFETCH(QString, body);
     QFETCH(QString, header);
     srv->setScript(S::chunks(chunks));
-    auto c = clsData::create();
+    auto c = clsData::create(&testJar());
     QString gotHeader = QStringLiteral("untouched");
     QCOMPARE(readPage(*c, QStringLiteral("/page.asp"), false, &gotHeader), body);
     QCOMPARE(gotHeader, header);
@@ -237,9 +238,24 @@ void TestClsData::takesCookies()
     QFETCH(QStringList, expected);
     fillJar(jar);
     srv->setScript(S::chunks(chunks));
-    auto c = clsData::create();
+    auto c = clsData::create(&testJar());
     QVERIFY(readPage(*c) != QLatin1String("ERROR"));
     QCOMPARE(jarEntries(), expected);
+}
+
+void TestClsData::cookiesGoOnlyToTheObjectsOwnJar()
+{
+    // One made without a jar takes no cookies, and leaves the others alone.
+    modData::CookieJar other;
+    for (const QByteArray cookie : {"a=1", "b=2", "c=3"})
+        srv->addScript({S::send(httpResponse("Set-Cookie: " + cookie + "; path=/", "x")), S::close()});
+    auto mine = clsData::create(&testJar());
+    auto theirs = clsData::create(&other);
+    auto none = clsData::create(nullptr);
+    for (clsData *c : {mine.get(), theirs.get(), none.get()})
+        QCOMPARE(readPage(*c), QStringLiteral("x"));
+    QCOMPARE(jarEntries(), QStringList{QStringLiteral("a=1")});
+    QCOMPARE(jarEntries(other), QStringList{QStringLiteral("b=2")});
 }
 
 // ------------------------------------------------------------- header only
@@ -250,7 +266,7 @@ void TestClsData::headerOnlyStopsAfterTheHeader()
     // never closes: a header-only read must neither wait for nor return it.
     srv->setScript({S::send(httpResponse("Set-Cookie: s=1; path=/", "partial")), S::delay(1000),
                     S::send("more body")});
-    auto c = clsData::create();
+    auto c = clsData::create(&testJar());
     QString header;
     QCOMPARE(readPage(*c, QStringLiteral("/cookie.asp"), true, &header), QString());
     QCOMPARE(header, QStringLiteral("HTTP/1.1 200 OK\r\nSet-Cookie: s=1; path=/"));
@@ -270,7 +286,7 @@ void TestClsData::connectionRefusedFails()
         closedPort = probe.serverPort();
     }
     modData::configureSite(QStringLiteral("127.0.0.1:") + QString::number(closedPort));
-    auto c = clsData::create();
+    auto c = clsData::create(&testJar());
     QElapsedTimer t;
     t.start();
     QCOMPARE(readPage(*c), QStringLiteral("ERROR"));
@@ -299,7 +315,7 @@ void TestClsData::closeConDuringWait()
     QFETCH(int, state);
     // "late" would only be there if the close did not end the exchange.
     srv->setScript({S::send(httpResponse({}, "part")), S::delay(1500), S::send("late")});
-    auto c = clsData::create();
+    auto c = clsData::create(&testJar());
     QTimer poll;
     poll.setInterval(20);
     connect(&poll, &QTimer::timeout, this, [&] {
@@ -330,17 +346,17 @@ void TestClsData::otherExchangeRunsWhileOneWaits()
     QFETCH(int, secondDelay);
     srv->addScript({S::delay(firstDelay), S::send(httpResponse("Set-Cookie: a=1; path=/", "first")), S::close()});
     srv->addScript({S::delay(secondDelay), S::send(httpResponse("Set-Cookie: b=2; path=/", "second")), S::close()});
-    auto first = clsData::create();
+    auto first = clsData::create(&testJar());
     QString secondResult = QStringLiteral("not run");
     QTimer::singleShot(60, this, [&] {
-        auto second = clsData::create();
+        auto second = clsData::create(&testJar());
         secondResult = readPage(*second, QStringLiteral("/second.asp"));
     });
     QCOMPARE(readPage(*first, QStringLiteral("/first.asp")), QStringLiteral("first"));
     QCOMPARE(secondResult, QStringLiteral("second"));
     QVERIFY(srv->request(0).startsWith("GET /first.asp "));
     QVERIFY(srv->request(1).startsWith("GET /second.asp "));
-    // Both exchanges fill the one jar of the thread.
+    // Both exchanges were given the same jar, and both fill it.
     QCOMPARE(jarEntries().size(), 2);
     QVERIFY(jarEntries().contains(QStringLiteral("a=1")));
     QVERIFY(jarEntries().contains(QStringLiteral("b=2")));
@@ -350,7 +366,7 @@ void TestClsData::secondReadOnTheSameObjectSupersedesTheFirst()
 {
     srv->addScript({}); // the first connection never gets an answer
     srv->addScript({S::send(httpResponse({}, "inner")), S::close()});
-    auto c = clsData::create();
+    auto c = clsData::create(&testJar());
     QString inner = QStringLiteral("not run");
     QTimer::singleShot(100, this, [&] { inner = readPage(*c, QStringLiteral("/inner.asp")); });
     QCOMPARE(readPage(*c, QStringLiteral("/outer.asp")), QStringLiteral("ERROR"));
@@ -371,7 +387,7 @@ void TestClsData::ownerReleasesTheObjectDuringRead()
     QFETCH(bool, cancelToo);
     QFETCH(QString, expected);
     srv->setScript({S::delay(400), S::send(httpResponse({}, "body")), S::close()});
-    std::shared_ptr<clsData> owner = clsData::create();
+    std::shared_ptr<clsData> owner = clsData::create(&testJar());
     QPointer<clsData> watch = owner.get();
     clsData *raw = owner.get();
     QTimer::singleShot(100, this, [&] {
@@ -381,7 +397,7 @@ void TestClsData::ownerReleasesTheObjectDuringRead()
         // Work that runs after the release while the Read still waits.
         runDeferredDeletes();
     });
-    QCOMPARE(raw->Read(QStringLiteral("/p.asp"), modData::cookieList(), QString(), QString()), expected);
+    QCOMPARE(raw->Read(QStringLiteral("/p.asp"), modData::cookieList(testJar()), QString(), QString()), expected);
     QVERIFY(!owner);
     QVERIFY2(watch, "deleted while its Read was running");
     runDeferredDeletes();
@@ -391,7 +407,7 @@ void TestClsData::ownerReleasesTheObjectDuringRead()
 void TestClsData::eventModeHandsTheBodyToClosed()
 {
     srv->setScript({S::delay(300), S::send(httpResponse({}, "event body")), S::close()});
-    std::shared_ptr<clsData> owner = clsData::create();
+    std::shared_ptr<clsData> owner = clsData::create(&testJar());
     QPointer<clsData> watch = owner.get();
     clsData *raw = owner.get();
     QStringList closedWith;
@@ -401,7 +417,7 @@ void TestClsData::eventModeHandsTheBodyToClosed()
     });
     QTimer::singleShot(50, this, [&] { raw->Connect(); });
     // The body went to the event, so the waiting Read has nothing left.
-    QCOMPARE(raw->Read(QStringLiteral("/p.asp"), modData::cookieList(), QString(), QString()), QString());
+    QCOMPARE(raw->Read(QStringLiteral("/p.asp"), modData::cookieList(testJar()), QString(), QString()), QString());
     QCOMPARE(closedWith, QStringList{QStringLiteral("event body")});
     QVERIFY(watch);
     runDeferredDeletes();
@@ -412,7 +428,7 @@ void TestClsData::releaseInsideItsOwnEventIsDeferred()
 {
     // An object that never read is in event mode: a close raises Closed,
     // and the listener may drop the last reference from inside it.
-    std::shared_ptr<clsData> owner = clsData::create();
+    std::shared_ptr<clsData> owner = clsData::create(&testJar());
     QPointer<clsData> watch = owner.get();
     clsData *raw = owner.get();
     int closedCount = 0;
@@ -467,7 +483,7 @@ void TestClsData::chunkedAnswers()
     QFETCH(QString, body);
     QFETCH(QStringList, jar);
     srv->setScript(S::chunks(parts, 60, closeAtEnd));
-    auto c = clsData::create();
+    auto c = clsData::create(&testJar());
     QCOMPARE(readPage(*c), body);
     QCOMPARE(c->exchangeState(), body == QLatin1String("ERROR") ? -1 : -2);
     QCOMPARE(jarEntries(), jar);
@@ -508,7 +524,7 @@ void TestClsData::hostileSizesFail()
     if (closeAfter)
         s << S::close();
     srv->setScript(s);
-    auto c = clsData::create();
+    auto c = clsData::create(&testJar());
     const QString got = readPage(*c);
     if (fails) {
         QCOMPARE(got, QStringLiteral("ERROR"));
@@ -526,7 +542,7 @@ void TestClsData::headerOfAnEarlierExchangeIsNotReturned()
 {
     srv->addScript({S::send(httpResponse("X-First: 1", "one")), S::close()});
     srv->addScript({S::close()});
-    auto c = clsData::create();
+    auto c = clsData::create(&testJar());
     QString header;
     QCOMPARE(readPage(*c, QStringLiteral("/a.asp"), false, &header), QStringLiteral("one"));
     QCOMPARE(header, QStringLiteral("HTTP/1.1 200 OK\r\nX-First: 1"));
@@ -536,7 +552,7 @@ void TestClsData::headerOfAnEarlierExchangeIsNotReturned()
 
 void TestClsData::watchdogIsIdleOutsideRead()
 {
-    auto c = clsData::create();
+    auto c = clsData::create(&testJar());
     auto *timer = c->findChild<QTimer *>(QStringLiteral("tmrTimer"));
     QVERIFY(timer);
     QVERIFY(!timer->isActive());

@@ -13,7 +13,7 @@ class TestClsDataWatchdog : public QObject
 {
     Q_OBJECT
 private slots:
-    void init() { modData::clearCookieJar(); }
+    void init() { modData::clearCookieJar(testJar()); }
     void cleanupTestCase() { modData::configureSite(); }
     void noAnswerFinishesEmptyAfterTenSeconds();
     void silenceAfterDataFinishesWithWhatArrived();
@@ -26,7 +26,7 @@ void TestClsDataWatchdog::noAnswerFinishesEmptyAfterTenSeconds()
     QVERIFY(srv.listen());
     srv.useAsSite();
     srv.setScript({}); // accepts, reads the request, never answers
-    auto c = clsData::create();
+    auto c = clsData::create(&testJar());
     QElapsedTimer t;
     t.start();
     // Finished, not failed: the empty text, not "ERROR".
@@ -45,7 +45,7 @@ void TestClsDataWatchdog::silenceAfterDataFinishesWithWhatArrived()
     // A gap of 1.5 s between data does not end the exchange; the 2 s of
     // silence after the last data does. The connection stays open.
     srv.setScript({S::send(httpResponse({}, "one ")), S::delay(1500), S::send("two")});
-    auto c = clsData::create();
+    auto c = clsData::create(&testJar());
     QElapsedTimer t;
     t.start();
     QCOMPARE(readPage(*c), QStringLiteral("one two"));
@@ -68,7 +68,7 @@ void TestClsDataWatchdog::dripFedAnswerFailsAtTheOverallLimit()
         s << S::delay(1000) << S::send("y");
     srv.setScript(s);
     clsData::setExchangeLimit(4000);
-    auto c = clsData::create();
+    auto c = clsData::create(&testJar());
     const QString got = readPage(*c);
     clsData::setExchangeLimit(0);
     QCOMPARE(got, QStringLiteral("ERROR"));

@@ -1,8 +1,8 @@
 // Request text and cookie jar: whole request texts compared byte for byte.
 #include "net/moddata.h"
 #include "net/site.h"
+#include "session/session.h"
 
-#include <QThread>
 #include <QtTest>
 
 using CookiePairs = QList<QPair<QString, QString>>;
@@ -22,10 +22,9 @@ QStringList elevenOf(const QStringList &first)
     return l;
 }
 
-void fillJar(const CookiePairs &cookies)
+void fillJar(modData::CookieJar &jar, const CookiePairs &cookies)
 {
-    modData::clearCookieJar();
-    auto &jar = modData::cookieJar();
+    modData::clearCookieJar(jar);
     for (int i = 0; i < cookies.size(); ++i) {
         jar.cookieNames[i] = cookies.at(i).first;
         jar.cookieValues[i] = cookies.at(i).second;
@@ -36,8 +35,10 @@ void fillJar(const CookiePairs &cookies)
 class TestModData : public QObject
 {
     Q_OBJECT
+    modData::CookieJar m_jar;
+
 private slots:
-    void init() { modData::clearCookieJar(); }
+    void init() { modData::clearCookieJar(m_jar); }
     void cleanupTestCase() { modData::configureSite(); }
 
     void buildRequest_data();
@@ -49,7 +50,7 @@ private slots:
     void cookieValue_data();
     void cookieValue();
     void clearCookieJarEmptiesNamesAndValues();
-    void jarIsPerThread();
+    void eachSessionHasAJarOfItsOwn();
 };
 
 void TestModData::buildRequest_data()
@@ -184,8 +185,8 @@ void TestModData::cookieList()
 {
     QFETCH(CookiePairs, jar);
     QFETCH(QStringList, expected);
-    fillJar(jar);
-    const QStringList got = modData::cookieList();
+    fillJar(m_jar, jar);
+    const QStringList got = modData::cookieList(m_jar);
     QCOMPARE(got.size(), 11);
     QCOMPARE(got, expected);
 }
@@ -206,39 +207,33 @@ void TestModData::cookieValue()
 {
     QFETCH(QString, name);
     QFETCH(QString, expected);
-    fillJar({{"memberid", "abcde"}, {"dup", "first"}, {"x", "1"}, {"dup", "second"}});
-    QCOMPARE(modData::cookieValue(name), expected);
+    fillJar(m_jar, {{"memberid", "abcde"}, {"dup", "first"}, {"x", "1"}, {"dup", "second"}});
+    QCOMPARE(modData::cookieValue(m_jar, name), expected);
 }
 
 void TestModData::clearCookieJarEmptiesNamesAndValues()
 {
-    fillJar({{"memberid", "abcde"}, {"b", "2"}});
-    modData::cookieJar().cookieValues[10] = QStringLiteral("stray");
-    modData::clearCookieJar();
+    fillJar(m_jar, {{"memberid", "abcde"}, {"b", "2"}});
+    m_jar.cookieValues[10] = QStringLiteral("stray");
+    modData::clearCookieJar(m_jar);
     for (int i = 0; i < modData::kCookieSlots; ++i) {
-        QVERIFY(modData::cookieJar().cookieNames[i].isEmpty());
-        QVERIFY(modData::cookieJar().cookieValues[i].isEmpty());
+        QVERIFY(m_jar.cookieNames[i].isEmpty());
+        QVERIFY(m_jar.cookieValues[i].isEmpty());
     }
-    QCOMPARE(modData::cookieList(), elevenOf({}));
+    QCOMPARE(modData::cookieList(m_jar), elevenOf({}));
 }
 
-void TestModData::jarIsPerThread()
+void TestModData::eachSessionHasAJarOfItsOwn()
 {
-    fillJar({{"memberid", "abcde"}});
-    QStringList otherStart;
-    QString otherAfterWrite;
-    QThread *t = QThread::create([&] {
-        otherStart = modData::cookieList();
-        modData::cookieJar().cookieNames[0] = QStringLiteral("other");
-        modData::cookieJar().cookieValues[0] = QStringLiteral("thread");
-        otherAfterWrite = modData::cookieValue(QStringLiteral("other"));
-    });
-    t->start();
-    QVERIFY(t->wait(5000));
-    delete t;
-    QCOMPARE(otherStart, elevenOf({}));
-    QCOMPARE(otherAfterWrite, QStringLiteral("thread"));
-    QCOMPARE(modData::cookieList(), elevenOf({"memberid=abcde"}));
+    modGlobal::Session first;
+    modGlobal::Session second;
+    fillJar(first.cookies(), {{"memberid", "abcde"}});
+    fillJar(second.cookies(), {{"memberid", "other"}, {"lang", "sv"}});
+    QCOMPARE(modData::cookieValue(first.cookies(), QStringLiteral("memberid")), QStringLiteral("abcde"));
+    // A logout empties the jar of its own session only.
+    second.setLoggedOut();
+    QCOMPARE(modData::cookieList(second.cookies()), elevenOf({}));
+    QCOMPARE(modData::cookieList(first.cookies()), elevenOf({"memberid=abcde"}));
 }
 
 QTEST_GUILESS_MAIN(TestModData)

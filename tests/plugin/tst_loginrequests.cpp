@@ -39,7 +39,7 @@ public:
         ++depth;
         maxDepth = qMax(maxDepth, depth);
         session().setLoginInProgress(true);
-        session().setClient(clsData::create());
+        session().setClient(clsData::create(&session().cookies()));
         QEventLoop wait;
         m_waits.append(&wait);
         QTimer::singleShot(0, &wait, [this, who] {
@@ -232,7 +232,7 @@ private slots:
     {
         // Someone else's login is at work; ours waits for its turn.
         session().setLoginInProgress(true);
-        session().setClient(clsData::create());
+        session().setClient(clsData::create(&session().cookies()));
         login(QStringLiteral("queue"));
         QVERIFY(m_requests->waiting());
         m_requests->logout();
@@ -251,7 +251,7 @@ private slots:
     {
         // A login started from the window holds the session.
         session().setLoginInProgress(true);
-        session().setClient(clsData::create());
+        session().setClient(clsData::create(&session().cookies()));
         m_login.onWaiting = [this](const QString &) { m_login.finish(); };
         login(QStringLiteral("plugn"));
         QCOMPARE(m_login.cancels, 1);  // asked to give way
@@ -270,7 +270,7 @@ private slots:
     void waitsForALentExchange()
     {
         // A profile fetch outside a login holds an exchange of its own.
-        session().setClient(clsData::create());
+        session().setClient(clsData::create(&session().cookies()));
         m_login.onWaiting = [this](const QString &) { m_login.finish(); };
         login(QStringLiteral("after"));
         QTest::qWait(50);
@@ -321,7 +321,7 @@ private slots:
     void destructionAnswersWaitingRequest()
     {
         session().setLoginInProgress(true);
-        session().setClient(clsData::create());
+        session().setClient(clsData::create(&session().cookies()));
         login(QStringLiteral("never"));
         m_requests.reset();
         QCOMPARE(m_answers, QStringList{QStringLiteral("never:false")});

@@ -24,7 +24,7 @@ inline void loggedInAs(const QString &password, const QString &cookieValue, qint
     modGlobal::Session &s = session();
     s.setPassword(password);
     s.notifyPlugins(true);
-    modData::CookieJar &jar = modData::cookieJar();
+    modData::CookieJar &jar = session().cookies();
     jar.cookieNames[0] = QStringLiteral("memberid");
     jar.cookieValues[0] = cookieValue;
     profile().userid = userid;

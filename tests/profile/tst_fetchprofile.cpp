@@ -127,7 +127,7 @@ void TstFetchProfile::expiredSessionLogsOut()
     QVERIFY(!p.chk1);
     QCOMPARE(p.towns[3], QString());
     // The logged-out state empties the jar.
-    QCOMPARE(modData::cookieValue(QStringLiteral("memberid")), QString());
+    QCOMPARE(modData::cookieValue(session().cookies(), QStringLiteral("memberid")), QString());
     QVERIFY(!session().client());
 }
 
@@ -199,7 +199,7 @@ void TstFetchProfile::failedExchangeChangesNothing()
     p.towns[7] = QStringLiteral("Luleå");
     p.chatWelcomeEnabled = false;
     const ProfileRecord before = p;
-    const modData::CookieJar jarBefore = modData::cookieJar();
+    const modData::CookieJar jarBefore = session().cookies();
 
     QVERIFY(!fetchProfile());
 
@@ -207,8 +207,8 @@ void TstFetchProfile::failedExchangeChangesNothing()
     QVERIFY(isLoggedIn());
     QCOMPARE(session().password(), QStringLiteral("kalle"));
     QVERIFY(m_view.calls.isEmpty());
-    QVERIFY(modData::cookieJar().cookieNames == jarBefore.cookieNames);
-    QVERIFY(modData::cookieJar().cookieValues == jarBefore.cookieValues);
+    QVERIFY(session().cookies().cookieNames == jarBefore.cookieNames);
+    QVERIFY(session().cookies().cookieValues == jarBefore.cookieValues);
     QVERIFY(!session().client());
 }
 
@@ -217,7 +217,7 @@ void TstFetchProfile::lendsAnExchangeOnlyWhenNoneIsThere()
     sessionfixture::loggedInAs(QStringLiteral("anna5"), QStringLiteral("anna5"), 1002);
 
     // A login's own exchange object is used and left in place.
-    const std::shared_ptr<clsData> login = clsData::create();
+    const std::shared_ptr<clsData> login = clsData::create(&session().cookies());
     session().setClient(login);
     QVERIFY(fetchProfile());
     QCOMPARE(session().client(), login);

@@ -293,7 +293,7 @@ void TstFrmSetUserData::opensOnTheTabOfTheWord()
     QCOMPARE(child<SimpleCombo>(editor, "cmbTown")->text(), QStringLiteral("Umeå"));
     QCOMPARE(child<QComboBox>(editor, "cmbAge")->currentText(), QStringLiteral("31-40"));
     QVERIFY(child<QCheckBox>(editor, "chkProfessional")->isChecked());
-    QVERIFY(child<QRadioButton>(editor, "optFemale")->isChecked());  // the site's "2" is "m"
+    QVERIFY(child<QRadioButton>(editor, "optMale")->isChecked());  // the site's "1" is "k"
     QCOMPARE(child<QPlainTextEdit>(editor, "txtPresentation")->toPlainText(),
              QStringLiteral("Hej!\nJag bor i Umeå och seglar på sommaren."));
     QCOMPARE(child<QComboBox>(editor, "cmbBirthDay")->currentText(), QStringLiteral("21"));
@@ -633,7 +633,7 @@ void TstFrmSetUserData::birthDateForAMemberWithoutOne()
     auto *month = child<QComboBox>(editor, "cmbBirthMonth");
     auto *day = child<QComboBox>(editor, "cmbBirthDay");
     QCOMPARE(month->count(), 0);
-    QVERIFY(child<QRadioButton>(editor, "optMale")->isChecked());  // the site's "1" is "k"
+    QVERIFY(child<QRadioButton>(editor, "optFemale")->isChecked());  // the site's "2" is "m"
     // Nothing chosen: the date goes as the two hyphens alone.
     child<QLineEdit>(editor, "txtICQ")->setText(QStringLiteral("42"));
     QTest::mouseClick(child<QPushButton>(editor, "cmdSet"), Qt::LeftButton);
@@ -655,7 +655,7 @@ void TstFrmSetUserData::birthDateForAMemberWithoutOne()
     QCOMPARE(site.strBirthday, QStringLiteral("1990-02-12"));
     // Untouched, a cleared "Jag arbetar med datorer" is relation 2.
     QCOMPARE(site.relation, 2);
-    QCOMPARE(site.sex, QStringLiteral("k"));
+    QCOMPARE(site.sex, QStringLiteral("m"));
 }
 
 void TstFrmSetUserData::knowledgeBarsFromThePixels_data()

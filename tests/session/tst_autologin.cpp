@@ -208,17 +208,17 @@ void TestAutoLogin::keepAliveAsksForHeadersOnly()
                     ScriptedServer::delay(3000), ScriptedServer::send("hello"), ScriptedServer::close()});
     site.useAsSite();
 
-    modData::CookieJar &jar = modData::cookieJar();
+    modData::CookieJar &jar = session().cookies();
     jar.cookieNames[0] = QStringLiteral("memberid");
     jar.cookieValues[0] = QStringLiteral("kalle");
     jar.cookieNames[1] = QStringLiteral("ASPSESSIONIDAAA");
     jar.cookieValues[1] = QStringLiteral("old");
-    const QStringList cookiesBefore = modData::cookieList();
+    const QStringList cookiesBefore = modData::cookieList(jar);
     f.fake.clearCalls();
 
     const QString expected =
         modData::buildRequest(QStringLiteral("/default.asp"), cookiesBefore, QString(), QString());
-    keepLogin();
+    keepLogin(session());
     m_sim->useAsSite();
 
     QCOMPARE(site.connectionCount(), 1);
@@ -226,8 +226,8 @@ void TestAutoLogin::keepAliveAsksForHeadersOnly()
     // Back before the body was even sent.
     QCOMPARE(site.stepsDone(0), 2);
     // The answer's cookie went into the jar; the display was not touched.
-    QCOMPARE(modData::cookieValue(QStringLiteral("ASPSESSIONIDKEEP")), QStringLiteral("fresh"));
-    QCOMPARE(modData::cookieValue(QStringLiteral("memberid")), QStringLiteral("kalle"));
+    QCOMPARE(modData::cookieValue(jar, QStringLiteral("ASPSESSIONIDKEEP")), QStringLiteral("fresh"));
+    QCOMPARE(modData::cookieValue(jar, QStringLiteral("memberid")), QStringLiteral("kalle"));
     QVERIFY2(f.fake.calls.isEmpty(), qPrintable(f.fake.calls.join(QLatin1Char('\n'))));
     QVERIFY(f.events.isEmpty());
     QVERIFY(!session().client());
@@ -241,14 +241,14 @@ void TestAutoLogin::keepAliveFailureIsIgnored()
     const quint16 port = probe.serverPort();
     probe.close();
     modData::configureSite(QStringLiteral("127.0.0.1:%1").arg(port));
-    modData::cookieJar().cookieNames[0] = QStringLiteral("memberid");
-    modData::cookieJar().cookieValues[0] = QStringLiteral("kalle");
+    session().cookies().cookieNames[0] = QStringLiteral("memberid");
+    session().cookies().cookieValues[0] = QStringLiteral("kalle");
     session().notifyPlugins(true);
 
-    keepLogin();
+    keepLogin(session());
     m_sim->useAsSite();
     QVERIFY(isLoggedIn());
-    QCOMPARE(modData::cookieValue(QStringLiteral("memberid")), QStringLiteral("kalle"));
+    QCOMPARE(modData::cookieValue(session().cookies(), QStringLiteral("memberid")), QStringLiteral("kalle"));
     QVERIFY(f.fake.calls.isEmpty());
 }
 

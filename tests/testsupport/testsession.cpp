@@ -2,7 +2,6 @@
 
 #include "fakemainview.h"
 #include "imail/imaillist.h"
-#include "net/moddata.h"
 
 #include <memory>
 
@@ -25,6 +24,5 @@ modGlobal::Session &resetSession(modGlobal::MainView *view)
     if (auto *fake = dynamic_cast<FakeMainView *>(view))
         QObject::connect(g_session.get(), &modGlobal::Session::imailCountsChanged,
                          [fake](int count, int newCount) { fake->showIMailCounts(count, newCount); });
-    modData::clearCookieJar();
     return *g_session;
 }

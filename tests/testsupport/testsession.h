@@ -11,7 +11,7 @@ class MainView;
 modGlobal::Session &session();
 // Replaces the session with a fresh one shown in view (may be null). Like
 // the program's, it has an iMail watch; a FakeMainView also gets the counts.
-// The cookie jar is emptied too.
+// Its cookie jar starts empty.
 modGlobal::Session &resetSession(modGlobal::MainView *view = nullptr);
 
 inline modGlobal::ProfileRecord &profile() { return session().profile(); }

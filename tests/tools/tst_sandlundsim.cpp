@@ -30,25 +30,28 @@ QString u(const char *s)
     return QString::fromUtf8(s);
 }
 
+// The cookies the simulated site has given this test process.
+modData::CookieJar g_jar;
+
 void setMember(const QString &password)
 {
-    modData::clearCookieJar();
+    modData::clearCookieJar(g_jar);
     if (!password.isEmpty()) {
-        modData::cookieJar().cookieNames[0] = QStringLiteral("memberid");
-        modData::cookieJar().cookieValues[0] = password;
+        g_jar.cookieNames[0] = QStringLiteral("memberid");
+        g_jar.cookieValues[0] = password;
     }
 }
 
 QString get(const QString &path, bool onlyHeader = false, QString *header = nullptr)
 {
-    auto c = clsData::create();
-    return c->Read(path, modData::cookieList(), QString(), QString(), onlyHeader, header);
+    auto c = clsData::create(&g_jar);
+    return c->Read(path, modData::cookieList(g_jar), QString(), QString(), onlyHeader, header);
 }
 
 QString post(const QString &path, const QString &body)
 {
-    auto c = clsData::create();
-    return c->Read(path, modData::cookieList(), body, QString(), true);
+    auto c = clsData::create(&g_jar);
+    return c->Read(path, modData::cookieList(g_jar), body, QString(), true);
 }
 
 QString between(const QString &text, const QString &start, const QString &end)
@@ -175,7 +178,7 @@ private slots:
         site = std::make_unique<SimSite>();
         QVERIFY(site->start());
         site->useAsSite();
-        modData::clearCookieJar();
+        modData::clearCookieJar(g_jar);
     }
     void cleanup()
     {
@@ -231,12 +234,12 @@ void TestSandlundSim::sessionCookiePages()
     const QRegularExpression re(QStringLiteral("\r\nSet-Cookie: (ASPSESSIONID[A-Z]+)=([A-Z]+); path=/(\r\n|$)"));
     const QRegularExpressionMatch m = re.match(header);
     QVERIFY2(m.hasMatch(), qPrintable(header));
-    QCOMPARE(modData::cookieValue(m.captured(1)), m.captured(2));
+    QCOMPARE(modData::cookieValue(g_jar, m.captured(1)), m.captured(2));
     // A request that carries the session cookie gets no new one.
     QString again;
     get(path, true, &again);
     QVERIFY2(!again.contains(QLatin1String("ASPSESSIONID")), qPrintable(again));
-    QCOMPARE(modData::cookieValue(m.captured(1)), m.captured(2));
+    QCOMPARE(modData::cookieValue(g_jar, m.captured(1)), m.captured(2));
 }
 
 void TestSandlundSim::login_data()
@@ -262,7 +265,7 @@ void TestSandlundSim::login()
     const QString body = get(QStringLiteral("/login.asp"));
     QVERIFY(!body.isEmpty() && body != QLatin1String("ERROR"));
     QCOMPARE(!body.contains(QLatin1String("loginrejected.asp"), Qt::CaseInsensitive), accepted);
-    QCOMPARE(modData::cookieValue(QStringLiteral("memberid")), cookieAfter);
+    QCOMPARE(modData::cookieValue(g_jar, QStringLiteral("memberid")), cookieAfter);
 }
 
 void TestSandlundSim::profileFormCarriesEveryFragment_data()
@@ -289,19 +292,19 @@ void TestSandlundSim::profileFormCarriesEveryFragment_data()
                                       {"strMobiltelefon", "070-1234567"}, {"interests", "Segling, schack"},
                                       {"foundthis", u("En vän tipsade")}, {"homepage", "http://www.example.com/kalle"},
                                       {"email", "kalle@example.com"}, {"icq", "123456"}}
-        << QStringList{"chk1", "lngHtmlMail", "setup0", "setup2"} << "2" << "5" << "3"
+        << QStringList{"chk1", "lngHtmlMail", "setup0", "setup2"} << "1" << "5" << "3"
         << u("Hej!\r\nJag bor i Umeå och seglar på sommaren.") << "1975-03-21" << true << "Tjena!" << 3 << u("Umeå")
         << "90325";
     QTest::newRow("anna5: no birth date")
         << "anna5" << "1002"
         << TextFields{{"firstname", "Anna"}, {"lastname", "Berg"}, {"sign", "anna"}, {"company", ""},
                                       {"email", "anna@example.com"}}
-        << QStringList{"chk1"} << "1" << "3" << "1" << "" << "" << true << "Hej hej" << 7 << u("Luleå") << "";
+        << QStringList{"chk1"} << "2" << "3" << "1" << "" << "" << true << "Hej hej" << 7 << u("Luleå") << "";
     QTest::newRow("nisse: greeting box disabled")
         << "nisse" << "1003"
         << TextFields{{"firstname", "Nils"}, {"lastname", "Holm"}, {"sign", "Nisse"},
                                       {"street", u("Åvägen 12")}}
-        << QStringList{} << "2" << "4" << "2" << "" << "1980-05-17" << false << "" << 7 << u("Luleå") << "97231";
+        << QStringList{} << "1" << "4" << "2" << "" << "1980-05-17" << false << "" << 7 << u("Luleå") << "97231";
 }
 
 void TestSandlundSim::profileFormCarriesEveryFragment()
@@ -559,9 +562,9 @@ void TestSandlundSim::stalledPageNeverAnswers()
 
     // Other pages are still served, and a cancel ends the stalled exchange.
     QVERIFY(get(QStringLiteral("/default.asp")).contains(QLatin1String("Startsida")));
-    auto c = clsData::create();
+    auto c = clsData::create(&g_jar);
     QTimer::singleShot(300, c.get(), [&] { c->CloseCon(true); });
-    QCOMPARE(c->Read(QStringLiteral("/login.asp"), modData::cookieList(), QString(), QString()),
+    QCOMPARE(c->Read(QStringLiteral("/login.asp"), modData::cookieList(g_jar), QString(), QString()),
              QStringLiteral("ERROR"));
 }
 

@@ -128,7 +128,7 @@ QList<SimMember> defaultMembers()
     kalle.company = QStringLiteral("Ek Bygg AB");
     kalle.street = QStringLiteral("Storgatan 1");
     kalle.postal = QStringLiteral("90325");
-    kalle.sex = QStringLiteral("2");
+    kalle.sex = QStringLiteral("1");
     kalle.age = 5;
     kalle.relation = 3;
     kalle.strMobiltelefon = QStringLiteral("070-1234567");
@@ -163,7 +163,7 @@ QList<SimMember> defaultMembers()
     anna.firstname = QStringLiteral("Anna");
     anna.lastname = QStringLiteral("Berg");
     anna.sign = QStringLiteral("anna");
-    anna.sex = QStringLiteral("1");
+    anna.sex = QStringLiteral("2");
     anna.age = 3;
     anna.relation = 1;
     anna.email = QStringLiteral("anna@example.com");
@@ -188,7 +188,7 @@ QList<SimMember> defaultMembers()
     nisse.sign = QStringLiteral("Nisse");
     nisse.street = QStringLiteral("Åvägen 12");
     nisse.postal = QStringLiteral("97231");
-    nisse.sex = QStringLiteral("2");
+    nisse.sex = QStringLiteral("1");
     nisse.age = 4;
     nisse.relation = 2;
     nisse.strBirthday = QStringLiteral("1980-05-17");

@@ -266,7 +266,7 @@ QString profileFormPage(const SimMember &m)
     p += rowCell(QStringLiteral("Gatuadress:"), textInput(QStringLiteral("street"), m.street));
     p += rowCell(QStringLiteral("Postnummer:"), postalInput(m.postal));
     p += rowCell(QStringLiteral("Ort:"), townSelect(m.homecity));
-    p += rowCell(utf8("Kön:"), radios(QStringLiteral("sex"), {{1, utf8("Kvinna")}, {2, utf8("Man")}}, sexValue));
+    p += rowCell(utf8("Kön:"), radios(QStringLiteral("sex"), {{1, utf8("Man")}, {2, utf8("Kvinna")}}, sexValue));
     p += rowCell(utf8("Ålder:"),
                  radios(QStringLiteral("age"),
                         {{1, utf8("under 15 år")}, {2, utf8("15-19 år")}, {3, utf8("20-24 år")},
