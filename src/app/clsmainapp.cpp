@@ -21,7 +21,7 @@ clsMainApp::clsMainApp()
     auto *server = new clsMainServer(&m_session);
 
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (bus.isConnected() && !exportBusObjects(bus, server))
+    if (bus.isConnected() && !exportBusObjects(bus, server, imailWatch))
         std::fprintf(stderr, "kortvik: could not offer the plug-in objects on the session bus\n");
 
     m_mainWindow = new frmMain(&m_session);

@@ -47,9 +47,9 @@ void DesktopIntegration::follow(modGlobal::Session *session, modWebFunctions::IM
     connect(session, &Session::profileChanged, this, &DesktopIntegration::refresh);
     connect(session, &Session::endedBySite, this, &DesktopIntegration::siteEndedSession);
     connect(watch, &modWebFunctions::IMailWatch::inboxRead, this, [this](const modWebFunctions::IMailList &list) {
-        const IMailRows rows = rowsOf(list);
+        const DesktopIMails rows = rowsOf(list);
         int newCount = 0;
-        for (const IMailRow &r : rows)
+        for (const DesktopIMail &r : rows)
             newCount += r.isNew ? 1 : 0;
         showIMails(static_cast<int>(rows.size()), newCount, rows);
     });
@@ -57,9 +57,9 @@ void DesktopIntegration::follow(modGlobal::Session *session, modWebFunctions::IM
     refresh();
 }
 
-IMailRows DesktopIntegration::rowsOf(const modWebFunctions::IMailList &list)
+DesktopIMails DesktopIntegration::rowsOf(const modWebFunctions::IMailList &list)
 {
-    IMailRows rows;
+    DesktopIMails rows;
     for (qsizetype i = 0; i < list.mid.size(); ++i)
         rows.append({list.mid.value(i), list.senderName.value(i), list.subject.value(i), list.sentAt.value(i),
                      list.isNew.value(i)});
@@ -109,7 +109,7 @@ void DesktopIntegration::showSession(bool loggedIn, bool loginRunning, bool gues
     m_loggedIn = loggedIn;
 }
 
-void DesktopIntegration::showIMails(int count, int newCount, const IMailRows &rows)
+void DesktopIntegration::showIMails(int count, int newCount, const DesktopIMails &rows)
 {
     m_tray->showIMails(count, newCount, rows);
     m_notices->imailsChecked(count, newCount, rows);

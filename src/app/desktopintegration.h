@@ -2,7 +2,7 @@
 #include <QObject>
 #include <QString>
 
-#include "desktop/imailrow.h"
+#include "desktop/desktopimail.h"
 
 namespace modGlobal {
 class Session;
@@ -33,13 +33,13 @@ public:
     // runs the iMail check and, when logged in, the keep-alive at once.
     void follow(modGlobal::Session *session, modWebFunctions::IMailWatch *watch);
 
-    static IMailRows rowsOf(const modWebFunctions::IMailList &list);
+    static DesktopIMails rowsOf(const modWebFunctions::IMailList &list);
 
 public slots:
     // The session's state as the status bar shows it.
     void showSession(bool loggedIn, bool loginRunning, bool guest, const QString &alias);
     // An iMail check that read the inbox page.
-    void showIMails(int count, int newCount, const IMailRows &rows);
+    void showIMails(int count, int newCount, const DesktopIMails &rows);
     // The site ended the member's session; called before the logout.
     void siteEndedSession();
 

@@ -10,6 +10,7 @@
 #include "help/clshelp.h"
 #include "net/clsdata.h"
 #include "net/site.h"
+#include "plugin/imailhandlercall.h"
 #include "profile/frmsetuserdata.h"
 #include "session/autologin.h"
 #include "session/frmlogin.h"
@@ -19,6 +20,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDBusConnection>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -67,6 +69,12 @@ frmMain::frmMain(modGlobal::Session *session, QWidget *parent) : QMainWindow(par
     m_prg->raise();
 
     buildTimers();
+
+    m_imailHandler = new IMailHandlerCall(QDBusConnection::sessionBus(), this);
+    connect(m_imailHandler, &IMailHandlerCall::noHandler, this, [this] {
+        QMessageBox::information(this, QStringLiteral("Ingen plugin"),
+                                 QStringLiteral("Du har ingen plugin installerad som hanterar iMails!"));
+    });
 
     if (!m_session->view())
         m_session->setView(this);
@@ -452,8 +460,9 @@ void frmMain::mnuQuit_Click()
 
 void frmMain::mnuIMails_Click()
 {
-    QMessageBox::information(this, QStringLiteral("Ingen plugin"),
-                             QStringLiteral("Du har ingen plugin installerad som hanterar iMails!"));
+    // The box comes when no handler answers (at once when nobody owns the
+    // handler's name, after 2 seconds of silence at the latest).
+    m_imailHandler->open();
 }
 
 void frmMain::mnuHelpP_Click()

@@ -9,6 +9,8 @@
 #include "session/mainview.h"
 #include "session/session.h"
 
+class IMailHandlerCall;
+
 class QMenu;
 
 class QTimer;
@@ -121,5 +123,7 @@ private:
     QList<QTimer *> m_designEnabledTimers;
     bool m_loaded = false;
     std::unique_ptr<QObject> m_helpObject;
+    // The "iMails" command goes to a handler plug-in when one answers.
+    IMailHandlerCall *m_imailHandler = nullptr;
     QPointer<frmAbout> m_about;
 };

@@ -25,7 +25,7 @@ void DesktopNotices::loggedOut(bool bySite)
         emit notify(Kind::LoggedOut, QStringLiteral("Du har blivit utloggad från Sandlund"), QString());
 }
 
-void DesktopNotices::imailsChecked(int count, int newCount, const IMailRows &rows)
+void DesktopNotices::imailsChecked(int count, int newCount, const DesktopIMails &rows)
 {
     Q_UNUSED(count);
     if (!m_member)
@@ -35,7 +35,7 @@ void DesktopNotices::imailsChecked(int count, int newCount, const IMailRows &row
     if (!rose || !enabledInSettings())
         return;
     QString body;
-    const IMailRows newest = newestUnread(rows, 1);
+    const DesktopIMails newest = newestUnread(rows, 1);
     if (!newest.isEmpty())
         body = newest.first().sender + QStringLiteral(": ") + newest.first().subject.simplified();
     emit notify(Kind::NewIMails, QStringLiteral("Du har ") + QString::number(newCount) + QStringLiteral(" nya iMails"),

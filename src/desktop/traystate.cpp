@@ -15,14 +15,14 @@ QString oneLine(const QString &text, int max)
 
 } // namespace
 
-IMailRows newestUnread(const IMailRows &rows, int max)
+DesktopIMails newestUnread(const DesktopIMails &rows, int max)
 {
-    IMailRows unread;
-    for (const IMailRow &r : rows) {
+    DesktopIMails unread;
+    for (const DesktopIMail &r : rows) {
         if (r.isNew)
             unread.append(r);
     }
-    std::stable_sort(unread.begin(), unread.end(), [](const IMailRow &a, const IMailRow &b) {
+    std::stable_sort(unread.begin(), unread.end(), [](const DesktopIMail &a, const DesktopIMail &b) {
         if (a.sentAt != b.sentAt)
             return a.sentAt > b.sentAt;
         return a.mid > b.mid;
@@ -47,7 +47,7 @@ void TrayState::showMember(const QString &alias)
     m_alias = alias;
 }
 
-void TrayState::showIMails(int count, int newCount, const IMailRows &rows)
+void TrayState::showIMails(int count, int newCount, const DesktopIMails &rows)
 {
     // Counts of a check that ended after a logout belong to nobody.
     if (m_icon != Icon::LoggedIn)
@@ -82,7 +82,7 @@ QList<TrayState::MenuEntry> TrayState::menuEntries() const
     QList<MenuEntry> entries;
     if (m_icon == Icon::LoggedIn) {
         // No reader yet: the rows only tell what is waiting.
-        for (const IMailRow &r : newestUnread(m_rows, kMaxMenuIMails))
+        for (const DesktopIMail &r : newestUnread(m_rows, kMaxMenuIMails))
             entries.append({Kind::IMail, oneLine(r.sender, 30) + QStringLiteral(": ") + oneLine(r.subject, 50),
                             false});
         if (!entries.isEmpty())

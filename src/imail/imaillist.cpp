@@ -1,5 +1,6 @@
 #include "imail/imaillist.h"
 
+#include "imail/imailrows.h"
 #include "imail/inboxmarkers.h"
 #include "net/clsdata.h"
 #include "net/moddata.h"
@@ -151,13 +152,24 @@ int fetchIMailList(modGlobal::Session &session, IMailList &out)
     return parseIMailList(page, out);
 }
 
-IMailWatch::IMailWatch(modGlobal::Session *session) : QObject(session), m_session(session)
+IMailWatch::IMailWatch(modGlobal::Session *session)
+    : QObject(session)
+    , m_session(session)
+    , m_flight([this](std::function<void()> finished) {
+        runCheck();
+        finished();
+    })
 {
     connect(session, &modGlobal::Session::imailCheckDue, this, &IMailWatch::updateIMailCaption,
             Qt::DirectConnection);
 }
 
 void IMailWatch::updateIMailCaption()
+{
+    m_flight.request();
+}
+
+void IMailWatch::runCheck()
 {
     if (!m_session->isLoggedIn())
         return;
@@ -185,6 +197,9 @@ void IMailWatch::updateIMailCaption()
     m_session->setIMailCounts(n, m);
     if (read)
         emit inboxRead(last >= 0 ? list : IMailList());
+    // A logout while the page was on its way: those rows are no one's now.
+    if (m_session->isLoggedIn())
+        emit imailsRead(last >= 0 ? toIMailRows(list) : IMailRows{});
 }
 
 } // namespace modWebFunctions

@@ -4,6 +4,9 @@
 #include <QString>
 #include <QVector>
 
+#include "imail/imailcheckflight.h"
+#include "imailrow.h"
+
 namespace modGlobal {
 class Session;
 }
@@ -29,17 +32,25 @@ int fetchIMailList(modGlobal::Session &session, IMailList &out);
 
 // Counts the iMails whenever the session asks for it (after a login and on
 // the main window's timer) and hands the counts back to the session, which
-// passes them on to the caption. A child of the session.
+// passes them on to the caption. One check at a time: a request while a
+// check runs (the timer, a plug-in) waits for that check. A child of the
+// session.
 class IMailWatch : public QObject
 {
     Q_OBJECT
 public:
     explicit IMailWatch(modGlobal::Session *session);
 
-    // Nothing when logged out. An inbox request that the site answers with
+    // Nothing when logged out; joins a running check. An inbox request that the site answers with
     // its login form, or by resetting a member's "memberid" cookie, means the
     // site has ended the session: the session logs out instead.
     void updateIMailCaption();
+    IMailCheckFlight *flight() { return &m_flight; }
+
+signals:
+    // The rows a check read while logged in, newest first; empty when the
+    // list was unavailable. After the counts.
+    void imailsRead(const IMailRows &rows);
 
 signals:
     // A check read the inbox page (an empty list when the page had none);
@@ -47,7 +58,10 @@ signals:
     void inboxRead(const modWebFunctions::IMailList &list);
 
 private:
+    void runCheck();
+
     modGlobal::Session *m_session;
+    IMailCheckFlight m_flight;
 };
 
 } // namespace modWebFunctions

@@ -3,14 +3,34 @@
 #include "plugin/clsmainserver.h"
 #include "plugin/clsmainserverreference.h"
 #include "plugin/loginrequests.h"
+#include "plugin/plugininbox.h"
 
-MainServerAdaptor::MainServerAdaptor(clsMainServer *server, LoginRequests *requests,
+MainServerAdaptor::MainServerAdaptor(clsMainServer *server, LoginRequests *requests, PluginInbox *inbox,
                                      const QDBusConnection &bus)
-    : QDBusAbstractAdaptor(server), m_requests(requests), m_bus(bus)
+    : QDBusAbstractAdaptor(server), m_requests(requests), m_inbox(inbox), m_bus(bus)
 {
     setAutoRelaySignals(false);
     connect(server, &clsMainServer::onLogin, this, &MainServerAdaptor::onLogin);
     connect(server, &clsMainServer::onLogout, this, &MainServerAdaptor::onLogout);
+    connect(inbox, &PluginInbox::imailsChanged, this, &MainServerAdaptor::IMailsChanged);
+}
+
+bool MainServerAdaptor::loggedIn() const { return m_inbox->properties().values().loggedIn; }
+bool MainServerAdaptor::loggingIn() const { return m_inbox->properties().values().loggingIn; }
+bool MainServerAdaptor::guest() const { return m_inbox->properties().values().guest; }
+int MainServerAdaptor::userId() const { return m_inbox->properties().values().userId; }
+QString MainServerAdaptor::alias() const { return m_inbox->properties().values().alias; }
+int MainServerAdaptor::imailCount() const { return m_inbox->properties().values().imailCount; }
+int MainServerAdaptor::newIMailCount() const { return m_inbox->properties().values().newIMailCount; }
+
+IMailRows MainServerAdaptor::GetIMails()
+{
+    return m_inbox->rows();
+}
+
+void MainServerAdaptor::CheckIMails(const QDBusMessage &message)
+{
+    m_inbox->checkIMails(message);
 }
 
 bool MainServerAdaptor::doLogin(bool ShowBox, const QString &Password, const QDBusMessage &message)

@@ -4,9 +4,12 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 
+#include "imailrow.h"
+
 class clsMainServer;
 class clsMainServerReference;
 class LoginRequests;
+class PluginInbox;
 
 // Bus names of the plug-in interface.
 namespace pluginBus {
@@ -38,23 +41,59 @@ class MainServerAdaptor : public QDBusAbstractAdaptor
         "      <arg name=\"Password\" type=\"s\"/>\n"
         "      <arg name=\"UserID\" type=\"i\"/>\n"
         "    </signal>\n"
+        "    <property name=\"LoggedIn\" type=\"b\" access=\"read\"/>\n"
+        "    <property name=\"LoggingIn\" type=\"b\" access=\"read\"/>\n"
+        "    <property name=\"Guest\" type=\"b\" access=\"read\"/>\n"
+        "    <property name=\"UserID\" type=\"i\" access=\"read\"/>\n"
+        "    <property name=\"Alias\" type=\"s\" access=\"read\"/>\n"
+        "    <property name=\"IMailCount\" type=\"i\" access=\"read\"/>\n"
+        "    <property name=\"NewIMailCount\" type=\"i\" access=\"read\"/>\n"
+        "    <method name=\"GetIMails\">\n"
+        "      <arg name=\"IMails\" type=\"a(isxbis)\" direction=\"out\"/>\n"
+        "    </method>\n"
+        "    <method name=\"CheckIMails\"/>\n"
+        "    <signal name=\"IMailsChanged\">\n"
+        "      <arg name=\"IMails\" type=\"a(isxbis)\"/>\n"
+        "    </signal>\n"
         "  </interface>\n")
+    Q_PROPERTY(bool LoggedIn READ loggedIn)
+    Q_PROPERTY(bool LoggingIn READ loggingIn)
+    Q_PROPERTY(bool Guest READ guest)
+    Q_PROPERTY(int UserID READ userId)
+    Q_PROPERTY(QString Alias READ alias)
+    Q_PROPERTY(int IMailCount READ imailCount)
+    Q_PROPERTY(int NewIMailCount READ newIMailCount)
 public:
-    // requests: how logins are carried out (owned by the caller or the server).
-    MainServerAdaptor(clsMainServer *server, LoginRequests *requests, const QDBusConnection &bus);
+    // requests: how logins are carried out (owned by the caller or the server);
+    // inbox: the live state and the inbox (owned by the caller or the server).
+    MainServerAdaptor(clsMainServer *server, LoginRequests *requests, PluginInbox *inbox,
+                      const QDBusConnection &bus);
+
+    bool loggedIn() const;
+    bool loggingIn() const;
+    bool guest() const;
+    int userId() const;
+    QString alias() const;
+    int imailCount() const;
+    int newIMailCount() const;
 
 public slots:
     // Answered when the login has ended (a delayed reply); the return value
     // of the slot itself is not used.
     bool doLogin(bool ShowBox, const QString &Password, const QDBusMessage &message);
     void doLogout();
+    IMailRows GetIMails();
+    // Answered when the check it runs or joins has ended (a delayed reply).
+    void CheckIMails(const QDBusMessage &message);
 
 signals:
     void onLogin(const QString &Password, int UserID);
     void onLogout(const QString &Password, int UserID);
+    void IMailsChanged(const IMailRows &IMails);
 
 private:
     LoginRequests *m_requests;
+    PluginInbox *m_inbox;
     QDBusConnection m_bus;
 };
 

@@ -651,7 +651,8 @@ void tst_MainWindow::imailsMenuShowsNoPluginBox()
         box->accept();
     });
     m_window->menuItem(QStringLiteral("mnuIMails"))->trigger();
-    QCOMPARE(watcher.seen, 1);
+    // Nobody owns the handler name: the bus says so at once, then the box.
+    QTRY_COMPARE(watcher.seen, 1);
     QCOMPARE(title, QStringLiteral("Ingen plugin"));
     QCOMPARE(text, QStringLiteral("Du har ingen plugin installerad som hanterar iMails!"));
     QCOMPARE(icon, QMessageBox::Information);

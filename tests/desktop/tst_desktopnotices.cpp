@@ -8,7 +8,7 @@
 
 namespace {
 
-IMailRow row(qint32 mid, const QString &sender, const QString &subject, int minutes, bool isNew)
+DesktopIMail row(qint32 mid, const QString &sender, const QString &subject, int minutes, bool isNew)
 {
     return {mid, sender, subject, QDateTime(QDate(2026, 12, 8), QTime(8, 0), Qt::UTC).addSecs(minutes * 60), isNew};
 }
@@ -26,7 +26,7 @@ void feed(DesktopNotices &notices, const QString &step)
         notices.loggedOut(true);
     else {
         const int n = step.mid(1).toInt();
-        IMailRows rows;
+        DesktopIMails rows;
         for (int i = 0; i < n; ++i)
             rows.append(row(i + 1, QStringLiteral("Avs %1").arg(i + 1), QStringLiteral("Ämne %1").arg(i + 1), i, true));
         notices.imailsChecked(n + 2, n, rows);

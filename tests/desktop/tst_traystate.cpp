@@ -18,7 +18,7 @@ namespace {
 
 const QDateTime kT0(QDate(2026, 12, 8), QTime(9, 0), Qt::UTC);
 
-IMailRow row(qint32 mid, const char *sender, const char *subject, int minutes, bool isNew)
+DesktopIMail row(qint32 mid, const char *sender, const char *subject, int minutes, bool isNew)
 {
     return {mid, QString::fromUtf8(sender), QString::fromUtf8(subject), kT0.addSecs(minutes * 60), isNew};
 }
@@ -36,7 +36,7 @@ struct Step {
     QString alias;
     int count = 0;
     int newCount = 0;
-    IMailRows rows;
+    DesktopIMails rows;
     Icon icon;
     bool newMark;
     QString toolTip;
@@ -62,9 +62,9 @@ private slots:
 void TestTrayState::session_data()
 {
     QTest::addColumn<QList<Step>>("steps");
-    const IMailRows three{row(1, "Anna", "Hej", 0, false), row(2, "Kalle", "Fika?", 10, true),
+    const DesktopIMails three{row(1, "Anna", "Hej", 0, false), row(2, "Kalle", "Fika?", 10, true),
                           row(3, "Nisse", "Rad 1\r\nRad 2", 5, false)};
-    IMailRows seven;
+    DesktopIMails seven;
     for (int i = 1; i <= 7; ++i)
         seven.append(row(10 + i, "Anna", qPrintable(QStringLiteral("Nr %1").arg(i)), i, true));
     seven.append(row(30, "Nisse", "Läst", 60, false));
@@ -137,9 +137,9 @@ void TestTrayState::session()
 void TestTrayState::newestUnreadOrderAndLimit()
 {
     // Same time: the higher message id is the newer one.
-    const IMailRows rows{row(5, "A", "a", 0, true), row(9, "B", "b", 0, true), row(7, "C", "c", 30, true),
+    const DesktopIMails rows{row(5, "A", "a", 0, true), row(9, "B", "b", 0, true), row(7, "C", "c", 30, true),
                          row(8, "D", "d", 90, false)};
-    const IMailRows got = newestUnread(rows, 2);
+    const DesktopIMails got = newestUnread(rows, 2);
     QCOMPARE(got.size(), 2);
     QCOMPARE(got.at(0).mid, 7);
     QCOMPARE(got.at(1).mid, 9);

@@ -6,6 +6,7 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
 #include <QDBusPendingReply>
+#include <QMetaProperty>
 #include <QXmlStreamReader>
 #include <QFile>
 #include <QHash>
@@ -20,6 +21,7 @@
 #include "plugin/clsmainserver.h"
 #include "plugin/loginrequests.h"
 #include "plugin/mainserveradaptor.h"
+#include "plugin/plugininbox.h"
 #include "privatesessionbus.h"
 #include "requiredtool.h"
 #include "testsession.h"
@@ -45,7 +47,12 @@ QStringList describeInterface(const QString &xml, const QString &interface)
             inside = reader.attributes().value(QLatin1String("name")) == interface;
         if (!inside)
             continue;
-        if (reader.isStartElement() && (name == QLatin1String("method") || name == QLatin1String("signal"))) {
+        if (reader.isStartElement() && name == QLatin1String("property")) {
+            const QXmlStreamAttributes a = reader.attributes();
+            members << QStringLiteral("property ") + a.value(QLatin1String("name")).toString() + QLatin1Char('(')
+                    + a.value(QLatin1String("type")).toString() + QLatin1Char(':')
+                    + a.value(QLatin1String("access")).toString() + QLatin1Char(')');
+        } else if (reader.isStartElement() && (name == QLatin1String("method") || name == QLatin1String("signal"))) {
             current = name.toString() + QLatin1Char(' ') + reader.attributes().value(QLatin1String("name")).toString();
             args.clear();
         } else if (reader.isStartElement() && name == QLatin1String("arg")) {
@@ -79,10 +86,20 @@ bool adaptorHas(const QMetaObject &meta, const QString &member)
     static const QHash<QString, QByteArray> qtType = {{QStringLiteral("b"), "bool"},
                                                        {QStringLiteral("s"), "QString"},
                                                        {QStringLiteral("i"), "int"},
-                                                       {QStringLiteral("o"), "QDBusObjectPath"}};
+                                                       {QStringLiteral("o"), "QDBusObjectPath"},
+                                                       {QStringLiteral("a(isxbis)"), "IMailRows"}};
     const qsizetype open = member.indexOf(QLatin1Char('('));
     const QString kind = member.section(QLatin1Char(' '), 0, 0);
     const QByteArray name = member.mid(kind.size() + 1, open - kind.size() - 1).toLatin1();
+    if (kind == QLatin1String("property")) {
+        // "property LoggedIn(b:read)": a readable, not writable Q_PROPERTY of that type.
+        const QStringList parts = member.mid(open + 1, member.size() - open - 2).split(QLatin1Char(':'));
+        const int index = meta.indexOfProperty(name.constData());
+        if (index < 0 || parts.value(1) != QLatin1String("read"))
+            return false;
+        const QMetaProperty p = meta.property(index);
+        return p.isReadable() && !p.isWritable() && QByteArray(p.typeName()) == qtType.value(parts.value(0));
+    }
     QByteArrayList in;
     QByteArray out = "void";
     const QString inside = member.mid(open + 1, member.size() - open - 2);
@@ -287,7 +304,8 @@ private slots:
         clsMainServer failing(&session());
         LoginRequests requests(&session(), [](bool, const QString &) -> bool { throw std::runtime_error("Kaputt"); },
                                [] {});
-        new MainServerAdaptor(&failing, &requests, *m_serverBus);
+        PluginInbox inbox(nullptr);
+        new MainServerAdaptor(&failing, &requests, &inbox, *m_serverBus);
         QVERIFY(m_serverBus->registerObject(QStringLiteral("/failing"), &failing, QDBusConnection::ExportAdaptors));
         const QDBusMessage reply = callAndWait(
             call(QStringLiteral("/failing"), kServerIface, QStringLiteral("doLogin"), {false, QStringLiteral("kalle")}));

@@ -34,6 +34,11 @@ QString helpText()
         "Control: /_sim/endsession?password=P ends the sessions member P logged in\n"
         "       with, as the site does on its own (answers \"ended N\").\n"
         "\n"
+        "Inbox control (JSON rows: mid, subject, sentAt \"yyyy-MM-dd HH:mm\", isNew,\n"
+        "dateColour, senderUid, senderName):\n"
+        "  GET /sim/inbox?uid=N   the member's inbox; PUT replaces it with the\n"
+        "                         array in the body; POST puts one row on top.\n"
+        "\n"
         "Members (password: name, user id):\n");
     for (const sandlundSim::SimMember &m : sandlundSim::defaultMembers()) {
         QString notes;

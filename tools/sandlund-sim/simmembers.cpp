@@ -1,5 +1,7 @@
 #include "simmembers.h"
 
+#include "siminbox.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -194,6 +196,7 @@ QList<SimMember> defaultMembers()
     nisse.homecity = 7;
     list.append(nisse);
 
+    list.append(bulkInboxMember());
     return list;
 }
 

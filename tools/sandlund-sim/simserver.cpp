@@ -1,5 +1,7 @@
 #include "simserver.h"
 
+#include "siminbox.h"
+
 #include "simpages.h"
 #include "text/cp1252.h"
 
@@ -335,6 +337,8 @@ SimResponse SimServer::handle(const SimRequest &req)
         resp.stall = true;
         return resp;
     }
+    if (handleInboxControl(*m_store, req, resp))
+        return resp;
     const QString path = req.path.toLower();
     if (path == QLatin1String("/_sim/endsession")) {
         const QString password = req.query.section(QLatin1Char('='), 1);

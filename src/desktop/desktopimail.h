@@ -4,14 +4,14 @@
 #include <QString>
 
 // One inbox row as the desktop pieces (tray menu, notifications) need it.
-struct IMailRow {
+struct DesktopIMail {
     qint32 mid = 0;
     QString sender;
     QString subject;
     QDateTime sentAt;
     bool isNew = false;
 };
-using IMailRows = QList<IMailRow>;
+using DesktopIMails = QList<DesktopIMail>;
 
 // The newest unread rows first (by time sent, then by message id), at most max.
-IMailRows newestUnread(const IMailRows &rows, int max);
+DesktopIMails newestUnread(const DesktopIMails &rows, int max);

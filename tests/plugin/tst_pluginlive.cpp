@@ -1,0 +1,270 @@
+// Live state and the inbox on the bus, as a plug-in meets them: kortvik on a
+// private bus against the demo site. Properties and PropertiesChanged through
+// a member login, new iMails, a guest login and a logout; GetIMails against
+// the site's inbox; CheckIMails as exactly one inbox request; IMailsChanged
+// only for a changed list; 50 callers at once during a login.
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDBusVariant>
+#include <QElapsedTimer>
+#include <QtTest>
+
+#include "imailrow.h"
+#include "kortvikonbus.h"
+#include "requiredtool.h"
+#include "siminbox.h"
+#include "siminboxcontrol.h"
+#include "sitetime.h"
+
+namespace {
+
+const QString kService = QStringLiteral("org.kortvik.Kortvik");
+const QString kPath = QStringLiteral("/clsMainServer");
+const QString kInterface = QStringLiteral("org.kortvik.Kortvik.clsMainServer");
+const QString kInbox = QStringLiteral("/login/community/main.asp");
+
+QString describe(const QVariantMap &changed)
+{
+    QStringList parts;
+    for (auto it = changed.cbegin(); it != changed.cend(); ++it)
+        parts << it.key() + QLatin1Char('=') + it.value().toString();
+    return parts.join(QLatin1Char(' '));
+}
+
+IMailRows rowsOf(const QList<sandlundSim::SimIMail> &inbox)
+{
+    IMailRows rows;
+    for (const sandlundSim::SimIMail &m : inbox)
+        rows.append(IMailRow{m.mid, m.subject, siteTime::toSecsSinceEpoch(m.sentAt.date(), m.sentAt.time()), m.isNew,
+                             m.senderUid, m.senderName});
+    return rows;
+}
+
+} // namespace
+
+class TestPluginLive : public QObject
+{
+    Q_OBJECT
+    KortvikOnBus k;
+    QStringList heard;           // signals in arrival order
+    QList<IMailRows> lists;      // IMailsChanged payloads
+
+public slots:
+    void onProperties(const QString &interface, const QVariantMap &changed, const QStringList &invalidated)
+    {
+        heard << interface.section(QLatin1Char('.'), -1) + QStringLiteral(": ") + describe(changed)
+                + (invalidated.isEmpty() ? QString() : QStringLiteral(" invalidated ") + invalidated.join(QLatin1Char(',')));
+    }
+    void onIMailsChanged(const QDBusMessage &m)
+    {
+        lists << qdbus_cast<IMailRows>(m.arguments().value(0));
+        heard << QStringLiteral("IMailsChanged %1").arg(lists.last().size());
+    }
+    void onLogin(const QString &password, int uid) { heard << QStringLiteral("onLogin %1 %2").arg(password).arg(uid); }
+    void onLogout(const QString &password, int uid) { heard << QStringLiteral("onLogout %1 %2").arg(password).arg(uid); }
+
+private slots:
+    void initTestCase();
+    void startsLoggedOut();
+    void memberLogin();
+    void getIMailsMatchesTheSite();
+    void checkIMailsIsOneRequest();
+    void unchangedListNoSignal();
+    void logoutThenGuest();
+    void thousandRowsIntact();
+    void fiftyCallersDuringALogin();
+
+private:
+    // One line per signal, so a failure shows the whole order.
+    QString takeHeard()
+    {
+        QTest::qWait(300); // late signals of the step
+        return std::exchange(heard, {}).join(QLatin1Char('\n'));
+    }
+    QDBusMessage check() { return k.call(QStringLiteral("CheckIMails")); }
+    IMailRows getIMails()
+    {
+        return qdbus_cast<IMailRows>(k.call(QStringLiteral("GetIMails")).arguments().value(0));
+    }
+};
+
+void TestPluginLive::initTestCase()
+{
+    imailRow::registerTypes();
+    QString why;
+    if (!k.start(&why))
+        KORTVIK_SKIP_WITHOUT_TOOL(why);
+    QDBusConnection &c = k.client();
+    QVERIFY(c.connect(kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                      QStringLiteral("PropertiesChanged"), this,
+                      SLOT(onProperties(QString, QVariantMap, QStringList))));
+    QVERIFY(c.connect(kService, kPath, kInterface, QStringLiteral("IMailsChanged"), this,
+                      SLOT(onIMailsChanged(QDBusMessage))));
+    QVERIFY(c.connect(kService, kPath, kInterface, QStringLiteral("onLogin"), this, SLOT(onLogin(QString, int))));
+    QVERIFY(c.connect(kService, kPath, kInterface, QStringLiteral("onLogout"), this, SLOT(onLogout(QString, int))));
+}
+
+void TestPluginLive::startsLoggedOut()
+{
+    const QVariantMap all = k.allProperties();
+    QCOMPARE(describe(all), QStringLiteral("Alias= Guest=false IMailCount=0 LoggedIn=false LoggingIn=false "
+                                           "NewIMailCount=0 UserID=0"));
+    QCOMPARE(all.value("UserID").userType(), QMetaType::Int);
+    QCOMPARE(all.value("Alias").userType(), QMetaType::QString);
+    QVERIFY(getIMails().isEmpty());
+    // Logged out, a check asks nothing of the site.
+    QCOMPARE(check().type(), QDBusMessage::ReplyMessage);
+    QCOMPARE(k.siteRequests(kInbox), 0);
+    QCOMPARE(takeHeard(), QString());
+}
+
+void TestPluginLive::memberLogin()
+{
+    QVERIFY(k.login(QStringLiteral("kalle")));
+    QTRY_VERIFY(heard.contains(QStringLiteral("IMailsChanged 3")));
+    QCOMPARE(takeHeard(), (QStringList{
+        "clsMainServer: LoggingIn=true",
+        "onLogin kalle 1001",
+        "clsMainServer: Alias=Kalle & Co LoggedIn=true UserID=1001",
+        "clsMainServer: IMailCount=3 NewIMailCount=1",
+        "IMailsChanged 3",
+        "clsMainServer: LoggingIn=false",
+    }).join(QLatin1Char('\n')));
+    QCOMPARE(describe(k.allProperties()), QStringLiteral("Alias=Kalle & Co Guest=false IMailCount=3 LoggedIn=true "
+                                                         "LoggingIn=false NewIMailCount=1 UserID=1001"));
+    QCOMPARE(k.property(QStringLiteral("Alias")).toString(), QStringLiteral("Kalle & Co"));
+}
+
+void TestPluginLive::getIMailsMatchesTheSite()
+{
+    const auto site = simInbox::get(k.site->port(), 1001);
+    QVERIFY(site);
+    const IMailRows rows = getIMails();
+    QCOMPARE(rows, rowsOf(*site));
+    QCOMPARE(lists.last(), rows);
+    QCOMPARE(rows.at(1).subject, QStringLiteral("Rad 1\r\nRad 2"));
+}
+
+void TestPluginLive::checkIMailsIsOneRequest()
+{
+    const int before = k.siteRequests(kInbox);
+    QVERIFY(simInbox::add(k.site->port(), 1001, simInbox::newMail(601, QStringLiteral("Ny: åäö € \"&\" <b>"))));
+    QCOMPARE(check().type(), QDBusMessage::ReplyMessage);
+    // The counts are up to date when the call returns.
+    QCOMPARE(k.property(QStringLiteral("IMailCount")).toInt(), 4);
+    QCOMPARE(k.siteRequests(kInbox), before + 1);
+    QCOMPARE(takeHeard(), (QStringList{"clsMainServer: IMailCount=4 NewIMailCount=2", "IMailsChanged 4"}).join(QLatin1Char('\n')));
+    QCOMPARE(getIMails(), rowsOf(*simInbox::get(k.site->port(), 1001)));
+    QCOMPARE(getIMails().first().subject, QStringLiteral("Ny: åäö € \"&\" <b>"));
+}
+
+void TestPluginLive::unchangedListNoSignal()
+{
+    const int before = k.siteRequests(kInbox);
+    QCOMPARE(check().type(), QDBusMessage::ReplyMessage);
+    QCOMPARE(k.siteRequests(kInbox), before + 1);
+    QCOMPARE(takeHeard(), QString());
+
+    // Same count, other content (a message read): the list changed, the
+    // counts partly.
+    auto inbox = *simInbox::get(k.site->port(), 1001);
+    inbox[0].isNew = false;
+    inbox[0].dateColour = QStringLiteral("000000");
+    QVERIFY(simInbox::put(k.site->port(), 1001, inbox));
+    QCOMPARE(check().type(), QDBusMessage::ReplyMessage);
+    QCOMPARE(takeHeard(), (QStringList{"clsMainServer: NewIMailCount=1", "IMailsChanged 4"}).join(QLatin1Char('\n')));
+}
+
+void TestPluginLive::logoutThenGuest()
+{
+    QCOMPARE(k.call(QStringLiteral("doLogout")).type(), QDBusMessage::ReplyMessage);
+    QTRY_VERIFY(heard.contains(QStringLiteral("onLogout kalle 1001")));
+    const QStringList logout = takeHeard().split(QLatin1Char('\n'));
+    // The menu bar keeps its counts after a logout; so do the properties.
+    QCOMPARE(logout, (QStringList{"onLogout kalle 1001", "clsMainServer: Alias= LoggedIn=false UserID=0",
+                                  "IMailsChanged 0"}));
+    QVERIFY(getIMails().isEmpty());
+
+    QVERIFY(k.login(QStringLiteral("bvolk")));
+    QTRY_VERIFY(heard.contains(QStringLiteral("onLogin bvolk 0")));
+    // The guest has no inbox: the menu bar shows "0 iMails (0 nya)".
+    QCOMPARE(takeHeard(), (QStringList{"clsMainServer: LoggingIn=true", "onLogin bvolk 0",
+                                       "clsMainServer: Alias=Gäst Guest=true LoggedIn=true",
+                                       "clsMainServer: IMailCount=0 NewIMailCount=0", "clsMainServer: LoggingIn=false"})
+                              .join(QLatin1Char('\n')));
+    QCOMPARE(k.property(QStringLiteral("Guest")).toBool(), true);
+    QCOMPARE(k.property(QStringLiteral("UserID")).toInt(), 0);
+    QVERIFY(getIMails().isEmpty());
+
+    QCOMPARE(k.call(QStringLiteral("doLogout")).type(), QDBusMessage::ReplyMessage);
+    QTRY_VERIFY(heard.contains(QStringLiteral("onLogout bvolk 0")));
+    // The list was empty already: no IMailsChanged.
+    QCOMPARE(takeHeard(), QStringLiteral("onLogout bvolk 0\nclsMainServer: Alias= Guest=false LoggedIn=false"));
+}
+
+void TestPluginLive::thousandRowsIntact()
+{
+    QVERIFY(k.login(QString::fromLatin1(sandlundSim::kBulkInboxPassword)));
+    QTRY_VERIFY(heard.contains(QStringLiteral("IMailsChanged 1000")));
+    const IMailRows rows = getIMails();
+    const IMailRows expected = rowsOf(*simInbox::get(k.site->port(), 1004));
+    QCOMPARE(rows.size(), 1000);
+    QCOMPARE(rows, expected);
+    takeHeard();
+    QCOMPARE(k.call(QStringLiteral("doLogout")).type(), QDBusMessage::ReplyMessage);
+    QTRY_VERIFY(!heard.isEmpty());
+    takeHeard();
+}
+
+void TestPluginLive::fiftyCallersDuringALogin()
+{
+    // A program of its own whose site never answers the inbox page: the
+    // login's iMail check hangs until the exchange gives up, and everything
+    // that arrives meanwhile must wait for that one check.
+    KortvikOnBus slow;
+    QString why;
+    if (!slow.start(&why, {QStringLiteral("--stall"), kInbox}))
+        KORTVIK_SKIP_WITHOUT_TOOL(why);
+    QList<QDBusConnection> clients;
+    for (int i = 0; i < 50; ++i)
+        clients << QDBusConnection::connectToBus(slow.bus.address(), QStringLiteral("caller%1").arg(i));
+
+    QDBusMessage login = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("doLogin"));
+    login << false << QStringLiteral("kalle");
+    QDBusPendingCall loginCall = slow.client().asyncCall(login, 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(slow.site->requestLog().filter(kInbox).size() == 1, 10000);
+
+    QList<QDBusPendingCall> lists, checks;
+    for (QDBusConnection &c : clients) {
+        lists << c.asyncCall(QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("GetIMails")));
+        checks << c.asyncCall(QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("CheckIMails")),
+                              60000);
+    }
+    // The list and a ping come back while the check still waits.
+    QDBusMessage ping = QDBusMessage::createMethodCall(kService, kPath, QStringLiteral("org.freedesktop.DBus.Peer"),
+                                                      QStringLiteral("Ping"));
+    QDBusPendingCall pong = slow.client().asyncCall(ping, 5000);
+    auto finished = [](const QList<QDBusPendingCall> &calls) {
+        return std::all_of(calls.cbegin(), calls.cend(), [](const QDBusPendingCall &c) { return c.isFinished(); });
+    };
+    QVERIFY(QTest::qWaitFor([&] { return pong.isFinished() && finished(lists); }, 5000));
+    QCOMPARE(pong.reply().type(), QDBusMessage::ReplyMessage);
+    for (const QDBusPendingCall &c : lists)
+        QVERIFY(qdbus_cast<IMailRows>(c.reply().arguments().value(0)).isEmpty());
+    QVERIFY(!loginCall.isFinished());
+    QVERIFY(std::none_of(checks.cbegin(), checks.cend(), [](const QDBusPendingCall &c) { return c.isFinished(); }));
+
+    // The exchange gives up; every check is answered, once, and the site saw
+    // one inbox request in all.
+    QVERIFY(QTest::qWaitFor([&] { return finished(checks) && loginCall.isFinished(); }, 40000));
+    for (const QDBusPendingCall &c : checks)
+        QCOMPARE(c.reply().type(), QDBusMessage::ReplyMessage);
+    QCOMPARE(slow.siteRequests(kInbox), 1);
+    for (int i = 0; i < 50; ++i)
+        QDBusConnection::disconnectFromBus(QStringLiteral("caller%1").arg(i));
+}
+
+QTEST_GUILESS_MAIN(TestPluginLive)
+#include "tst_pluginlive.moc"

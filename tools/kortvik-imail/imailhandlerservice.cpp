@@ -1,0 +1,8 @@
+#include "imailhandlerservice.h"
+
+#include <QTimer>
+
+void IMailHandlerService::Open()
+{
+    QTimer::singleShot(0, this, &IMailHandlerService::openRequested);
+}
