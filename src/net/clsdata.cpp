@@ -19,7 +19,6 @@ namespace {
 const QString kHeaderEnd = QStringLiteral("\r\n\r\n");
 const QString kContinue = QStringLiteral("HTTP/1.1 100 Continue");
 const QByteArray kContinueBytes = QByteArrayLiteral("HTTP/1.1 100 Continue");
-const QString kSetCookie = QStringLiteral("Set-Cookie: ");
 const QString kAspSession = QStringLiteral("ASPSESSION");
 
 // A hostile or broken server must not make us hold unbounded text.
@@ -317,28 +316,9 @@ struct clsData::Impl {
         if (!jar)
             return;
         bool aspReplaced = false;
-        qsizetype from = 0;
-        for (;;) {
-            const qsizetype at = header.indexOf(kSetCookie, from);
-            if (at < 0)
-                break;
-            from = at + 1;
-            const qsizetype start = at + kSetCookie.size();
-            // The cookie text ends at its ";" or, failing that, its line.
-            qsizetype end = header.size();
-            for (qsizetype i = start; i < header.size(); ++i) {
-                const QChar c = header.at(i);
-                if (c == QLatin1Char(';') || c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-                    end = i;
-                    break;
-                }
-            }
-            const QString text = header.mid(start, end - start);
-            const qsizetype eq = text.indexOf(QLatin1Char('='));
-            if (eq <= 0)
-                continue; // no name: nothing to store
-            const QString name = text.left(eq);
-            const QString value = text.mid(eq + 1);
+        for (const modData::SetCookie &cookie : modData::setCookiesOf(header)) {
+            const QString &name = cookie.name;
+            const QString &value = cookie.value;
             for (int slot = 0; slot < modData::kCookieSlots; ++slot) {
                 QString &slotName = jar->cookieNames[slot];
                 if (slotName.isEmpty()) {

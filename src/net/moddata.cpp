@@ -81,4 +81,30 @@ QString cookieValue(const CookieJar &jar, const QString &name)
     return QString();
 }
 
+QList<SetCookie> setCookiesOf(const QString &header)
+{
+    static const QString kSetCookie = QStringLiteral("Set-Cookie: ");
+    QList<SetCookie> cookies;
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype at = header.indexOf(kSetCookie, from);
+        if (at < 0)
+            return cookies;
+        from = at + 1;
+        const qsizetype start = at + kSetCookie.size();
+        qsizetype end = header.size();
+        for (qsizetype i = start; i < header.size(); ++i) {
+            const QChar c = header.at(i);
+            if (c == QLatin1Char(';') || c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+                end = i;
+                break;
+            }
+        }
+        const QString text = header.mid(start, end - start);
+        const qsizetype eq = text.indexOf(QLatin1Char('='));
+        if (eq > 0)
+            cookies.append({text.left(eq), text.mid(eq + 1)});
+    }
+}
+
 } // namespace modData

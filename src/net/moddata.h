@@ -1,4 +1,5 @@
 #pragma once
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -16,6 +17,14 @@ struct CookieJar {
 
 // Empties all 11 slots, names and values.
 void clearCookieJar(CookieJar &jar);
+
+// One "Set-Cookie: " of a response header: the text up to its ";" or its
+// line, split at the first "=". Entries without a name are left out.
+struct SetCookie {
+    QString name;
+    QString value;
+};
+QList<SetCookie> setCookiesOf(const QString &header);
 
 QString buildRequest(const QString &path, const QStringList &cookies, const QString &post,
                      const QString &referer);
