@@ -3,6 +3,7 @@
 // (the box, after 2 seconds at most, the window live meanwhile), and
 // kortvik-imail waiting in the background (its window comes up under Xvfb,
 // no box).
+#include "quiettimers.h"
 #include "app/frmmain.h"
 #include "net/site.h"
 #include "plugin/clsmainserver.h"
@@ -85,8 +86,7 @@ private slots:
         m_window = std::make_unique<frmMain>(&session());
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        for (const char *name : {"tmrLoadLogin", "tmrCheckIMail", "tmrKeepLogin"})
-            m_window->timer(QString::fromLatin1(name))->stop();
+        quietSessionTimers(*m_window);
     }
 
     void cleanupTestCase()

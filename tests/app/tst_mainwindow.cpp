@@ -1,3 +1,4 @@
+#include "quiettimers.h"
 #include "app/frmmain.h"
 #include "app/prglogin.h"
 #include "app/sttmain.h"
@@ -105,8 +106,7 @@ void tst_MainWindow::cleanup()
 // the tests drive the window by hand.
 void tst_MainWindow::quietTimers()
 {
-    for (const char *name : {"tmrLoadLogin", "tmrCheckIMail", "tmrKeepLogin"})
-        m_window->timer(QString::fromLatin1(name))->stop();
+    quietSessionTimers(*m_window);
 }
 
 void tst_MainWindow::showLoggedIn()

@@ -1,5 +1,6 @@
 // The main window's ways into the profile editor and the local options:
 // the menus by keyboard and the status panels.
+#include "quiettimers.h"
 #include "app/frmmain.h"
 #include "app/sttmain.h"
 #include "net/moddata.h"
@@ -64,8 +65,7 @@ void tst_ProfileMenu::init()
     m_window = std::make_unique<frmMain>(&session());
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    for (const char *name : {"tmrLoadLogin", "tmrCheckIMail", "tmrKeepLogin"})
-        m_window->timer(QString::fromLatin1(name))->stop();
+    quietSessionTimers(*m_window);
 }
 
 void tst_ProfileMenu::cleanup()

@@ -2,6 +2,7 @@
 // resizes, the help object's lifetime, and the main window's help commands,
 // including input to the help window while a dialog is modal over the
 // main window.
+#include "quiettimers.h"
 #include "app/frmmain.h"
 #include "help/clshelp.h"
 #include "help/docsfolder.h"
@@ -288,8 +289,7 @@ void tst_HelpWindow::mainWindow()
     modData::configureSite(QStringLiteral("127.0.0.1:9"));
     auto main = std::make_unique<frmMain>(&session);
     main->show();
-    for (const char *name : {"tmrLoadLogin", "tmrCheckIMail", "tmrKeepLogin"})
-        main->timer(QString::fromLatin1(name))->stop();
+    quietSessionTimers(*main);
 
     // F1 before tmrSetHelp has fired does nothing, and fails nothing.
     QTest::keyRelease(main.get(), Qt::Key_F1);
