@@ -6,14 +6,10 @@
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QDBusPendingCallWatcher>
-#include <QElapsedTimer>
-#include <QTcpSocket>
 #include <QtTest>
 
-#include "kortviksandbox.h"
-#include "privatesessionbus.h"
+#include "kortvikonbus.h"
 #include "simmembers.h"
-#include "simsite.h"
 
 namespace {
 
@@ -27,68 +23,31 @@ const sandlundSim::SimMember &member(int index)
     return members.at(index);
 }
 
-// The program with its own bus and site, and a client connection to it.
+// The program with its own bus and site, and what its client heard.
 class Instance : public QObject
 {
     Q_OBJECT
 public:
-    PrivateSessionBus bus;
-    std::unique_ptr<SimSite> site;
-    KortvikSandbox sandbox;
-    QProcess *program = nullptr;
-    std::unique_ptr<QDBusConnection> client;
+    KortvikOnBus k;
     QStringList heard;  // events and replies in the order the client got them
 
     bool start(const QStringList &siteArgs, QString *why)
     {
-        if (!bus.start(why))
+        KortvikOnBus::Options options;
+        options.siteArgs = siteArgs;
+        if (!k.start(why, options))
             return false;
-        site = std::make_unique<SimSite>(siteArgs);
-        if (!site->start()) {
-            *why = QStringLiteral("demo site did not start: ") + site->otherOutput();
-            return false;
-        }
-        if (!sandbox.prepare(why))
-            return false;
-        sandbox.useBus(bus.address());
-        sandbox.environment().insert(QStringLiteral("KORTVIK_SITE"), site->authority());
-        program = sandbox.start();
-        client = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(
-            bus.address(), QStringLiteral("client%1").arg(quintptr(this))));
-        if (!client->isConnected()) {
-            *why = QStringLiteral("no client connection");
-            return false;
-        }
-        QElapsedTimer waited;
-        waited.start();
-        while (!client->interface()->isServiceRegistered(kService)) {
-            if (program->state() == QProcess::NotRunning || waited.elapsed() > 30000) {
-                *why = QStringLiteral("kortvik did not take its bus name: ")
-                       + QString::fromLocal8Bit(program->readAllStandardError());
-                return false;
-            }
-            QTest::qWait(50);
-        }
         for (const char *event : {"onLogin", "onLogout"})
-            client->connect(kService, kServerPath, kServerIface, QString::fromLatin1(event), this,
-                            SLOT(heardEvent(QDBusMessage)));
+            k.client().connect(kService, kServerPath, kServerIface, QString::fromLatin1(event), this,
+                               SLOT(heardEvent(QDBusMessage)));
         return true;
-    }
-
-    ~Instance() override
-    {
-        if (client) {
-            const QString name = client->name();
-            client.reset();
-            QDBusConnection::disconnectFromBus(name);
-        }
     }
 
     QDBusPendingCall call(const QString &method, const QVariantList &args, const QString &tag)
     {
         QDBusMessage m = QDBusMessage::createMethodCall(kService, kServerPath, kServerIface, method);
         m.setArguments(args);
-        QDBusPendingCall pending = client->asyncCall(m, 60000);
+        QDBusPendingCall pending = k.client().asyncCall(m, 60000);
         auto *watcher = new QDBusPendingCallWatcher(pending, this);
         connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, tag](QDBusPendingCallWatcher *w) {
             const QDBusMessage r = w->reply();
@@ -103,28 +62,6 @@ public:
         return pending;
     }
 
-    // A request of the test's own, then waits until the site has logged it:
-    // every request the program sent before is in the log by then.
-    QStringList siteLogSettled()
-    {
-        QTcpSocket socket;
-        socket.connectToHost(QStringLiteral("127.0.0.1"), site->port());
-        if (socket.waitForConnected(5000)) {
-            socket.write("GET /settled HTTP/1.1\r\nHost: x\r\n\r\n");
-            socket.waitForBytesWritten(5000);
-        }
-        QStringList log;
-        QElapsedTimer waited;
-        waited.start();
-        while (waited.elapsed() < 10000) {
-            log = site->requestLog();
-            if (!log.isEmpty() && log.last().startsWith(QLatin1String("GET /settled")))
-                break;
-            QTest::qWait(20);
-        }
-        return log;
-    }
-
     QStringList events() const { return heard.filter(QRegularExpression(QStringLiteral("^on"))); }
 
 public slots:
@@ -134,14 +71,6 @@ public slots:
                                                QString::number(m.arguments().value(1).toInt()));
     }
 };
-
-QStringList requestPaths(const QStringList &log)
-{
-    QStringList paths;
-    for (const QString &line : log)
-        paths << line.section(QLatin1Char(' '), 1, 1);
-    return paths;
-}
 
 } // namespace
 
@@ -200,10 +129,10 @@ private slots:
 
     void busNameIsOwnedByTheProgram()
     {
-        QDBusConnectionInterface *bus = m_kortvik->client->interface();
+        QDBusConnectionInterface *bus = m_kortvik->k.client().interface();
         const QDBusReply<uint> pid = bus->servicePid(kService);
         QVERIFY(pid.isValid());
-        QCOMPARE(qint64(pid.value()), m_kortvik->program->processId());
+        QCOMPARE(qint64(pid.value()), m_kortvik->k.program->processId());
     }
 
     void wrongLengthIsFalseWithoutRequest_data()
@@ -215,11 +144,11 @@ private slots:
     void wrongLengthIsFalseWithoutRequest()
     {
         QFETCH(QString, password);
-        const int before = m_kortvik->siteLogSettled().size();
+        const int before = m_kortvik->k.siteLogSettled().size();
         m_kortvik->call(QStringLiteral("doLogin"), {false, password}, QStringLiteral("reply"));
         QTRY_COMPARE(m_kortvik->heard, QStringList{QStringLiteral("reply false")});
         // Only the test's own marker came after.
-        QCOMPARE(requestPaths(m_kortvik->siteLogSettled().mid(before)), QStringList{QStringLiteral("/settled")});
+        QCOMPARE(requestPaths(m_kortvik->k.siteLogSettled().mid(before)), QStringList{QStringLiteral("/settled")});
     }
 
     void guestLogin()
@@ -260,7 +189,7 @@ private slots:
             QFAIL(qPrintable(why));
         const sandlundSim::SimMember &m = member(0);
         stalled.call(QStringLiteral("doLogin"), {false, m.password}, QStringLiteral("login"));
-        QTRY_VERIFY_WITH_TIMEOUT(requestPaths(stalled.site->requestLog()).contains(QStringLiteral("/login.asp")), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(requestPaths(stalled.k.site->requestLog()).contains(QStringLiteral("/login.asp")), 20000);
         QVERIFY(stalled.heard.isEmpty());  // still waiting for the site
 
         stalled.call(QStringLiteral("doLogout"), {}, QStringLiteral("logout"));
@@ -272,7 +201,7 @@ private slots:
         answers.sort();
         QCOMPARE(answers, (QStringList{QStringLiteral("login false"), QStringLiteral("logout done")}));
         // No request after the stalled one.
-        const QStringList paths = requestPaths(stalled.siteLogSettled());
+        const QStringList paths = requestPaths(stalled.k.siteLogSettled());
         QCOMPARE(paths.mid(paths.indexOf(QStringLiteral("/login.asp"))),
                  (QStringList{QStringLiteral("/login.asp"), QStringLiteral("/settled")}));
     }
@@ -295,7 +224,7 @@ private slots:
         QFETCH(int, exitCode);
         QFETCH(QString, output);
         const Run r = runExample(QStringLiteral("/bin/sh"), {QStringLiteral(PLUGIN_EXAMPLE_SCRIPT), password},
-                                 m_kortvik->bus.address());
+                                 m_kortvik->k.bus.address());
         QVERIFY2(r.exitCode == exitCode, qPrintable(r.err));
         QCOMPARE(r.out, output);
     }
@@ -317,7 +246,7 @@ private slots:
         QFETCH(QString, password);
         QFETCH(int, exitCode);
         QFETCH(QStringList, output);
-        const Run r = runExample(exampleClient(), {password}, m_kortvik->bus.address());
+        const Run r = runExample(exampleClient(), {password}, m_kortvik->k.bus.address());
         QVERIFY2(r.exitCode == exitCode, qPrintable(r.err));
         QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         // The reply and the login event may be printed in either order; the
