@@ -217,7 +217,8 @@ private slots:
         p.start(binDir() + QStringLiteral("/kortvik-components"),
                 {QStringLiteral("call"), QStringLiteral("Kortvik_Ljungbo.Default"), QStringLiteral("Test")});
         QVERIFY(p.waitForStarted());
-        const unsigned long window = xclient::waitForWindow(x.display(), QStringLiteral("Form1"), 20000);
+        // Generous: a loaded machine may take long to start a program on X.
+        const unsigned long window = xclient::waitForWindow(x.display(), QStringLiteral("Form1"), 60000);
         QVERIFY2(window, p.readAllStandardError().constData());
         int width = 0, height = 0;
         QVERIFY(xclient::clientSize(x.display(), window, &width, &height));
