@@ -17,8 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDBusConnection>
-#include <QDBusPendingCallWatcher>
-#include <QElapsedTimer>
+#include <QDBusPendingCall>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -37,6 +36,8 @@ namespace {
 const QString kInbox = QStringLiteral("/login/community/main.asp");
 const QString kKeepAlive = QStringLiteral("/default.asp");
 constexpr qint32 kKalle = 1001;
+// Kalle's inbox (3 iMails, 1 new) in every view.
+const QString kKalleViews = QStringLiteral("menu 3 iMails (1 nya) | bus 3/1, 3 rows | tray 3 iMails (1 nya), 1 rows");
 
 } // namespace
 
@@ -73,11 +74,6 @@ class tst_Hostile : public QObject
         // The test runs the checks and keep-alives itself.
         quietSessionTimers(*m_window);
         return session().isLoggedIn();
-    }
-
-    void logout()
-    {
-        session().setLoggedOut();
     }
 
     int requests(const QString &path, int from)
@@ -154,14 +150,15 @@ void tst_Hostile::initTestCase()
 
 void tst_Hostile::cleanup()
 {
-    logout();
+    session().setLoggedOut();
     useSite(m_site);
 }
 
 // A wake-up runs one iMail check and one keep-alive, however often logind's
 // name owner repeats PrepareForSleep(false); a keep-alive asked for while one
-// waits joins it, so nothing waits inside another's wait. The window (here
-// Properties.Get from a second client, every 100 ms) keeps answering.
+// waits joins it, so nothing waits inside another's wait (5,000 nested
+// keep-alives overflowed the stack). bench_wakestorm measures the window's
+// answers meanwhile.
 void tst_Hostile::wakeUps_data()
 {
     QTest::addColumn<int>("sleeps");
@@ -185,34 +182,9 @@ void tst_Hostile::wakeUps()
     if (loggedIn)
         QVERIFY(login(QStringLiteral("kalle")));
 
-    QDBusConnection prober = QDBusConnection::connectToBus(m_bus.address(), QStringLiteral("prober"));
-    QDBusMessage get = QDBusMessage::createMethodCall(QDBusConnection::sessionBus().baseService(),
-                                                      QStringLiteral("/clsMainServer"),
-                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
-    get << QStringLiteral("org.kortvik.Kortvik.clsMainServer") << QStringLiteral("IMailCount");
-    qint64 worstMs = 0;
-    int unanswered = 0;
-    QTimer probe;
-    probe.setInterval(100);
-    connect(&probe, &QTimer::timeout, this, [&] {
-        auto *w = new QDBusPendingCallWatcher(prober.asyncCall(get, 10000), &probe);
-        ++unanswered;
-        QElapsedTimer sent;
-        sent.start();
-        connect(w, &QDBusPendingCallWatcher::finished, this, [&, w, sent] {
-            if (!w->isError()) {
-                --unanswered;
-                worstMs = qMax(worstMs, sent.elapsed());
-            }
-            w->deleteLater();
-        });
-    });
-
     for (int round = 1; round <= sleeps; ++round) {
         const int from = m_current->requestLog().size();
         m_sleepSignals = 0;
-        probe.start();
         m_logind.prepareForSleep(true);
         for (int i = 0; i < wakeSignals; ++i)
             m_logind.prepareForSleep(false);
@@ -224,17 +196,13 @@ void tst_Hostile::wakeUps()
         QCoreApplication::sendPostedEvents();
         QCoreApplication::processEvents();
         QVERIFY(idle());
-        probe.stop();
         QVERIFY2(requests(kInbox, from) == expected && requests(kKeepAlive, from) == expected,
                  qPrintable(QStringLiteral("round %1: %2 inbox, %3 keep-alive requests")
                                 .arg(round)
                                 .arg(requests(kInbox, from))
                                 .arg(requests(kKeepAlive, from))));
     }
-    QTRY_COMPARE_WITH_TIMEOUT(unanswered, 0, 15000);
-    qInfo("worst Properties.Get while the signals came: %lld ms", worstMs);
     QCOMPARE(session().isLoggedIn(), loggedIn);
-    QDBusConnection::disconnectFromBus(QStringLiteral("prober"));
 }
 
 // A check that fails is not an empty inbox: after a maintenance page, a
@@ -247,7 +215,7 @@ void tst_Hostile::glitches_data()
     QTest::addColumn<QStringList>("steps"); // glitch kinds, each before a check; or one of the others
     QTest::addColumn<QString>("after");
 
-    const QString kept = QStringLiteral("menu 3 iMails (1 nya) | bus 3/1, 3 rows | tray 3 iMails (1 nya), 1 rows");
+    const QString kept = kKalleViews;
     const QString none = QStringLiteral("menu 0 iMails (0 nya) | bus 0/0, 0 rows | tray Utloggad, 0 rows");
     QTest::newRow("maintenance page") << QStringList{"maintenance"} << kept;
     QTest::newRow("connection reset") << QStringList{"reset"} << kept;
@@ -270,7 +238,7 @@ void tst_Hostile::glitches()
     QVERIFY(notices);
     QSignalSpy notified(notices, &DesktopNotices::notify);
     QVERIFY(login(QStringLiteral("kalle")));
-    QCOMPARE(views(), QStringLiteral("menu 3 iMails (1 nya) | bus 3/1, 3 rows | tray 3 iMails (1 nya), 1 rows"));
+    QCOMPARE(views(), kKalleViews);
     QCOMPARE(notified.size(), 1);
     QSignalSpy properties(&m_inbox->properties(), &PluginProperties::changed);
     QSignalSpy lists(m_inbox, &PluginInbox::imailsChanged);
@@ -300,7 +268,7 @@ void tst_Hostile::glitches()
         QCOMPARE(requests(kInbox, from), 1);
     }
     QCOMPARE(views(), after);
-    if (after.startsWith(QLatin1String("menu 3"))) {
+    if (after == kKalleViews) {
         // Nothing changed anywhere, and the good check that follows
         // announces nothing again.
         QCOMPARE(properties.size(), 0);
@@ -320,7 +288,7 @@ void tst_Hostile::glitches()
         // Mail in the emptied inbox again is news again.
         QVERIFY(simInbox::put(m_site.port(), kKalle, *kalle));
         session().checkIMail();
-        QCOMPARE(views(), QStringLiteral("menu 3 iMails (1 nya) | bus 3/1, 3 rows | tray 3 iMails (1 nya), 1 rows"));
+        QCOMPARE(views(), kKalleViews);
         QCOMPARE(notified.size(), 2);
     }
     QVERIFY(simInbox::put(m_site.port(), kKalle, *kalle));
