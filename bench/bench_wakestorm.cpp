@@ -40,14 +40,19 @@ int main(int argc, char *argv[])
         qputenv("KORTVIK_BIN_DIR", QCoreApplication::applicationDirPath().toLocal8Bit());
     const int signalsToSend = argc > 1 ? QByteArray(argv[1]).toInt() : 5000;
 
-    PrivateSessionBus systemBus;
     FakeLogind logind;
-    QString why;
-    if (!systemBus.start(&why) || !logind.start(systemBus.address()))
-        return fail(QStringLiteral("no fake logind: ") + why);
     KortvikOnBus k;
-    k.sandbox.environment().insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), systemBus.address());
-    if (!k.start(&why, {QStringLiteral("--delay"), QStringLiteral("/default.asp=500")}))
+    KortvikOnBus::Options options;
+    options.siteArgs = {QStringLiteral("--delay"), QStringLiteral("/default.asp=500")};
+    options.systemBus = true;
+    options.beforeProgram = [&](QString *why) {
+        if (logind.start(k.systemBus->address()))
+            return true;
+        *why = QStringLiteral("no fake logind");
+        return false;
+    };
+    QString why;
+    if (!k.start(&why, options))
         return fail(why);
     if (!k.login(QStringLiteral("kalle")))
         return fail(QStringLiteral("kalle could not log in"));

@@ -165,3 +165,18 @@ bool SimSite::glitch(const QString &path, const QString &kind, int times)
                                       QUrl::toPercentEncoding(kind) + "&times=" + QByteArray::number(times));
     return answer.endsWith("glitch " + QByteArray::number(times));
 }
+
+QStringList requestPaths(const QStringList &log)
+{
+    QStringList out;
+    for (const QString &line : log)
+        out.append(line.section(QLatin1Char(' '), 1, 1));
+    return out;
+}
+
+QString requestCookies(const QString &logLine)
+{
+    const QString marker = QStringLiteral(" | Cookie: ");
+    const qsizetype at = logLine.indexOf(marker);
+    return at < 0 ? QString() : logLine.mid(at + marker.size());
+}
