@@ -28,7 +28,11 @@ bool XvfbServer::start(QString *why)
     }
     m_server.setProgram(program);
     // -displayfd 1: Xvfb picks a free display and prints its number on stdout.
-    m_server.setArguments({QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+    // -noreset: helpers open a connection per call; without it the server
+    // resets whenever the last client leaves, and a program that connects
+    // during that reset is lost.
+    m_server.setArguments({QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-noreset"),
+                           QStringLiteral("-screen"),
                            QStringLiteral("0"),
                            QStringLiteral("%1x%2x24").arg(screenSize().width()).arg(screenSize().height()), QStringLiteral("-nolisten"),
                            QStringLiteral("tcp")});
