@@ -6,11 +6,11 @@
 #include "desktop/notificationclient.h"
 #include "desktop/sleepwatcher.h"
 #include "imail/imaillist.h"
-#include "session/autologin.h"
 #include "session/session.h"
 
 #include <QAction>
 #include <QDBusConnection>
+#include <QScopeGuard>
 
 DesktopIntegration::DesktopIntegration(frmMain *window, QObject *parent)
     : QObject(parent)
@@ -47,22 +47,21 @@ void DesktopIntegration::follow(modGlobal::Session *session, modWebFunctions::IM
     connect(session, &Session::profileChanged, this, &DesktopIntegration::refresh);
     connect(session, &Session::endedBySite, this, &DesktopIntegration::siteEndedSession);
     connect(watch, &modWebFunctions::IMailWatch::inboxRead, this, [this](const modWebFunctions::IMailList &list) {
-        const DesktopIMails rows = rowsOf(list);
-        int newCount = 0;
-        for (const DesktopIMail &r : rows)
-            newCount += r.isNew ? 1 : 0;
-        showIMails(static_cast<int>(rows.size()), newCount, rows);
+        const DesktopIMails unread = unreadRowsOf(list);
+        showIMails(static_cast<int>(list.mid.size()), static_cast<int>(unread.size()), unread);
     });
-    connect(this, &DesktopIntegration::wokeUp, this, &DesktopIntegration::wake);
+    // From the event loop, not from inside the bus's delivery.
+    connect(this, &DesktopIntegration::wokeUp, this, &DesktopIntegration::wake, Qt::QueuedConnection);
     refresh();
 }
 
-DesktopIMails DesktopIntegration::rowsOf(const modWebFunctions::IMailList &list)
+DesktopIMails DesktopIntegration::unreadRowsOf(const modWebFunctions::IMailList &list)
 {
     DesktopIMails rows;
-    for (qsizetype i = 0; i < list.mid.size(); ++i)
-        rows.append({list.mid.value(i), list.senderName.value(i), list.subject.value(i), list.sentAt.value(i),
-                     list.isNew.value(i)});
+    for (qsizetype i = 0; i < list.mid.size(); ++i) {
+        if (list.isNew.value(i))
+            rows.append({list.mid.value(i), list.senderName.value(i), list.subject.value(i), list.sentAt.value(i), true});
+    }
     return rows;
 }
 
@@ -80,12 +79,16 @@ void DesktopIntegration::showAs(bool loggedIn)
 
 void DesktopIntegration::wake()
 {
-    if (!m_session || !m_session->isLoggedIn())
+    // A wake-up told while one is handled is served by it: the check and
+    // the keep-alive it runs are as fresh as any new one could be.
+    if (m_waking || !m_session || !m_session->isLoggedIn())
         return;
+    m_waking = true;
+    const auto done = qScopeGuard([this] { m_waking = false; });
     m_session->checkIMail();
     // The check may have found the session ended.
     if (m_session->isLoggedIn())
-        modGlobal::keepLogin(*m_session);
+        m_session->keepAlive();
 }
 
 void DesktopIntegration::runMenuItem(const QString &name)

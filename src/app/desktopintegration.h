@@ -33,7 +33,9 @@ public:
     // runs the iMail check and, when logged in, the keep-alive at once.
     void follow(modGlobal::Session *session, modWebFunctions::IMailWatch *watch);
 
-    static DesktopIMails rowsOf(const modWebFunctions::IMailList &list);
+    // The tray and the notifications show unread rows only; an inbox of
+    // thousands is not copied for them.
+    static DesktopIMails unreadRowsOf(const modWebFunctions::IMailList &list);
 
 public slots:
     // The session's state as the status bar shows it.
@@ -62,4 +64,6 @@ private:
     bool m_loggedIn = false;
     // From loginStarted to loginFinished.
     bool m_loginRunning = false;
+    // A wake-up's check and keep-alive are under way.
+    bool m_waking = false;
 };

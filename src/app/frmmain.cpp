@@ -543,6 +543,9 @@ void frmMain::sttMain_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shif
 
 void frmMain::showStatusPopup(const QPoint &windowPos)
 {
+    // Its exec() turns the event loop; a second one would wait inside it.
+    if (m_popup->isVisible())
+        return;
     QAction *login = menuItem(QStringLiteral("mnuRightClickStatusLogin"));
     QAction *logout = menuItem(QStringLiteral("mnuRightClickStatusLogout"));
     const bool inProgress = m_session->loginInProgress();

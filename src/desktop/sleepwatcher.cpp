@@ -1,5 +1,7 @@
 #include "desktop/sleepwatcher.h"
 
+#include <utility>
+
 SleepWatcher::SleepWatcher(QObject *parent) : SleepWatcher(QDBusConnection::systemBus(), parent) {}
 
 SleepWatcher::SleepWatcher(const QDBusConnection &bus, QObject *parent) : QObject(parent)
@@ -14,6 +16,11 @@ SleepWatcher::SleepWatcher(const QDBusConnection &bus, QObject *parent) : QObjec
 
 void SleepWatcher::onPrepareForSleep(bool start)
 {
-    if (!start)
-        emit resumed();
+    if (start) {
+        m_sleptSinceWake = true;
+        return;
+    }
+    if (!std::exchange(m_sleptSinceWake, false))
+        return;
+    emit resumed();
 }

@@ -13,6 +13,24 @@ QString oneLine(const QString &text, int max)
     return s;
 }
 
+// The alias as text for both readers of the tooltip. Qt's own tray tooltip
+// takes the whole text for HTML when its first line holds a tag or "&lt;"
+// (an image file could be loaded); a StatusNotifierItem host gets the text
+// as the tooltip's title, which is plain text, so escaping would show
+// "&lt;" there. A word joiner after each "<" and "&" makes neither a tag
+// nor an entity for any reader, and draws nothing.
+QString inertMarkup(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        out += c;
+        if (c == u'<' || c == u'&')
+            out += QChar(0x2060);
+    }
+    return out;
+}
+
 } // namespace
 
 DesktopIMails newestUnread(const DesktopIMails &rows, int max)
@@ -54,7 +72,8 @@ void TrayState::showIMails(int count, int newCount, const DesktopIMails &rows)
         return;
     m_count = count;
     m_newCount = newCount;
-    m_rows = rows;
+    // The menu shows no more than these; an inbox of thousands is not kept twice.
+    m_rows = newestUnread(rows, kMaxMenuIMails);
 }
 
 QString TrayState::imailCaption(int count, int newCount)
@@ -73,7 +92,7 @@ QString TrayState::toolTip() const
     case Icon::LoggedIn:
         break;
     }
-    return QStringLiteral("Inloggad som ") + m_alias + QLatin1Char('\n') + imailCaption(m_count, m_newCount);
+    return QStringLiteral("Inloggad som ") + inertMarkup(m_alias) + QLatin1Char('\n') + imailCaption(m_count, m_newCount);
 }
 
 QList<TrayState::MenuEntry> TrayState::menuEntries() const

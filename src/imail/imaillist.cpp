@@ -9,9 +9,19 @@
 #include "text/textutil.h"
 
 #include <QDate>
+#include <QEventLoop>
+#include <QFuture>
+#include <QFutureWatcher>
+#include <QPromise>
+#include <QThreadPool>
 #include <QTime>
+#include <QTimer>
 
 #include <memory>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace modWebFunctions {
 
@@ -95,21 +105,34 @@ bool parseRow(const QString &row, IMailList &list, qsizetype i)
 
 } // namespace
 
-int parseIMailList(const QString &page, IMailList &out)
+bool readInbox(const QString &page, IMailList &out)
 {
-    const QString table = modGlobal::cutBetween(page, inbox::headMarker(), inbox::endMarker());
-    if (table.isEmpty())
-        return -1;
+    // Found apart rather than cut out: an inbox without rows (the markers
+    // side by side) is an inbox, a page without them is not, and a table of
+    // many megabytes is not copied.
+    const QString head = inbox::headMarker();
+    const qsizetype at = page.indexOf(head);
+    if (at < 0)
+        return false;
+    const qsizetype from = at + head.size();
+    const qsizetype to = page.indexOf(inbox::endMarker(), from);
+    if (to < 0)
+        return false;
+    const QStringView table = QStringView(page).mid(from, to - from);
+    if (table.isEmpty()) {
+        out = IMailList();
+        return true;
+    }
 
     const QString separator = inbox::rowSeparator();
     // Row boundaries first, so the arrays are sized once and the rows are
     // copied one at a time.
     QList<qsizetype> starts{0};
-    for (qsizetype at = table.indexOf(separator); at >= 0;
-         at = table.indexOf(separator, at + separator.size())) {
+    for (qsizetype sep = table.indexOf(separator); sep >= 0;
+         sep = table.indexOf(separator, sep + separator.size())) {
         if (starts.size() >= kMaxRows)
-            return -1;
-        starts.append(at + separator.size());
+            return false;
+        starts.append(sep + separator.size());
     }
     const qsizetype n = starts.size();
 
@@ -121,13 +144,22 @@ int parseIMailList(const QString &page, IMailList &out)
     list.senderUid.resize(n);
     list.senderName.resize(n);
     for (qsizetype i = 0; i < n; ++i) {
-        const qsizetype from = starts[i];
-        const qsizetype to = i + 1 < n ? starts[i + 1] - separator.size() : table.size();
-        if (!parseRow(table.mid(from, to - from), list, i))
-            return -1;
+        const qsizetype rowFrom = starts[i];
+        const qsizetype rowTo = i + 1 < n ? starts[i + 1] - separator.size() : table.size();
+        if (!parseRow(table.mid(rowFrom, rowTo - rowFrom).toString(), list, i))
+            return false;
     }
     out = std::move(list);
-    return static_cast<int>(n - 1);
+    return true;
+}
+
+int parseIMailList(const QString &page, IMailList &out)
+{
+    IMailList list;
+    if (!readInbox(page, list) || list.mid.isEmpty())
+        return -1;
+    out = std::move(list);
+    return static_cast<int>(out.mid.size() - 1);
 }
 
 namespace {
@@ -138,6 +170,63 @@ QString readInboxPage(modGlobal::Session &session, QString *header)
     const std::shared_ptr<clsData> client = clsData::create(&session.cookies());
     return client->Read(QStringLiteral("/login/community/main.asp"), modData::cookieList(session.cookies()),
                         QString(), QString(), false, header);
+}
+
+// Pages longer than this are read on a worker thread: reading 20,000 rows
+// takes longer than the window may stand still.
+constexpr qsizetype kAsideChars = 256 * 1024;
+
+// What a check makes of the start page.
+struct PageReading {
+    bool loginForm = false; // the site's login form instead of the inbox
+    bool read = false;      // an inbox table whose rows could all be read
+    IMailList list;
+    IMailRows rows;
+};
+
+PageReading readPage(const QString &page)
+{
+    PageReading r;
+    r.loginForm = siteLogout::isLoginFormPage(page);
+    r.read = !r.loginForm && readInbox(page, r.list);
+    if (r.read)
+        r.rows = toIMailRows(r.list);
+    return r;
+}
+
+// A big page is read on a worker thread while this thread's loop turns; the
+// wait is part of the check, and checks run one at a time. Nothing is read
+// when the loop is ended before the worker has finished.
+PageReading readPageAside(QString page)
+{
+    if (page.size() < kAsideChars)
+        return readPage(page);
+    const auto promise = std::make_shared<QPromise<PageReading>>();
+    const QFuture<PageReading> future = promise->future();
+    promise->start();
+    QThreadPool::globalInstance()->start([promise, page = std::move(page)]() mutable {
+        PageReading reading = readPage(page);
+        // Nothing of the page outlives the reading.
+        page = QString();
+        promise->addResult(std::move(reading));
+        promise->finish();
+    });
+    QFutureWatcher<PageReading> watcher;
+    QEventLoop loop;
+    QObject::connect(&watcher, &QFutureWatcherBase::finished, &loop, &QEventLoop::quit);
+    watcher.setFuture(future);
+    if (!future.isFinished())
+        loop.exec();
+    QFuture<PageReading> done = future;
+    return done.isResultReadyAt(0) ? done.takeResult() : PageReading();
+}
+
+// Freed pages of many megabytes stay with the process unless handed back.
+void giveBackMemory()
+{
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
 }
 
 } // namespace
@@ -175,31 +264,36 @@ void IMailWatch::runCheck()
         return;
     const QString password = m_session->password();
     const quint64 sequence = m_session->latestSequence();
+    // The answer belongs to the login the check began in, or to nobody.
+    const auto sameLogin = [this, &password, sequence] {
+        return m_session->isLoggedIn() && m_session->isLatestSequence(sequence) && m_session->password() == password;
+    };
     QString header;
-    const QString page = readInboxPage(*m_session, &header);
-    const bool read = page != QLatin1String("ERROR");
-    // Only an answer can tell that the site ended the session; a site that
-    // cannot be reached says nothing about it.
-    if (read && !m_session->isGuest() &&
-        (siteLogout::setsOtherMemberCookie(header, password) || siteLogout::isLoginFormPage(page))) {
-        m_session->endBySite(password, sequence);
-        if (!m_session->isLoggedIn())
+    QString page = readInboxPage(*m_session, &header);
+    // A failed exchange is no answer: the last good counts stay.
+    if (page == QLatin1String("ERROR"))
+        return;
+    const bool big = page.size() >= kAsideChars;
+    {
+        const PageReading reading = readPageAside(std::move(page));
+        // Only an answer can tell that the site ended the session; a site
+        // that cannot be reached says nothing about it.
+        if (!m_session->isGuest() && (siteLogout::setsOtherMemberCookie(header, password) || reading.loginForm)) {
+            m_session->endBySite(password, sequence);
             return;
+        }
+        if (!reading.read || !sameLogin())
+            return;
+        int newCount = 0;
+        for (bool isNew : reading.list.isNew)
+            newCount += isNew ? 1 : 0;
+        m_session->setIMailCounts(static_cast<int>(reading.list.mid.size()), newCount);
+        emit inboxRead(reading.list);
+        emit imailsRead(reading.rows);
     }
-    IMailList list;
-    const int last = read ? parseIMailList(page, list) : -1;
-    const int n = last + 1;
-    int m = 0;
-    if (last >= 0) {
-        for (bool isNew : list.isNew)
-            m += isNew ? 1 : 0;
-    }
-    m_session->setIMailCounts(n, m);
-    if (read)
-        emit inboxRead(last >= 0 ? list : IMailList());
-    // A logout while the page was on its way: those rows are no one's now.
-    if (m_session->isLoggedIn())
-        emit imailsRead(last >= 0 ? toIMailRows(list) : IMailRows{});
+    // In a turn of its own: handing back many megabytes takes a while.
+    if (big)
+        QTimer::singleShot(0, this, &giveBackMemory);
 }
 
 } // namespace modWebFunctions

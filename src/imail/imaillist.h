@@ -23,8 +23,12 @@ struct IMailList {
     QVector<QString> senderName;
 };
 
+// Reads the inbox table of the start page into out; an inbox without rows
+// gives an empty list. False when the page has no inbox table or a row
+// cannot be read (then out is left untouched).
+bool readInbox(const QString &page, IMailList &out);
 // Parses the start page; the index of the last entry, or -1 when there is
-// no list (then out is left untouched).
+// no list (an empty inbox included; then out is left untouched).
 int parseIMailList(const QString &page, IMailList &out);
 // Downloads "/login/community/main.asp" with the session's cookies and parses
 // it; -1 when not logged in or on any failure.
@@ -35,6 +39,12 @@ int fetchIMailList(modGlobal::Session &session, IMailList &out);
 // passes them on to the caption. One check at a time: a request while a
 // check runs (the timer, a plug-in) waits for that check. A child of the
 // session.
+//
+// Only a check that reads the inbox of the login it began in counts: one
+// that fails (no answer, a page without the inbox, a row that cannot be
+// read) or ends after a logout or another login reports nothing, so the
+// counts and rows everyone shows stay those of the last good check. A
+// logout clears them (the session's counts with it).
 class IMailWatch : public QObject
 {
     Q_OBJECT
@@ -48,14 +58,10 @@ public:
     IMailCheckFlight *flight() { return &m_flight; }
 
 signals:
-    // The rows a check read while logged in, newest first; empty when the
-    // list was unavailable. After the counts.
-    void imailsRead(const IMailRows &rows);
-
-signals:
-    // A check read the inbox page (an empty list when the page had none);
-    // a failed exchange is not reported.
+    // A check read the inbox: its list in the page's order, after the counts.
     void inboxRead(const modWebFunctions::IMailList &list);
+    // The same check's rows, newest first.
+    void imailsRead(const IMailRows &rows);
 
 private:
     void runCheck();

@@ -25,6 +25,10 @@ const QString kAspSession = QStringLiteral("ASPSESSION");
 constexpr qsizetype kMaxHeader = 64 * 1024;
 constexpr qsizetype kMaxBody = 16 * 1024 * 1024;
 
+// A big answer is taken in slices of this size, so the event loop turns
+// between them instead of decoding megabytes at once.
+constexpr qint64 kReadSlice = 128 * 1024;
+
 constexpr int kFirstDataMs = 10000;
 constexpr int kSilenceMs = 2000;
 
@@ -432,6 +436,7 @@ clsData::clsData(modData::CookieJar *jar)
     // Plain TCP to the site, as the request text assumes; no proxy from the
     // environment comes in between.
     d->sckData->setProxy(QNetworkProxy::NoProxy);
+    d->sckData->setReadBufferSize(kReadSlice);
     connect(d->sckData, &QTcpSocket::connected, this, [this] { d->onConnected(); });
     connect(d->sckData, &QTcpSocket::readyRead, this, [this] { d->onReadyRead(); });
     connect(d->sckData, &QTcpSocket::errorOccurred, this,

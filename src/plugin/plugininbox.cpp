@@ -42,9 +42,17 @@ void PluginInbox::follow(modGlobal::Session *session)
 
 void PluginInbox::showSession(modGlobal::Session *session, bool loggingIn, bool in)
 {
-    // The status bar shows the profile's alias and id once the member is in.
-    m_properties.setLogin(in, loggingIn, in && session->isGuest(), in ? session->profile().userid : 0,
-                          in ? session->profile().sign : QString());
+    // The status bar shows the profile's alias and id once the member is in;
+    // the counts are the session's, so a logout's zeros go out with it.
+    PluginProperties::Values v;
+    v.loggedIn = in;
+    v.loggingIn = loggingIn;
+    v.guest = in && session->isGuest();
+    v.userId = in ? session->profile().userid : 0;
+    v.alias = in ? session->profile().sign : QString();
+    v.imailCount = session->imailCount();
+    v.newIMailCount = session->newIMailCount();
+    m_properties.setValues(v);
 }
 
 void PluginInbox::checkIMails(const QDBusMessage &message)

@@ -25,8 +25,9 @@ public:
     explicit PluginInbox(IMailCheckFlight *flight, QObject *parent = nullptr);
 
     // Keeps the properties equal to the session's state as the status bar
-    // and the menu bar show it, from the session's signals; empties the
-    // list at a logout.
+    // and the menu bar show it, from the session's signals; a logout
+    // empties the list and zeroes the counts with the login properties (one
+    // PropertiesChanged).
     void follow(modGlobal::Session *session);
 
     PluginProperties &properties() { return m_properties; }
@@ -39,8 +40,7 @@ public:
     void checkIMails(const QDBusMessage &message);
 
 public slots:
-    // The list of the check that just ended; empty when it was unavailable
-    // or nobody is logged in.
+    // The list of the last check that read the inbox; empty after a logout.
     void setRows(const IMailRows &rows);
 
 signals:

@@ -20,16 +20,9 @@ QVariantMap PluginProperties::all() const
     return asMap(m_values);
 }
 
-void PluginProperties::setLogin(bool loggedIn, bool loggingIn, bool guest, qint32 userId, const QString &alias)
+void PluginProperties::setValues(const Values &values)
 {
-    Values next = m_values;
-    next.loggedIn = loggedIn;
-    next.loggingIn = loggingIn;
-    next.guest = guest;
-    next.userId = userId;
-    // A null and an empty alias are the same text on the bus.
-    next.alias = alias.isNull() ? QStringLiteral("") : alias;
-    apply(next);
+    apply(values);
 }
 
 void PluginProperties::setIMailCounts(qint32 count, qint32 newCount)
@@ -40,8 +33,12 @@ void PluginProperties::setIMailCounts(qint32 count, qint32 newCount)
     apply(next);
 }
 
-void PluginProperties::apply(const Values &next)
+void PluginProperties::apply(const Values &given)
 {
+    Values next = given;
+    // A null and an empty alias are the same text on the bus.
+    if (next.alias.isNull())
+        next.alias = QStringLiteral("");
     const QVariantMap before = asMap(m_values);
     const QVariantMap after = asMap(next);
     m_values = next;

@@ -29,9 +29,9 @@ public:
     QVariantMap all() const;
 
 public slots:
-    // The login part; the counts stay as they are.
-    void setLogin(bool loggedIn, bool loggingIn, bool guest, qint32 userId, const QString &alias);
     void setIMailCounts(qint32 count, qint32 newCount);
+    // Everything at once: one `changed` for all that differs.
+    void setValues(const PluginProperties::Values &values);
 
 signals:
     void changed(const QVariantMap &changed);

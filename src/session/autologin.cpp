@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QScopeGuard>
 
 namespace modGlobal {
 
@@ -61,18 +62,29 @@ void loadLogin(Session &session)
 
 void keepLogin(Session &session)
 {
-    const QString password = session.password();
-    const quint64 sequence = session.latestSequence();
+    session.keepAlive();
+}
+
+void Session::keepAlive()
+{
+    // A tick or a wake-up while a keep-alive waits for the site joins it
+    // rather than wait inside its wait.
+    if (m_keepAliveRunning)
+        return;
+    const QString password = m_password;
+    const quint64 sequence = latestSequence();
     QString header;
     QString result;
     {
-        const std::shared_ptr<clsData> client = clsData::create(&session.cookies());
-        result = client->Read(QStringLiteral("/default.asp"), modData::cookieList(session.cookies()), QString(),
-                              QString(), true, &header);
+        m_keepAliveRunning = true;
+        const auto done = qScopeGuard([this] { m_keepAliveRunning = false; });
+        const std::shared_ptr<clsData> client = clsData::create(&m_cookies);
+        result = client->Read(QStringLiteral("/default.asp"), modData::cookieList(m_cookies), QString(), QString(),
+                              true, &header);
     }
     // A failed exchange says nothing about the session.
     if (result != QLatin1String("ERROR") && siteLogout::setsOtherMemberCookie(header, password))
-        session.endBySite(password, sequence);
+        endBySite(password, sequence);
 }
 
 } // namespace modGlobal

@@ -8,7 +8,11 @@
 #include "settings/modsettings.h"
 #include "text/formfields.h"
 
+#include <QScopeGuard>
+#include <QTimer>
+
 #include <memory>
+#include <utility>
 
 namespace modGlobal {
 
@@ -187,6 +191,18 @@ void Session::askPassword()
 
 void Session::startLogin()
 {
+    if (m_sequencesRunning > 0) {
+        // A login sequence waits further down the stack; starting here would
+        // nest this login inside its wait. It gives way, and this login
+        // starts once it has ended.
+        m_loginAgain = true;
+        if (m_loginInProgress) {
+            m_loginInProgress = false;
+            if (std::shared_ptr<clsData> client = m_client)
+                client->CloseCon(true);
+        }
+        return;
+    }
     setLoggedOut();
     askPassword();
     if (!m_password.isEmpty())
@@ -195,6 +211,12 @@ void Session::startLogin()
 
 void Session::loginSequence()
 {
+    ++m_sequencesRunning;
+    const auto leave = qScopeGuard([this] {
+        // From the event loop, once every sequence's stack has unwound.
+        if (--m_sequencesRunning == 0 && std::exchange(m_loginAgain, false))
+            QTimer::singleShot(0, this, &Session::startLogin);
+    });
     LoginRun run(*this);
     emit loginStarted();
     if (m_view)

@@ -17,6 +17,14 @@ void Session::setClient(std::shared_ptr<clsData> client)
 
 void Session::notifyPlugins(bool loggedIn)
 {
+    const bool leaving = !loggedIn && m_pluginLoggedIn;
+    const bool hadCounts = m_imailCount != 0 || m_newIMailCount != 0;
+    // The counts were the departing member's; listeners of loggedOut
+    // already see them gone, and hear of it once they have heard the logout.
+    if (leaving) {
+        m_imailCount = 0;
+        m_newIMailCount = 0;
+    }
     if (loggedIn != m_pluginLoggedIn) {
         // Listeners get copies, so none can change the session's own fields.
         if (loggedIn)
@@ -25,6 +33,8 @@ void Session::notifyPlugins(bool loggedIn)
             emit loggedOut(m_password, m_profile.userid);
     }
     m_pluginLoggedIn = loggedIn;
+    if (leaving && hadCounts)
+        emit imailCountsChanged(0, 0);
 }
 
 void Session::clearProfile()
@@ -83,6 +93,7 @@ void Session::endBySite(const QString &password, quint64 sequence)
 
 void Session::cancelLogin()
 {
+    m_loginAgain = false;
     m_loginInProgress = false;
     // Hold a reference: the close may run code that replaces the client.
     if (std::shared_ptr<clsData> client = m_client)
@@ -96,6 +107,10 @@ void Session::checkIMail()
 
 void Session::setIMailCounts(int count, int newCount)
 {
+    if (count == m_imailCount && newCount == m_newIMailCount)
+        return;
+    m_imailCount = count;
+    m_newIMailCount = newCount;
     emit imailCountsChanged(count, newCount);
 }
 

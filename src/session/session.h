@@ -57,9 +57,14 @@ public:
     void notifyPlugins(bool loggedIn);
     void clearProfile();
     void askPassword();
+    // The member's login command: logged-out state, the password dialog,
+    // the login sequence. Asked for while a login sequence runs, it cancels
+    // that one and starts once it has ended, so a login command never waits
+    // inside a login's wait.
     void startLogin();
     void loginSequence();
     // Stops a running login at its next step; the sequence logs out itself.
+    // A login command waiting for it to end is dropped.
     void cancelLogin();
 
     // Downloads the profile form into profile() and confirms the login by the
@@ -72,9 +77,20 @@ public:
     bool postProfile();
 
     // Asks for fresh iMail counts (imailCheckDue); whoever counts answers
-    // with setIMailCounts, which emits imailCountsChanged.
+    // with setIMailCounts, which emits imailCountsChanged when they change.
     void checkIMail();
     void setIMailCounts(int count, int newCount);
+    // The counts of the last check that could read the inbox of this login;
+    // 0 after a logout.
+    int imailCount() const { return m_imailCount; }
+    int newIMailCount() const { return m_newIMailCount; }
+
+    // The keep-alive request (tmrKeepLogin, a wake-up): header-only
+    // "/default.asp" on an exchange of its own. One at a time: a keep-alive
+    // asked for while one waits for the site joins it. An answer that resets
+    // a member's "memberid" cookie ends the session.
+    void keepAlive();
+    bool keepAliveRunning() const { return m_keepAliveRunning; }
 
     // Numbers login sequences; see loginSequence.
     quint64 beginSequence() { return ++m_sequenceCount; }
@@ -112,10 +128,20 @@ private:
     bool m_guest = false;
     bool m_loginInProgress = false;
     bool m_pluginLoggedIn = false;
+    int m_imailCount = 0;
+    int m_newIMailCount = 0;
+    bool m_keepAliveRunning = false;
+    // Login sequences on the stack (a newer one may run inside an older
+    // one's wait, see m_sequenceCount).
+    int m_sequencesRunning = 0;
+    // A login command came while a login sequence ran; it starts once that
+    // sequence has ended.
+    bool m_loginAgain = false;
     // Counts login sequences. A sequence started while another one waits
-    // (Ctrl+I or a plug-in's doLogin during a request) runs to its end inside
-    // that wait; the older one then finds itself superseded and leaves the
-    // session to the newer one instead of logging it out.
+    // (the start-up login during an early plug-in login, or a caller of
+    // loginSequence itself) runs to its end inside that wait; the older one
+    // then finds itself superseded and leaves the session to the newer one
+    // instead of logging it out. The login command never does this.
     quint64 m_sequenceCount = 0;
 };
 

@@ -43,6 +43,7 @@ private slots:
     void cleanup();
     void sequence_data();
     void sequence();
+    void newestSenderAndSubjectInTheBody_data();
     void newestSenderAndSubjectInTheBody();
     void settingTurnsThemOff_data();
     void settingTurnsThemOff();
@@ -102,18 +103,47 @@ void TestDesktopNotices::sequence()
     }
 }
 
+void TestDesktopNotices::newestSenderAndSubjectInTheBody_data()
+{
+    QTest::addColumn<QString>("sender");
+    QTest::addColumn<QString>("subject");
+    QTest::addColumn<QString>("body");
+    // Plain text here; escaping for the desktop is the client's.
+    QTest::newRow("markup and line breaks stay text")
+        << QStringLiteral("Kalle & Co") << QStringLiteral("<b>Rad 1\r\nRad 2") << QStringLiteral("Kalle & Co: <b>Rad 1 Rad 2");
+    QTest::newRow("terminal escape sequences")
+        << QStringLiteral("\x1b]0;titel\x07" "Anna") << QStringLiteral("\x1b[31;1mRöd\x1b[0m text\x1b(B")
+        << QStringLiteral("Anna: Röd text");
+    QTest::newRow("C0 and C1 characters")
+        << QStringLiteral("An\x01na") << QString::fromUtf8("a\u0081b\u009b2Jc\u0085d\x7f")
+        << QStringLiteral("Anna: abc d");
+    QTest::newRow("NUL does not end the text")
+        << QStringLiteral("Anna") << QString::fromUtf16(u"före\0efter", 10) << QString::fromUtf8("Anna: före\uFFFDefter");
+    QTest::newRow("direction overrides")
+        << QString::fromUtf8("\u202EannA") << QStringLiteral("Hej") << QStringLiteral("annA: Hej");
+    const QString megabyte = QStringLiteral("ö").repeated(1024 * 1024);
+    QTest::newRow("1 MB subject and a long sender")
+        << QStringLiteral("x").repeated(300) << megabyte
+        << QStringLiteral("x").repeated(199) + QString::fromUtf8("…: ") + megabyte.left(199) + QString::fromUtf8("…");
+    QTest::newRow("a cut never splits a character")
+        << QStringLiteral("Anna") << QString::fromUtf8("😀").repeated(150)
+        << QStringLiteral("Anna: ") + QString::fromUtf8("😀").repeated(99) + QString::fromUtf8("…");
+}
+
 void TestDesktopNotices::newestSenderAndSubjectInTheBody()
 {
+    QFETCH(QString, sender);
+    QFETCH(QString, subject);
+    QFETCH(QString, body);
     DesktopNotices notices;
     QSignalSpy spy(&notices, &DesktopNotices::notify);
     notices.loggedIn(false);
     notices.imailsChecked(3, 2,
                           {row(1, QStringLiteral("Anna"), QStringLiteral("Gammal"), 0, true),
-                           row(2, QStringLiteral("Kalle & Co"), QStringLiteral("<b>Rad 1\r\nRad 2"), 30, true),
+                           row(2, sender, subject, 30, true),
                            row(3, QStringLiteral("Nisse"), QStringLiteral("Läst men nyast"), 90, false)});
     QCOMPARE(spy.size(), 1);
-    // Plain text here; escaping for the desktop is the client's.
-    QCOMPARE(spy.at(0).at(2).toString(), QStringLiteral("Kalle & Co: <b>Rad 1 Rad 2"));
+    QCOMPARE(spy.at(0).at(2).toString(), body);
 }
 
 void TestDesktopNotices::settingTurnsThemOff_data()

@@ -12,6 +12,9 @@
 class TestSleepWatcher : public QObject
 {
     Q_OBJECT
+    int m_heard = 0;
+public slots:
+    void heard(bool) { ++m_heard; }
 private slots:
     void wakeIsTold();
     void systemBusAddressIsHonoured();
@@ -26,7 +29,8 @@ void TestSleepWatcher::wakeIsTold()
         KORTVIK_SKIP_WITHOUT_TOOL(why);
     FakeLogind logind;
     QVERIFY(logind.start(bus.address()));
-    SleepWatcher watcher(QDBusConnection::connectToBus(bus.address(), QStringLiteral("watcher")));
+    QDBusConnection connection = QDBusConnection::connectToBus(bus.address(), QStringLiteral("watcher"));
+    SleepWatcher watcher(connection);
     QVERIFY(watcher.isWatching());
     QSignalSpy resumed(&watcher, &SleepWatcher::resumed);
 
@@ -39,6 +43,20 @@ void TestSleepWatcher::wakeIsTold()
     logind.prepareForSleep(false);
     QVERIFY(resumed.wait(3000));
     QCOMPARE(resumed.size(), 2);
+
+    // Repeats without a new sleep are that same wake-up, however many. Heard
+    // here after the watcher on the same connection, so once this count is
+    // complete the watcher has had them all.
+    m_heard = 0;
+    QVERIFY(connection.connect(QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
+                               QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"),
+                               this, SLOT(heard(bool))));
+    for (int i = 0; i < 1000; ++i)
+        logind.prepareForSleep(false);
+    logind.prepareForSleep(true);
+    logind.prepareForSleep(false);
+    QTRY_COMPARE_WITH_TIMEOUT(m_heard, 1002, 10000);
+    QCOMPARE(resumed.size(), 3);
 }
 
 // The default constructor takes the system bus from DBUS_SYSTEM_BUS_ADDRESS;

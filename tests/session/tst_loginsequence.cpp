@@ -113,6 +113,7 @@ private slots:
     void cancelDuringStalledRequest_data();
     void cancelDuringStalledRequest();
     void secondLoginDuringAWaitWins();
+    void loginCommandDuringALoginWaitsForIt();
 
     // Session events and the cookie jar.
     void logoutEventOnceWithTheMembersData();
@@ -194,7 +195,7 @@ void TestLoginSequence::guestLogin()
     QCOMPARE(f.fake.progress.mid(0, 5), (QList<double>{1.0001, 2.0001, 3.0001, 4.0001, 5.0}));
     QCOMPARE(f.fake.progress.last(), 0.0001);
     QCOMPARE(f.events, (QList<HeardEvent>{{QStringLiteral("onLogin"), password, 0}}));
-    // The guest's start page has no inbox.
+    // The guest's start page has no inbox: the caption keeps its start value.
     QCOMPARE(f.fake.menus.value(QStringLiteral("mnuIMails")).caption, QStringLiteral("0 iMails (0 nya)"));
 
     QVERIFY(m_sim->waitForLogLines(before + kGuestPages.size()));
@@ -433,8 +434,8 @@ void TestLoginSequence::cancelDuringStalledRequest()
 void TestLoginSequence::secondLoginDuringAWaitWins()
 {
     SessionFixture f;
-    // A plug-in or a shortcut starts another login while the first waits for
-    // its first page; the newer one runs to its end inside that wait.
+    // Another sequence starts while the first waits for its first page; the
+    // newer one runs to its end inside that wait.
     bool started = false;
     QTimer::singleShot(0, [&] {
         started = true;
@@ -451,6 +452,32 @@ void TestLoginSequence::secondLoginDuringAWaitWins()
     checkEnded(f.fake);
     // The older login did not log the newer one out.
     QCOMPARE(f.events, (QList<HeardEvent>{{QStringLiteral("onLogin"), QStringLiteral("anna5"), 1002}}));
+}
+
+void TestLoginSequence::loginCommandDuringALoginWaitsForIt()
+{
+    SessionFixture f;
+    // Ctrl+I pressed three times while a login waits for its first page: the
+    // waiting login gives way, and one new login starts after it has ended,
+    // never inside its wait.
+    int depth = 0;
+    int deepest = 0;
+    QObject::connect(&session(), &Session::loginStarted, [&] { deepest = qMax(deepest, ++depth); });
+    QObject::connect(&session(), &Session::loginFinished, [&] { --depth; });
+    QTimer::singleShot(0, [] {
+        for (int i = 0; i < 3; ++i)
+            startLogin();
+    });
+    f.fake.passwordAnswers = {QStringLiteral("anna5")};
+    loginWith(QStringLiteral("kalle"));
+    QVERIFY(!isLoggedIn());
+    QCOMPARE(f.fake.passwordAsked, 0);
+
+    QTRY_VERIFY(isLoggedIn());
+    QCOMPARE(deepest, 1);
+    QCOMPARE(f.fake.passwordAsked, 1);
+    QCOMPARE(profile().userid, 1002);
+    checkEnded(f.fake);
 }
 
 void TestLoginSequence::logoutEventOnceWithTheMembersData()

@@ -26,7 +26,8 @@ public:
 
     // Status bar panels 1..5 (index 0 unused).
     Panel panels[6];
-    QHash<QString, Menu> menus;
+    // The iMail counts' caption starts as the window's does.
+    QHash<QString, Menu> menus{{QStringLiteral("mnuIMails"), {QStringLiteral("0 iMails (0 nya)")}}};
     QHash<QString, bool> timers;
     QList<double> progress;      // every value set, in order
     int relayouts = 0;

@@ -139,20 +139,31 @@ bool SimSite::waitForLogLines(int n, int timeoutMs)
     return m_log.size() >= n;
 }
 
-int SimSite::endSession(const QString &password)
+QByteArray SimSite::control(const QByteArray &target)
 {
     QTcpSocket socket;
     socket.connectToHost(QStringLiteral("127.0.0.1"), m_port);
     if (!socket.waitForConnected(5000))
-        return -1;
-    socket.write("GET /_sim/endsession?password=" + QUrl::toPercentEncoding(password) +
-                 " HTTP/1.1\r\nHost: " + authority().toLatin1() + "\r\n\r\n");
+        return QByteArray();
+    socket.write("GET " + target + " HTTP/1.1\r\nHost: " + authority().toLatin1() + "\r\n\r\n");
     QByteArray answer;
     while (socket.waitForReadyRead(5000))
         answer += socket.readAll();
-    answer += socket.readAll();
+    return answer + socket.readAll();
+}
+
+int SimSite::endSession(const QString &password)
+{
+    const QByteArray answer = control("/_sim/endsession?password=" + QUrl::toPercentEncoding(password));
     const qsizetype at = answer.lastIndexOf("ended ");
     return at < 0 ? -1 : answer.mid(at + 6).trimmed().toInt();
+}
+
+bool SimSite::glitch(const QString &path, const QString &kind, int times)
+{
+    const QByteArray answer = control("/_sim/glitch?path=" + QUrl::toPercentEncoding(path) + "&kind=" +
+                                      QUrl::toPercentEncoding(kind) + "&times=" + QByteArray::number(times));
+    return answer.endsWith("glitch " + QByteArray::number(times));
 }
 
 QStringList requestPaths(const QStringList &log)

@@ -34,6 +34,9 @@ public:
     // Ends the member's sessions on the site's side (the site logs them out
     // on its own); the number of sessions ended, -1 when the site did not answer.
     int endSession(const QString &password);
+    // Spoils the next `times` answers for path ("maintenance", "reset" or
+    // "badrow", see sandlund-sim --help); false when the site refused.
+    bool glitch(const QString &path, const QString &kind, int times = 1);
 
     // The request log lines so far ("REQUEST-LINE | Cookie: VALUE").
     QStringList requestLog();
@@ -44,6 +47,8 @@ public:
 
 private:
     void drainStderr();
+    // A control page's whole answer ("" when the site did not answer).
+    QByteArray control(const QByteArray &target);
 
     QStringList m_args;
     QString m_dataDir;

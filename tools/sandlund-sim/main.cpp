@@ -13,7 +13,8 @@ namespace {
 QString helpText()
 {
     QString t = QStringLiteral(
-        "Usage: sandlund-sim [--port N] [--data DIR] [--stall PATH]... [--chunked N]\n"
+        "Usage: sandlund-sim [--port N] [--data DIR] [--stall PATH]... [--delay PATH=MS]...\n"
+        "                   [--chunked N]\n"
         "\n"
         "Serves the Sandlund community site's pages on 127.0.0.1.\n"
         "\n"
@@ -22,6 +23,7 @@ QString helpText()
         "                The first line on standard output is \"listening on PORT\".\n"
         "  --data DIR    keep profile changes in DIR/members.json across restarts.\n"
         "  --stall PATH  accept requests for PATH but never answer (repeatable).\n"
+        "  --delay PATH=MS  answer requests for PATH after MS milliseconds (repeatable).\n"
         "  --chunked N   answer with Transfer-Encoding: chunked, N bytes a chunk.\n"
         "  --help        this text.\n"
         "\n"
@@ -33,6 +35,10 @@ QString helpText()
         "       /login/community/main.asp, /large.asp?bytes=N (N bytes of text).\n"
         "Control: /_sim/endsession?password=P ends the sessions member P logged in\n"
         "       with, as the site does on its own (answers \"ended N\").\n"
+        "       /_sim/glitch?path=P&kind=K&times=N spoils the next N answers for P:\n"
+        "       K is maintenance (a page without the inbox), reset (the connection\n"
+        "       is reset before any answer) or badrow (the first inbox row's date\n"
+        "       cannot be read).\n"
         "\n"
         "Inbox control (JSON rows: mid, subject, sentAt \"yyyy-MM-dd HH:mm\", isNew,\n"
         "dateColour, senderUid, senderName):\n"
@@ -70,8 +76,10 @@ int main(int argc, char *argv[])
     const QCommandLineOption data(QStringLiteral("data"), QStringLiteral("Data folder."), QStringLiteral("DIR"));
     const QCommandLineOption stall(QStringLiteral("stall"), QStringLiteral("Never answer PATH."),
                                    QStringLiteral("PATH"));
+    const QCommandLineOption delay(QStringLiteral("delay"), QStringLiteral("Answer PATH late."),
+                                   QStringLiteral("PATH=MS"));
     const QCommandLineOption chunked(QStringLiteral("chunked"), QStringLiteral("Chunk size."), QStringLiteral("N"));
-    parser.addOptions({help, port, data, stall, chunked});
+    parser.addOptions({help, port, data, stall, delay, chunked});
     if (!parser.parse(QCoreApplication::arguments())) {
         std::fprintf(stderr, "%s\n\n%s", qPrintable(parser.errorText()), qPrintable(helpText()));
         return 2;
@@ -96,6 +104,15 @@ int main(int argc, char *argv[])
     sandlundSim::SimServer server(&store);
     for (const QString &p : parser.values(stall))
         server.addStall(p);
+    for (const QString &d : parser.values(delay)) {
+        const qsizetype eq = d.lastIndexOf(QLatin1Char('='));
+        const int ms = eq > 0 ? d.mid(eq + 1).toInt(&ok) : 0;
+        if (eq <= 0 || !ok || ms < 0) {
+            std::fprintf(stderr, "sandlund-sim: bad delay \"%s\"\n", qPrintable(d));
+            return 2;
+        }
+        server.addDelay(d.left(eq), ms);
+    }
     if (parser.isSet(chunked)) {
         const int size = parser.value(chunked).toInt(&ok);
         if (!ok || size <= 0) {

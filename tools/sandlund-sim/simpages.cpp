@@ -362,6 +362,14 @@ QString notFoundPage(const QString &path)
         + utf8("<p class=\"text\">Sidan ") + htmlEscape(path) + utf8(" finns inte.</p>\r\n") + pageEnd();
 }
 
+QString maintenancePage()
+{
+    return pageStart(utf8("Sandlund - Underhåll"))
+        + utf8("<p class=\"rubrik\">Sandlund har underhåll</p>\r\n"
+               "<p class=\"text\">Sidan är tillbaka om en liten stund.</p>\r\n")
+        + pageEnd();
+}
+
 QString largePage(int bytes)
 {
     if (bytes <= 0)

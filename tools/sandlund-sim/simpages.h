@@ -47,6 +47,8 @@ QString loginRejectedInfoPage();
 QString startPage();
 QString cookieCheckPage();
 QString notFoundPage(const QString &path);
+// What every page is while the site is serviced: no inbox, no login form.
+QString maintenancePage();
 // Exactly bytes characters of plain ASCII page text.
 QString largePage(int bytes);
 

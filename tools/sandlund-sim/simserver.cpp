@@ -11,14 +11,18 @@
 #include <QRandomGenerator>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
+#include <QUrl>
 
 #include <cstdio>
+#include <sys/socket.h>
 
 namespace sandlundSim {
 namespace {
 
 constexpr qsizetype kMaxRequestHeader = 64 * 1024;
-constexpr qsizetype kMaxRequestBody = 4 * 1024 * 1024;
+// Room for a whole bulk inbox put through "/sim/inbox".
+constexpr qsizetype kMaxRequestBody = 32 * 1024 * 1024;
 
 const QString kProfilePath = QStringLiteral("/login/register/visitkort_edit.asp");
 
@@ -139,6 +143,21 @@ void SimServer::addStall(const QString &path)
     m_stalls.insert(path);
 }
 
+void SimServer::addDelay(const QString &path, int ms)
+{
+    m_delays.insert(path, ms);
+}
+
+bool SimServer::addGlitch(const QString &path, const QString &kind, int times)
+{
+    static const QStringList kinds = {QStringLiteral("maintenance"), QStringLiteral("reset"), QStringLiteral("badrow")};
+    if (!kinds.contains(kind) || times < 0)
+        return false;
+    for (int i = 0; i < times; ++i)
+        m_glitches[path].append(kind);
+    return true;
+}
+
 void SimServer::onNewConnection()
 {
     while (QTcpSocket *s = m_server->nextPendingConnection()) {
@@ -199,6 +218,24 @@ void SimServer::onReadyRead(QTcpSocket *s)
     const SimResponse resp = handle(req);
     if (resp.stall)
         return; // keep the connection open; it goes when the client goes
+    const int delay = m_delays.value(req.path, m_delays.value(req.target));
+    if (delay > 0) {
+        // The socket is the timer's context: a client that leaves cancels it.
+        QTimer::singleShot(delay, s, [this, s, resp] { answer(s, resp); });
+        return;
+    }
+    answer(s, resp);
+}
+
+void SimServer::answer(QTcpSocket *s, const SimResponse &resp)
+{
+    if (resp.reset) {
+        // No lingering: the close sends a reset, not an orderly end.
+        const linger noLinger{1, 0};
+        ::setsockopt(static_cast<int>(s->socketDescriptor()), SOL_SOCKET, SO_LINGER, &noLinger, sizeof noLinger);
+        s->abort();
+        return;
+    }
     if (m_chunkSize > 0) {
         for (const QByteArray &piece : serializeChunked(resp, m_chunkSize)) {
             s->write(piece);
@@ -245,6 +282,32 @@ bool SimServer::answerEndedSession(const SimRequest &req, SimResponse &resp)
         return true;
     }
     return false;
+}
+
+bool SimServer::answerGlitch(const SimRequest &req, SimResponse &resp)
+{
+    auto it = m_glitches.find(req.path);
+    if (m_glitching || it == m_glitches.end() || it->isEmpty())
+        return false;
+    const QString kind = it->takeFirst();
+    if (kind == QLatin1String("reset")) {
+        resp.reset = true;
+    } else if (kind == QLatin1String("maintenance")) {
+        resp.body = maintenancePage();
+    } else {
+        // The page as it would be, with the first row's date made unreadable.
+        m_glitching = true;
+        resp = handle(req);
+        m_glitching = false;
+        const QString cell = QStringLiteral("align=\"right\" class=\"rad\" valign=\"top\"><font face=\"Verdana\" color=\"#");
+        const qsizetype at = resp.body.indexOf(cell);
+        // Colour code, the closing `">` and a blank come before the date.
+        const qsizetype date = at < 0 ? -1 : at + cell.size() + 9;
+        const qsizetype end = date < 0 ? -1 : resp.body.indexOf(QStringLiteral("</font>"), date);
+        if (end > date)
+            resp.body.replace(date, end - date, QStringLiteral("2026-13-45"));
+    }
+    return true;
 }
 
 SimMember *SimServer::memberOf(const SimRequest &request)
@@ -345,6 +408,19 @@ SimResponse SimServer::handle(const SimRequest &req)
         resp.body = QStringLiteral("ended ") + QString::number(endSession(password));
         return resp;
     }
+    if (path == QLatin1String("/_sim/glitch")) {
+        QHash<QString, QString> q;
+        for (const QString &kv : req.query.split(QLatin1Char('&')))
+            q.insert(kv.section(QLatin1Char('='), 0, 0), QUrl::fromPercentEncoding(kv.section(QLatin1Char('='), 1).toLatin1()));
+        const int times = q.value(QStringLiteral("times"), QStringLiteral("1")).toInt();
+        const bool ok = addGlitch(q.value(QStringLiteral("path")), q.value(QStringLiteral("kind")), times);
+        resp.status = ok ? 200 : 400;
+        resp.reason = ok ? QStringLiteral("OK") : QStringLiteral("Bad Request");
+        resp.body = ok ? QStringLiteral("glitch ") + QString::number(times) : QStringLiteral("unknown kind");
+        return resp;
+    }
+    if (answerGlitch(req, resp))
+        return resp;
     if (answerEndedSession(req, resp))
         return resp;
     const bool isPost = req.method == QLatin1String("POST");

@@ -35,6 +35,7 @@ struct SimResponse {
     QList<QPair<QString, QString>> extraHeaders;
     QString body;
     bool stall = false;     // never answer, keep the connection open
+    bool reset = false;     // reset the connection instead of answering
 };
 
 // Parses "a=1&b=%E5+x" (Windows-1252 escapes); later duplicates win.
@@ -50,6 +51,8 @@ public:
     bool listen(quint16 port);
     quint16 port() const;
     void addStall(const QString &path);
+    // Answers requests for path only after ms milliseconds.
+    void addDelay(const QString &path, int ms);
     // Answers with "Transfer-Encoding: chunked", chunks of at most n bytes
     // (each in a write of its own, with an extension), and a trailer; 0 sends
     // Content-Length as usual.
@@ -58,6 +61,11 @@ public:
     // the site does on its own: the next request of such a session gets the
     // "memberid" cookie reset and the login form. Gives the number ended.
     int endSession(const QString &password);
+    // The next `times` requests for path go wrong in the way `kind` says:
+    // "maintenance" (a page without the inbox), "reset" (the connection is
+    // reset before any answer) or "badrow" (the first inbox row's date cannot
+    // be read). False for an unknown kind.
+    bool addGlitch(const QString &path, const QString &kind, int times);
     // Session cookie name of this run: "ASPSESSIONID" and eight letters.
     QString sessionCookieName() const { return m_sessionName; }
 
@@ -73,6 +81,8 @@ public:
 private:
     void onNewConnection();
     void onReadyRead(QTcpSocket *socket);
+    void answer(QTcpSocket *socket, const SimResponse &response);
+    bool answerGlitch(const SimRequest &request, SimResponse &response);
     SimMember *memberOf(const SimRequest &request);
     void addSessionCookie(const SimRequest &request, SimResponse &response);
     void applyProfilePost(SimMember &member, const SimRequest &request);
@@ -82,6 +92,9 @@ private:
     MemberStore *m_store;
     QTcpServer *m_server;
     QSet<QString> m_stalls;
+    QHash<QString, int> m_delays;
+    QHash<QString, QStringList> m_glitches; // path -> kinds still to come, in order
+    bool m_glitching = false;               // building the page a glitch spoils
     QHash<QTcpSocket *, QByteArray> m_buffers;
     QString m_sessionName;
     int m_chunkSize = 0;
