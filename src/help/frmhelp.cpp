@@ -5,7 +5,7 @@
 #include "version.h"
 
 #include <QEvent>
-#include <QShortcut>
+#include <QKeyEvent>
 #include <QTextEdit>
 #include <QTreeWidget>
 
@@ -44,9 +44,6 @@ frmHelp::frmHelp(QWidget *parent) : QWidget(parent, Qt::Window)
     m_loader = std::make_unique<HelpLoader>(txtHelp->document());
     m_loader->setReplacement(QByteArrayLiteral("VERSION_KORTVIK"), QByteArrayLiteral(KORTVIK_VERSION_TEXT));
     connect(m_loader.get(), &HelpLoader::finished, this, &frmHelp::loaded);
-
-    // Escape closes the window, as it does a dialog.
-    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
 
     // Form_Load: the two fixed nodes, then the root's document.
     auto *root = new QTreeWidgetItem(trvHelp, QStringList{QStringLiteral("Rot")});
@@ -107,6 +104,16 @@ bool frmHelp::isLoading() const
 rtf::ShownColours frmHelp::shownColours() const
 {
     return {txtHelp->palette().color(QPalette::Base)};
+}
+
+void frmHelp::keyPressEvent(QKeyEvent *event)
+{
+    // Escape closes the window, as it does a dialog.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void frmHelp::changeEvent(QEvent *event)

@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMetaClassInfo>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -101,6 +102,8 @@ private slots:
     void resizing();
     void hostileDocuments_data();
     void hostileDocuments();
+    void placement_data();
+    void placement();
     void helpObjectLifetime();
     void mainWindow();
 
@@ -347,6 +350,26 @@ void tst_HelpWindow::hostileDocuments()
     QVERIFY2(formats.size() <= rtf::Writer::kMaxFormats + 1, qPrintable(QString::number(formats.size())));
 }
 
+void tst_HelpWindow::placement_data()
+{
+    QTest::addColumn<QRect>("anchor");
+    QTest::addColumn<QPoint>("expected");
+    // A 1280 x 800 screen less a 30-pixel panel at the top; the help window 500 x 400.
+    QTest::newRow("room on the right") << QRect(100, 100, 400, 300) << QPoint(500, 100);
+    QTest::newRow("room on the left only") << QRect(700, 200, 400, 300) << QPoint(200, 200);
+    QTest::newRow("no room beside: the roomier side") << QRect(300, 100, 900, 300) << QPoint(0, 100);
+    QTest::newRow("no room, right roomier") << QRect(50, 100, 900, 300) << QPoint(780, 100);
+    QTest::newRow("low on the screen: raised to fit") << QRect(100, 600, 400, 300) << QPoint(500, 400);
+    QTest::newRow("above the work area: lowered") << QRect(100, 0, 400, 300) << QPoint(500, 30);
+}
+
+void tst_HelpWindow::placement()
+{
+    QFETCH(QRect, anchor);
+    QFETCH(QPoint, expected);
+    QCOMPARE(clsHelp::placeBeside(anchor, QSize(500, 400), QRect(0, 30, 1280, 770)), expected);
+}
+
 void tst_HelpWindow::helpObjectLifetime()
 {
     QVERIFY(writeFile(docs("Rot.rtf"), rtfOf("Rot")));
@@ -399,11 +422,23 @@ void tst_HelpWindow::mainWindow()
     auto *object = qobject_cast<clsHelp *>(main->helpObject());
     QVERIFY(object && !object->helpWindow());
 
-    // F1 with any modifier, and the menu command.
+    // F1 with any modifier, and the menu command. The window opens beside
+    // the main window, not in the screen's corner; Escape closes it,
+    // wherever the focus is.
+    main->move(40, 60);
     QTest::keyRelease(main.get(), Qt::Key_F1, Qt::ShiftModifier);
     QPointer<frmHelp> help = object->helpWindow();
     QVERIFY(help && help->isVisible());
-    help->close();
+    QCOMPARE(help->pos(), clsHelp::placeBeside(main->frameGeometry(), help->frameGeometry().size(),
+                                               main->screen()->availableGeometry()));
+    QCOMPARE(help->y(), 60);
+    QTest::keyClick(help->windowHandle(), Qt::Key_Escape);
+    QTRY_VERIFY(!help);
+    main->menuItem(QStringLiteral("mnuHelpP"))->trigger();
+    help = object->helpWindow();
+    QVERIFY(help && QTest::qWaitForWindowExposed(help));
+    help->view()->setFocus();
+    QTest::keyClick(help->windowHandle(), Qt::Key_Escape);
     QTRY_VERIFY(!help);
     main->menuItem(QStringLiteral("mnuHelpP"))->trigger();
     help = object->helpWindow();
