@@ -42,6 +42,7 @@ frmHelp::frmHelp(QWidget *parent) : QWidget(parent, Qt::Window)
     resize(designClientSize());
 
     m_loader = std::make_unique<HelpLoader>(txtHelp->document());
+    txtHelp->installEventFilter(this);
     m_loader->setReplacement(QByteArrayLiteral("VERSION_KORTVIK"), QByteArrayLiteral(KORTVIK_VERSION_TEXT));
     connect(m_loader.get(), &HelpLoader::finished, this, &frmHelp::loaded);
 
@@ -116,12 +117,12 @@ void frmHelp::keyPressEvent(QKeyEvent *event)
     QWidget::keyPressEvent(event);
 }
 
-void frmHelp::changeEvent(QEvent *event)
+bool frmHelp::eventFilter(QObject *watched, QEvent *event)
 {
-    QWidget::changeEvent(event);
-    // The document's colours were chosen against the old background.
-    if (event->type() == QEvent::PaletteChange && m_loader)
+    // The document's colours were chosen against the view's old background.
+    if (watched == txtHelp && event->type() == QEvent::PaletteChange && m_loader)
         m_loader->recolour(shownColours());
+    return QWidget::eventFilter(watched, event);
 }
 
 void frmHelp::resizeEvent(QResizeEvent *event)

@@ -2,6 +2,7 @@
 // resizes, the help object's lifetime, and the main window's help commands,
 // including input to the help window while a dialog is modal over the
 // main window.
+#include "darkpalette.h"
 #include "quiettimers.h"
 #include "app/frmmain.h"
 #include "help/clshelp.h"
@@ -102,6 +103,8 @@ private slots:
     void resizing();
     void hostileDocuments_data();
     void hostileDocuments();
+    void themeColours_data();
+    void themeColours();
     void placement_data();
     void placement();
     void helpObjectLifetime();
@@ -348,6 +351,55 @@ void tst_HelpWindow::hostileDocuments()
     }
     QVERIFY2(fragments <= rtf::kMaxSpans + doc->blockCount(), qPrintable(QString::number(fragments)));
     QVERIFY2(formats.size() <= rtf::Writer::kMaxFormats + 1, qPrintable(QString::number(formats.size())));
+}
+
+void tst_HelpWindow::themeColours_data()
+{
+    QTest::addColumn<bool>("dark");
+    QTest::addColumn<QByteArray>("colour");  // of the heading, in the colour table
+    QTest::addColumn<QColor>("shown");       // invalid: the palette's text colour
+    QTest::addColumn<QColor>("switched");    // after a change to the other theme
+    const QByteArray navy = "\\red0\\green0\\blue128;";
+    const QByteArray black = "\\red0\\green0\\blue0;";
+    const QByteArray blue = "\\red74\\green144\\blue217;";
+    QTest::newRow("navy on light") << false << navy << QColor(0, 0, 128) << QColor();
+    QTest::newRow("navy on dark") << true << navy << QColor() << QColor(0, 0, 128);
+    QTest::newRow("dark green on dark") << true << QByteArray("\\red0\\green90\\blue50;") << QColor()
+                                        << QColor(0, 90, 50);
+    QTest::newRow("black on light") << false << black << QColor() << QColor();
+    QTest::newRow("black on dark") << true << black << QColor() << QColor();
+    QTest::newRow("mid blue on dark") << true << blue << QColor(74, 144, 217) << QColor(74, 144, 217);
+    QTest::newRow("no colour on dark") << true << QByteArray(";") << QColor() << QColor();
+}
+
+// A document colour is drawn only where it can be read, else the theme's
+// text colour is; and the colours follow a change of theme.
+void tst_HelpWindow::themeColours()
+{
+    QFETCH(bool, dark);
+    QFETCH(QByteArray, colour);
+    QFETCH(QColor, shown);
+    QFETCH(QColor, switched);
+    QVERIFY(writeFile(docs("Rot.rtf"), "{\\rtf1{\\colortbl;" + colour + "}{\\cf1\\b Rubrik}\\par text}"));
+    const auto colourOf = [](const QTextBlock &block) {
+        const QTextCharFormat f = block.begin().fragment().charFormat();
+        return f.foreground().style() == Qt::NoBrush ? QColor() : f.foreground().color();
+    };
+    const QPalette light = QApplication::palette();
+    const ApplicationPalette theme(dark ? darkPalette() : light);
+    frmHelp help;
+    QTextDocument *doc = help.view()->document();
+    QCOMPARE(doc->firstBlock().text(), QStringLiteral("Rubrik"));
+    QCOMPARE(colourOf(doc->firstBlock()), shown);
+    QCOMPARE(colourOf(doc->lastBlock()), QColor());
+
+    // The member changes the theme while the window is open.
+    const QPalette other = dark ? light : darkPalette();
+    QApplication::setPalette(other);
+    QTRY_COMPARE(help.view()->palette().color(QPalette::Base), other.color(QPalette::Base));
+    QTRY_VERIFY(!help.isLoading());
+    QCOMPARE(doc->firstBlock().text(), QStringLiteral("Rubrik"));
+    QCOMPARE(colourOf(doc->firstBlock()), switched);
 }
 
 void tst_HelpWindow::placement_data()
