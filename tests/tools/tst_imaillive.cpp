@@ -67,6 +67,22 @@ QString shownText(const QLabel *label)
     return shownText(label->text(), label->textFormat());
 }
 
+// kortvik-imail's window, following the program on the bus.
+struct IMailWindow {
+    explicit IMailWindow(const QDBusConnection &bus) : client(bus), window(&client)
+    {
+        client.refresh();
+        window.bringUp();
+    }
+    template<typename W>
+    W *child(const char *name)
+    {
+        return window.findChild<W *>(QLatin1String(name));
+    }
+    MainServerClient client;
+    frmIMail window;
+};
+
 } // namespace
 
 class TestIMailLive : public QObject
@@ -84,13 +100,10 @@ private slots:
         if (!k.start(&why))
             KORTVIK_SKIP_WITHOUT_TOOL(why);
 
-        MainServerClient client(k.client());
-        frmIMail w(&client);
-        client.refresh();
-        w.bringUp();
-        auto *list = w.findChild<QTreeWidget *>(QStringLiteral("lstIMails"));
-        auto *status = w.findChild<QLabel *>(QStringLiteral("lblStatus"));
-        auto *update = w.findChild<QPushButton *>(QStringLiteral("cmdUpdate"));
+        IMailWindow w(k.client());
+        auto *list = w.child<QTreeWidget>("lstIMails");
+        auto *status = w.child<QLabel>("lblStatus");
+        auto *update = w.child<QPushButton>("cmdUpdate");
         QTRY_COMPARE(status->text(), QStringLiteral("Inte inloggad"));
 
         QVERIFY(k.login(QStringLiteral("kalle")));
@@ -102,7 +115,7 @@ private slots:
         QVERIFY(simInbox::add(k.site->port(), 1001, simInbox::newMail(701, QStringLiteral("Fika i morgon?"))));
         QTRY_VERIFY(update->isEnabled());
         const int before = k.siteRequests(QStringLiteral("/login/community/main.asp"));
-        QTest::keyClick(&w, Qt::Key_F5); // the button's key
+        QTest::keyClick(&w.window, Qt::Key_F5); // the button's key
         QTRY_COMPARE(shown(list).size(), 4);
         QCOMPARE(shown(list), expected(k.site->port()));
         QVERIFY(shown(list).first().startsWith(QStringLiteral("Anna Berg|Fika i morgon?|")));
@@ -175,12 +188,9 @@ private slots:
 
         // kortvik-imail, fed by the running program.
         QVERIFY(k.login(QStringLiteral("kalle")));
-        MainServerClient client(k.client());
-        frmIMail w(&client);
-        client.refresh();
-        w.bringUp();
-        auto *list = w.findChild<QTreeWidget *>(QStringLiteral("lstIMails"));
-        auto *status = w.findChild<QLabel *>(QStringLiteral("lblStatus"));
+        IMailWindow w(k.client());
+        auto *list = w.child<QTreeWidget>("lstIMails");
+        auto *status = w.child<QLabel>("lblStatus");
         QTRY_COMPARE(list->topLevelItemCount(), 1);
         const QTreeWidgetItem *row = list->topLevelItem(0);
         QCOMPARE(row->text(0), text);  // cells are drawn as text
