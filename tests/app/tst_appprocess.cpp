@@ -1,7 +1,6 @@
 // Runs the built program as a user meets it: a copy in a folder of its own,
 // a private session bus, and for window checks a private Xvfb display.
-#include "kortviksandbox.h"
-#include "privatesessionbus.h"
+#include "kortvikonbus.h"
 #include "requiredtool.h"
 #include "xclient.h"
 #include "xvfbserver.h"
@@ -9,9 +8,12 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDBusReply>
+#include <QDBusObjectPath>
+#include <QDBusPendingReply>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QRegularExpression>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QScreen>
@@ -58,46 +60,6 @@ QStringList designPlacement(const QRect &screen = QGuiApplication::primaryScreen
     return placementLines(577, 443, screen.y() + (screen.height() - 443) / 2,
                           screen.x() + (screen.width() - 577) / 2);
 }
-
-// A connection of the test's own to the private bus.
-class BusProbe
-{
-public:
-    explicit BusProbe(const QString &address)
-        : m_name(QStringLiteral("probe%1").arg(++s_count)),
-          m_bus(QDBusConnection::connectToBus(address, m_name))
-    {
-    }
-    ~BusProbe() { QDBusConnection::disconnectFromBus(m_name); }
-
-    bool nameOwned()
-    {
-        return m_bus.isConnected() && m_bus.interface()->isServiceRegistered(kBusName).value();
-    }
-    uint ownerPid() { return m_bus.interface()->servicePid(kBusName).value(); }
-
-    // The main window is up once its bus object answers.
-    bool waitForMainWindow(QProcess *process)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < kStartTimeoutMs && process->state() == QProcess::Running) {
-            QDBusMessage call = QDBusMessage::createMethodCall(
-                kBusName, QStringLiteral("/frmMain"), QStringLiteral("org.freedesktop.DBus.Introspectable"),
-                QStringLiteral("Introspect"));
-            const QDBusReply<QString> xml = m_bus.call(call, QDBus::Block, 2000);
-            if (xml.isValid() && xml.value().contains(QLatin1String("org.kortvik.Kortvik.frmMain")))
-                return true;
-            QTest::qWait(50);
-        }
-        return false;
-    }
-
-private:
-    static inline int s_count = 0;
-    QString m_name;
-    QDBusConnection m_bus;
-};
 
 bool waitForStderr(QProcess *process, const QByteArray &text, QByteArray *seen)
 {
@@ -148,6 +110,68 @@ QString waitForWindow(const QString &display, const QString &titleRegex)
     return {};
 }
 
+// The processes that run the program at path (its sandbox copy is ours alone).
+QList<pid_t> processesOf(const QString &path)
+{
+    QList<pid_t> pids;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString &entry : entries) {
+        bool isPid = false;
+        const pid_t pid = pid_t(entry.toInt(&isPid));
+        if (isPid && QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(entry)) == path)
+            pids << pid;
+    }
+    return pids;
+}
+
+// A session bus whose services folder starts the sandbox's copy when a
+// client calls org.kortvik.Kortvik, as the installed .service file does.
+// Started processes get the daemon's environment: the sandbox's.
+class ActivatingBus
+{
+public:
+    explicit ActivatingBus(KortvikSandbox &sandbox) : m_program(sandbox.programPath())
+    {
+        const QString services = m_dir.filePath(QStringLiteral("services"));
+        QDir().mkpath(services);
+        writeFile(services + QStringLiteral("/org.kortvik.Kortvik.service"),
+                  "[D-BUS Service]\nName=org.kortvik.Kortvik\nExec=" + QFile::encodeName(m_program) + "\n");
+        writeFile(m_dir.filePath(QStringLiteral("bus.conf")),
+                  "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><servicedir>"
+                      + QFile::encodeName(services)
+                      + "</servicedir><policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                        "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
+        m_daemon.setProcessEnvironment(sandbox.environment());
+        m_daemon.start(QStringLiteral("dbus-daemon"),
+                       {QStringLiteral("--config-file=") + m_dir.filePath(QStringLiteral("bus.conf")),
+                        QStringLiteral("--nofork"), QStringLiteral("--print-address")});
+        if (m_daemon.waitForStarted(5000) && (m_daemon.canReadLine() || m_daemon.waitForReadyRead(5000)))
+            m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
+    }
+    ~ActivatingBus()
+    {
+        // The daemon does not end what it started.
+        for (pid_t pid : processesOf(m_program))
+            ::kill(pid, SIGKILL);
+        m_daemon.terminate();
+        m_daemon.waitForFinished(3000);
+    }
+    QString address() const { return m_address; }
+
+private:
+    static void writeFile(const QString &path, const QByteArray &bytes)
+    {
+        QFile f(path);
+        if (f.open(QIODevice::WriteOnly))
+            f.write(bytes);
+    }
+
+    QTemporaryDir m_dir;
+    QString m_program;
+    QProcess m_daemon;
+    QString m_address;
+};
+
 } // namespace
 
 class tst_AppProcess : public QObject
@@ -158,6 +182,9 @@ private slots:
     void placementSavedOnSignal_data();
     void placementSavedOnSignal();
     void automationWithoutInstanceFails();
+    void commandLineWithoutDisplay_data();
+    void commandLineWithoutDisplay();
+    void busActivationStartsOneInstance();
     void startsWithoutSessionBus();
     void secondStartRefusedAndFirstActivated();
     void closeBoxShutsDown();
@@ -194,42 +221,35 @@ void tst_AppProcess::placementSavedOnSignal()
     QFETCH(QString, before);
     QFETCH(QStringList, after);
 
-    PrivateSessionBus bus;
+    KortvikOnBus k;
+    KortvikOnBus::Options options;
+    options.site = false;
+    options.config = before.toLatin1();
     QString why;
-    if (!bus.start(&why))
+    if (!k.start(&why, options))
         KORTVIK_SKIP_WITHOUT_TOOL(why);
-    KortvikSandbox sandbox;
-    QVERIFY2(sandbox.prepare(&why), qPrintable(why));
-    sandbox.useBus(bus.address());
-    if (!before.isEmpty()) {
-        QFile file(sandbox.settingsPath());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(before.toLatin1());
-    }
-
-    QProcess *kortvik = sandbox.start();
-    BusProbe probe(bus.address());
-    QVERIFY2(probe.waitForMainWindow(kortvik), kortvik->readAllStandardError().constData());
-    QCOMPARE(probe.ownerPid(), uint(kortvik->processId()));
+    QProcess *kortvik = k.program;
+    QVERIFY2(k.waitForMainWindow(kortvik), kortvik->readAllStandardError().constData());
+    QCOMPARE(k.ownerPid(), uint(kortvik->processId()));
 
     ::kill(pid_t(kortvik->processId()), signal);
     QVERIFY2(endsCleanly(kortvik), kortvik->readAllStandardError().constData());
     // Written in the order Width, Height, Top, Left.
-    QCOMPARE(sectionLines(sandbox.settingsPath(), QStringLiteral("Kortvik")), after);
-    QVERIFY(!probe.nameOwned());
+    QCOMPARE(sectionLines(k.sandbox.settingsPath(), QStringLiteral("Kortvik")), after);
+    QVERIFY(!k.nameOwned());
 }
 
 void tst_AppProcess::automationWithoutInstanceFails()
 {
-    PrivateSessionBus bus;
+    KortvikOnBus k;
+    KortvikOnBus::Options options;
+    options.site = false;
+    options.args = {QStringLiteral("--automation")};
+    options.waitForName = false;
     QString why;
-    if (!bus.start(&why))
+    if (!k.start(&why, options))
         KORTVIK_SKIP_WITHOUT_TOOL(why);
-    KortvikSandbox sandbox;
-    QVERIFY2(sandbox.prepare(&why), qPrintable(why));
-    sandbox.useBus(bus.address());
-
-    QProcess *kortvik = sandbox.start({QStringLiteral("--automation")});
+    QProcess *kortvik = k.program;
     QVERIFY(kortvik->waitForFinished(kStartTimeoutMs));
     QCOMPARE(kortvik->exitStatus(), QProcess::NormalExit);
     QVERIFY(kortvik->exitCode() != 0);
@@ -237,43 +257,136 @@ void tst_AppProcess::automationWithoutInstanceFails()
     QVERIFY2(err.contains("0x80040601"), err.constData());
     QVERIFY2(err.contains("Application can't be started with Automation"), err.constData());
     // No main window was made: nothing loaded a placement or wrote one.
-    QVERIFY(!QFile::exists(sandbox.settingsPath()));
-    BusProbe probe(bus.address());
-    QVERIFY(!probe.nameOwned());
+    QVERIFY(!QFile::exists(k.sandbox.settingsPath()));
+    QVERIFY(!k.nameOwned());
 }
 
-void tst_AppProcess::startsWithoutSessionBus()
+void tst_AppProcess::commandLineWithoutDisplay_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("out"); // what standard output and error must match, whole
+    QTest::addColumn<QString>("err");
+
+    const QString help = QStringLiteral("^Användning: kortvik \\[FLAGGOR\\]\n[^\\x0]*\n  --site VÄRD\\[:PORT\\] "
+                                        "[^\\x0]*\nMer om [^\\x0]*: man kortvik\n$");
+    const QString version = QStringLiteral("^kortvik \\d+\\.\\d+\\.\\d+\n$");
+    const QString none = QStringLiteral("^$");
+    auto usage = [](const QString &line) {
+        return QStringLiteral("^kortvik: ") + QRegularExpression::escape(line)
+               + QStringLiteral(" \\(se kortvik --help\\)\n$");
+    };
+    QTest::newRow("--help") << QStringList{"--help"} << 0 << help << none;
+    QTest::newRow("-h") << QStringList{"-h"} << 0 << help << none;
+    QTest::newRow("--version") << QStringList{"--version"} << 0 << version << none;
+    QTest::newRow("-v after Qt's own options")
+        << QStringList{"-platform", "xcb", "--style=fusion", "-reverse", "-v"} << 0 << version << none;
+    QTest::newRow("unknown option") << QStringList{"--minimised"} << 2 << none
+                                    << usage(QStringLiteral("okänd flagga \"--minimised\""));
+    QTest::newRow("unknown short option") << QStringList{"-x", "--help"} << 2 << none
+                                          << usage(QStringLiteral("okänd flagga \"-x\""));
+    QTest::newRow("--site without its value") << QStringList{"--site"} << 2 << none
+                                              << usage(QStringLiteral("flaggan \"--site\" behöver ett värde"));
+    QTest::newRow("an argument") << QStringList{"Config.ini"} << 2 << none
+                                 << usage(QStringLiteral("okänt argument \"Config.ini\""));
+}
+
+void tst_AppProcess::commandLineWithoutDisplay()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    KortvikSandbox sandbox;
+    QString why;
+    QVERIFY2(sandbox.prepare(&why), qPrintable(why));
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        sandbox.environment().remove(QString::fromLatin1(name));
+
+    QProcess *kortvik = sandbox.start(arguments);
+    QVERIFY(kortvik->waitForFinished(kStartTimeoutMs));
+    const QString stdOut = QString::fromUtf8(kortvik->readAllStandardOutput());
+    const QString stdErr = QString::fromUtf8(kortvik->readAllStandardError());
+    QCOMPARE(kortvik->exitStatus(), QProcess::NormalExit);
+    QVERIFY2(kortvik->exitCode() == exitCode, qPrintable(stdErr));
+    QVERIFY2(QRegularExpression(out).match(stdOut).hasMatch(), qPrintable(stdOut));
+    QVERIFY2(QRegularExpression(err).match(stdErr).hasMatch(), qPrintable(stdErr));
+    QVERIFY(!QFile::exists(sandbox.settingsPath()));
+}
+
+void tst_AppProcess::busActivationStartsOneInstance()
 {
     KortvikSandbox sandbox;
     QString why;
     QVERIFY2(sandbox.prepare(&why), qPrintable(why));
-    sandbox.useBus(QStringLiteral("unix:path=") + sandbox.folder() + QStringLiteral("/no-bus-here"));
+    ActivatingBus bus(sandbox);
+    if (bus.address().isEmpty())
+        KORTVIK_SKIP_WITHOUT_TOOL(QStringLiteral("dbus-daemon did not start"));
+    QDBusConnection client = QDBusConnection::connectToBus(bus.address(), QStringLiteral("activation"));
+    QVERIFY(!client.interface()->isServiceRegistered(kBusName).value());
 
-    QProcess *kortvik = sandbox.start();
+    // Two plug-ins call at once while nothing runs: one start, and both
+    // calls, waiting for the name, reach objects that are already there.
+    QList<QDBusPendingReply<QDBusObjectPath>> calls;
+    for (int i = 0; i < 2; ++i) {
+        calls << client.asyncCall(QDBusMessage::createMethodCall(
+                                      kBusName, QStringLiteral("/clsMainServerReference"),
+                                      QStringLiteral("org.kortvik.Kortvik.clsMainServerReference"),
+                                      QStringLiteral("GetMainServerReference")),
+                                  kStartTimeoutMs);
+    }
+    for (auto &call : calls) {
+        call.waitForFinished();
+        QVERIFY2(call.isValid(), qPrintable(call.error().message()));
+        QCOMPARE(call.value().path(), QStringLiteral("/clsMainServer"));
+    }
+    const QList<pid_t> running = processesOf(sandbox.programPath());
+    QCOMPARE(running.size(), 1);
+    QCOMPARE(client.interface()->servicePid(kBusName).value(), uint(running.first()));
+
+    // It is the usual program: it ends in order and saves its placement.
+    ::kill(running.first(), SIGTERM);
+    QTRY_VERIFY_WITH_TIMEOUT(processesOf(sandbox.programPath()).isEmpty(), kStartTimeoutMs);
+    QCOMPARE(sectionLines(sandbox.settingsPath(), QStringLiteral("Kortvik")), designPlacement());
+    QDBusConnection::disconnectFromBus(QStringLiteral("activation"));
+}
+
+void tst_AppProcess::startsWithoutSessionBus()
+{
+    KortvikOnBus k;
+    KortvikOnBus::Options options;
+    options.site = false;
+    options.sessionBus = false;
+    QString why;
+    QVERIFY2(k.start(&why, options), qPrintable(why));
+    QProcess *kortvik = k.program;
     QByteArray err;
     QVERIFY2(waitForStderr(kortvik, "no D-Bus session bus", &err), err.constData());
     QTest::qWait(300);
     QCOMPARE(kortvik->state(), QProcess::Running);
     ::kill(pid_t(kortvik->processId()), SIGTERM);
     QVERIFY(endsCleanly(kortvik));
-    QCOMPARE(sectionLines(sandbox.settingsPath(), QStringLiteral("Kortvik")), designPlacement());
+    QCOMPARE(sectionLines(k.sandbox.settingsPath(), QStringLiteral("Kortvik")), designPlacement());
 }
 
-// Xvfb, a private bus and a program copy, for the tests that look at windows.
+// Xvfb and the program on a private bus, for the tests that look at windows.
 struct WindowSession {
     XvfbServer x;
-    PrivateSessionBus bus;
-    KortvikSandbox sandbox;
+    KortvikOnBus k;
     int adiaeresisKey = 0;
 
-    // Empty on success, else why the session cannot run.
-    QString setUp()
+    // Starts the first instance; empty on success, else why it cannot run.
+    QString setUp(const QByteArray &config = {})
     {
         QString why;
-        if (!x.start(&why) || !bus.start(&why) || !sandbox.prepare(&why))
+        if (!x.start(&why))
             return why.isEmpty() ? QStringLiteral("set-up failed") : why;
-        sandbox.useBus(bus.address());
-        sandbox.useDisplay(x.display());
+        KortvikOnBus::Options options;
+        options.site = false;
+        options.display = x.display();
+        options.config = config;
+        if (!k.start(&why, options))
+            return why.isEmpty() ? QStringLiteral("set-up failed") : why;
         return {};
     }
 
@@ -311,17 +424,16 @@ void tst_AppProcess::secondStartRefusedAndFirstActivated()
     QVERIFY2(why.isEmpty(), qPrintable(why));
     const QString display = session.x.display();
 
-    QProcess *first = session.sandbox.start();
-    BusProbe probe(session.bus.address());
-    QVERIFY2(probe.waitForMainWindow(first), first->readAllStandardError().constData());
+    QProcess *first = session.k.program;
+    QVERIFY2(session.k.waitForMainWindow(first), first->readAllStandardError().constData());
     const QString mainWindow = waitForWindow(display, QStringLiteral("^Kortvik - Interface till "));
     QVERIFY(!mainWindow.isEmpty());
     QVERIFY(session.bindAdiaeresis());
-    QFile settings(session.sandbox.settingsPath());
+    QFile settings(session.k.sandbox.settingsPath());
     const QByteArray settingsBefore = settings.open(QIODevice::ReadOnly) ? settings.readAll() : QByteArray();
     settings.close();
 
-    QProcess *second = session.sandbox.start();
+    QProcess *second = session.k.startAgain();
     const QString box = waitForWindow(display, QStringLiteral("^Öppen instans$"));
     QVERIFY2(!box.isEmpty(), second->readAllStandardError().constData());
     QCOMPARE(xdo(display, {QStringLiteral("getwindowname"), box}), QStringLiteral("Öppen instans"));
@@ -334,7 +446,7 @@ void tst_AppProcess::secondStartRefusedAndFirstActivated()
 
     QVERIFY2(endsCleanly(second), second->readAllStandardError().constData());
     QCOMPARE(first->state(), QProcess::Running);
-    QCOMPARE(probe.ownerPid(), uint(first->processId()));
+    QCOMPARE(session.k.ownerPid(), uint(first->processId()));
 
     // The running instance's window was brought to the front.
     QTRY_COMPARE_WITH_TIMEOUT(xdo(display, {QStringLiteral("getwindowfocus")}), mainWindow, 10000);
@@ -351,7 +463,7 @@ void tst_AppProcess::secondStartRefusedAndFirstActivated()
     xdo(display, {QStringLiteral("keydown"), QStringLiteral("ctrl"), QStringLiteral("key"),
                   QString::number(session.adiaeresisKey), QStringLiteral("keyup"), QStringLiteral("ctrl")});
     QVERIFY2(endsCleanly(first), first->readAllStandardError().constData());
-    QCOMPARE(sectionLines(session.sandbox.settingsPath(), QStringLiteral("Kortvik")),
+    QCOMPARE(sectionLines(session.k.sandbox.settingsPath(), QStringLiteral("Kortvik")),
              designPlacement(QRect(QPoint(0, 0), XvfbServer::screenSize())));
 }
 
@@ -361,20 +473,14 @@ void tst_AppProcess::closeBoxShutsDown()
     if (windowToolsMissing(&why))
         KORTVIK_SKIP_WITHOUT_TOOL(why);
     WindowSession session;
-    why = session.setUp();
+    // Applied as given: there is no window manager to move it.
+    why = session.setUp(QStringLiteral("[Kortvik]\r\n%1\r\n")
+                            .arg(placementLines(600, 420, 40, 50).join(QStringLiteral("\r\n")))
+                            .toLatin1());
     QVERIFY2(why.isEmpty(), qPrintable(why));
     const QString display = session.x.display();
-    // Applied as given: there is no window manager to move it.
-    QFile ini(session.sandbox.settingsPath());
-    QVERIFY(ini.open(QIODevice::WriteOnly));
-    ini.write(QStringLiteral("[Kortvik]\r\n%1\r\n")
-                  .arg(placementLines(600, 420, 40, 50).join(QStringLiteral("\r\n")))
-                  .toLatin1());
-    ini.close();
-
-    QProcess *kortvik = session.sandbox.start();
-    BusProbe probe(session.bus.address());
-    QVERIFY2(probe.waitForMainWindow(kortvik), kortvik->readAllStandardError().constData());
+    QProcess *kortvik = session.k.program;
+    QVERIFY2(session.k.waitForMainWindow(kortvik), kortvik->readAllStandardError().constData());
     const QString window = waitForWindow(display, QStringLiteral("^Kortvik - Interface till "));
     QVERIFY(!window.isEmpty());
     const QString geometry = xdo(display, {QStringLiteral("getwindowgeometry"), window});
@@ -383,7 +489,7 @@ void tst_AppProcess::closeBoxShutsDown()
 
     QVERIFY(xclient::requestClose(display, window.toULong()));
     QVERIFY2(endsCleanly(kortvik), kortvik->readAllStandardError().constData());
-    QCOMPARE(sectionLines(session.sandbox.settingsPath(), QStringLiteral("Kortvik")),
+    QCOMPARE(sectionLines(session.k.sandbox.settingsPath(), QStringLiteral("Kortvik")),
              placementLines(600, 420, 40, 50));
 }
 

@@ -4,9 +4,10 @@
 #include "app/prglogin.h"
 #include "app/sttmain.h"
 #include "session/frmlogin.h"
-#include "testsession.h"
+#include "quiettimers.h"
 #include "sessionfixture.h"
 #include "simsite.h"
+#include "testsession.h"
 #include "widgetwatch.h"
 
 #include <QAction>
@@ -97,6 +98,8 @@ void TestLoginWindow::init()
     session().setView(m_window.get());
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    // The start-up login and the 10 s iMail check are not under test here.
+    quietSessionTimers(*m_window);
     QCOMPARE(panel(1), QStringLiteral("Utloggad"));
 }
 

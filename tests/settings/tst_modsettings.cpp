@@ -1,5 +1,6 @@
 // The settings module: program folder rule, file creation, reads and writes
 // of Config.ini, the per-user fallback and the stored-secret form.
+#include "isolatedhome.h"
 #include "restricted.h"
 #include "settings/clscryptofilterbox.h"
 #include "settings/modsettings.h"
@@ -8,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <csignal>
@@ -68,6 +68,8 @@ private slots:
     void passwordWriteMakesTheFilePrivate_data();
     void passwordWriteMakesTheFilePrivate();
     void fallbackWhenFolderMissing();
+    void installedProgramWritesUnderXdg_data();
+    void installedProgramWritesUnderXdg();
     void fallbackWhenFolderReadOnly();
     void fallbackWhenFileReadOnly();
     void nothingWritableGivesDefaults();
@@ -79,22 +81,20 @@ private slots:
     void cipherTextsSurviveTheSettingsFile();
 
 private:
-    QTemporaryDir *m_dir = nullptr;
+    IsolatedHome *m_dir = nullptr;
     QString m_program; // the program's folder for this test
     QString m_xdg;     // $XDG_CONFIG_HOME for this test
 };
 
 void TestModSettings::init()
 {
-    m_dir = new QTemporaryDir;
+    m_dir = new IsolatedHome;
     QVERIFY(m_dir->isValid());
     restricted::openUp(m_dir->path());
     m_program = m_dir->filePath("program");
-    m_xdg = m_dir->filePath("config");
+    m_xdg = m_dir->filePath(".config");
     QVERIFY(QDir().mkpath(m_program));
     restricted::openUp(m_program);
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_xdg));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir->filePath("data")));
     modSettings::overrideProgramFolder(m_program);
 }
 
@@ -288,6 +288,38 @@ void TestModSettings::fallbackWhenFolderMissing()
     modSettings::writeSetting("autologin", "logintype", "iecookie");
     QCOMPARE(readBytes(xdgFile), QByteArray("[autologin]\r\nlogintype=iecookie\r\n"));
     QCOMPARE(modSettings::readSetting("autologin", "logintype", ""), QStringLiteral("iecookie"));
+}
+
+void TestModSettings::installedProgramWritesUnderXdg_data()
+{
+    QTest::addColumn<QStringList>("folders"); // made under the test's folder, all writable
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<bool>("xdg");            // the settings go to $XDG_CONFIG_HOME/kortvik
+    QTest::newRow("installed under a prefix") << QStringList{"usr/bin", "usr/share/kortvik/docs"} << "usr/bin" << true;
+    QTest::newRow("unpacked package") << QStringList{"x/usr/bin", "x/usr/share/kortvik/docs"} << "x/usr/bin" << true;
+    QTest::newRow("build tree, docs beside") << QStringList{"build/bin/docs"} << "build/bin" << false;
+    QTest::newRow("docs beside win over the prefix")
+        << QStringList{"opt/bin/docs", "opt/share/kortvik/docs"} << "opt/bin" << false;
+    QTest::newRow("prefix without docs is no install")
+        << QStringList{"p/bin", "p/share/kortvik"} << "p/bin" << false;
+}
+
+void TestModSettings::installedProgramWritesUnderXdg()
+{
+    QFETCH(QStringList, folders);
+    QFETCH(QString, program);
+    QFETCH(bool, xdg);
+    for (const QString &f : folders)
+        QVERIFY(QDir(m_dir->path()).mkpath(f));
+    const QString folder = m_dir->filePath(program);
+    modSettings::overrideProgramFolder(folder);
+    const QString expected = xdg ? m_xdg + "/kortvik/Config.ini" : folder + "/Config.ini";
+    // Whoever may write the program's folder (root may write /usr/bin).
+    QVERIFY(QFileInfo(folder).isWritable());
+    QCOMPARE(modSettings::settingsFilePath(), expected);
+    modSettings::writeSetting("Kortvik", "frmMn.Width", "640");
+    QCOMPARE(readBytes(expected), QByteArray("[Kortvik]\r\nfrmMn.Width=640\r\n"));
+    QCOMPARE(QFile::exists(folder + "/Config.ini"), !xdg);
 }
 
 void TestModSettings::fallbackWhenFolderReadOnly()
