@@ -1,10 +1,6 @@
 # The profile editor on each of its tabs and the local login options.
 start_kortvik >/dev/null
-key ctrl+i
-focus "Kortvik - Logga in" >/dev/null
-type_text kalle
-key Return
-settle 3
+login_member kalle
 editor="Ändra dina inställningar på Sandlund"
 focus "Kortvik - Interface" >/dev/null
 key alt+i Right v

@@ -61,9 +61,8 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
     lblEMail = makeLabel(this, QStringLiteral("lblEMail"), QStringLiteral(KORTVIK_AUTHOR_EMAIL));
     lblEMail->setMouseTracking(true);
     lblEMail->setCursor(aboutPictures::handCursor());
-    QPalette linkPalette = lblEMail->palette();
-    linkPalette.setColor(QPalette::WindowText, QColor(0x00, 0x33, 0xcc));
-    lblEMail->setPalette(linkPalette);
+    // The theme's link colour, readable on its own background.
+    lblEMail->setForegroundRole(QPalette::Link);
     lblEMail->installEventFilter(this);
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);

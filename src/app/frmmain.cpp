@@ -594,6 +594,9 @@ void frmMain::tmrSetHelp_Timer()
     timer(QStringLiteral("tmrSetHelp"))->stop();
     if (!m_helpObject)
         m_helpObject = createObject(QStringLiteral("Kortvik.clsHelp"));
+    // The help window opens beside this one.
+    if (auto *help = qobject_cast<clsHelp *>(m_helpObject.get()))
+        help->setAnchor(this);
 }
 
 void frmMain::releaseHelpObject()

@@ -1,6 +1,7 @@
 #pragma once
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 
 #include "help/frmhelp.h"
 
@@ -19,6 +20,17 @@ public:
 
     frmHelp *helpWindow() const { return m_helpWindow; }
 
+    // The window beside which a new help window opens (the main window).
+    void setAnchor(QWidget *anchor) { m_anchor = anchor; }
+    // Where a window of frame size opens beside anchor, both in screen
+    // coordinates with their frames: to its right, else to its left, else
+    // on the roomier side as far out as the screen allows; level with its
+    // top, kept on the screen.
+    static QPoint placeBeside(const QRect &anchor, const QSize &frame, const QRect &screen);
+
 private:
+    void place(frmHelp *window) const;
+
     QPointer<frmHelp> m_helpWindow;
+    QPointer<QWidget> m_anchor;
 };

@@ -1,10 +1,11 @@
 #include "help/frmhelp.h"
 
 #include "help/docsfolder.h"
-#include "help/rtfreader.h"
+#include "help/helploader.h"
 #include "version.h"
 
-#include <QFile>
+#include <QEvent>
+#include <QKeyEvent>
 #include <QTextEdit>
 #include <QTreeWidget>
 
@@ -15,9 +16,6 @@ constexpr int kKeyRole = Qt::UserRole;
 // The view's margins and the gap beside the tree, from the design in twips.
 constexpr int kHeightMargin = 240 / 15;
 constexpr int kWidthMargin = 360 / 15;
-// Far beyond any help text; a larger file shows its beginning at once
-// instead of holding up every window for a minute.
-constexpr qsizetype kMaxShownChars = 1 << 20;
 } // namespace
 
 frmHelp::frmHelp(QWidget *parent) : QWidget(parent, Qt::Window)
@@ -42,6 +40,11 @@ frmHelp::frmHelp(QWidget *parent) : QWidget(parent, Qt::Window)
     txtHelp->setGeometry(3120 / 15, 120 / 15, 6855 / 15, 7335 / 15);
 
     resize(designClientSize());
+
+    m_loader = std::make_unique<HelpLoader>(txtHelp->document());
+    txtHelp->installEventFilter(this);
+    m_loader->setReplacement(QByteArrayLiteral("VERSION_KORTVIK"), QByteArrayLiteral(KORTVIK_VERSION_TEXT));
+    connect(m_loader.get(), &HelpLoader::finished, this, &frmHelp::loaded);
 
     // Form_Load: the two fixed nodes, then the root's document.
     auto *root = new QTreeWidgetItem(trvHelp, QStringList{QStringLiteral("Rot")});
@@ -85,26 +88,41 @@ void frmHelp::trvHelp_DblClick()
     handleTree(nodePath(selected));
 }
 
+frmHelp::~frmHelp() = default;
+
 void frmHelp::handleTree(const QString &path)
 {
-    QByteArray markup;
-    const QString file = modGlobal::helpDocument(path);
-    if (!file.isEmpty()) {
-        QFile f(file);
-        if (f.open(QIODevice::ReadOnly))
-            markup = f.readAll();
-    }
-    // The tag is replaced in the raw markup, exactly and case-sensitively.
-    markup.replace(QByteArrayLiteral("VERSION_KORTVIK"), QByteArrayLiteral(KORTVIK_VERSION_TEXT));
-    if (markup.isEmpty()) {
-        txtHelp->clear();
-    } else {
-        const rtf::Document parsed = rtf::parse(markup, kMaxShownChars);
-        rtf::fill(parsed, txtHelp->document());
-        if (parsed.truncated)
-            txtHelp->append(QStringLiteral("[Dokumentet är för stort och visas inte i sin helhet.]"));
-    }
+    // A small document is shown before this returns, a large one in steps.
+    m_loader->load(modGlobal::helpDocument(path), shownColours());
     txtHelp->moveCursor(QTextCursor::Start);
+}
+
+bool frmHelp::isLoading() const
+{
+    return m_loader->isLoading();
+}
+
+rtf::ShownColours frmHelp::shownColours() const
+{
+    return {txtHelp->palette().color(QPalette::Base)};
+}
+
+void frmHelp::keyPressEvent(QKeyEvent *event)
+{
+    // Escape closes the window, as it does a dialog.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool frmHelp::eventFilter(QObject *watched, QEvent *event)
+{
+    // The document's colours were chosen against the view's old background.
+    if (watched == txtHelp && event->type() == QEvent::PaletteChange && m_loader)
+        m_loader->recolour(shownColours());
+    return QWidget::eventFilter(watched, event);
 }
 
 void frmHelp::resizeEvent(QResizeEvent *event)

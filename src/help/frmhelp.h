@@ -1,6 +1,11 @@
 #pragma once
 #include <QWidget>
 
+#include <memory>
+
+#include "help/rtfreader.h"
+
+class HelpLoader;
 class QTextEdit;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -11,6 +16,7 @@ class frmHelp : public QWidget
     Q_OBJECT
 public:
     explicit frmHelp(QWidget *parent = nullptr);
+    ~frmHelp() override;
 
     // Client area at design, in pixels (10095 x 7575 twips).
     static QSize designClientSize() { return {673, 505}; }
@@ -24,15 +30,25 @@ public:
     QTreeWidgetItem *node(const QString &key) const;
 
     // Shows the document of a tree path, with the version tag replaced.
+    // A large document is shown in steps; loaded() tells when it is all there.
     void handleTree(const QString &path);
+    bool isLoading() const;
+
+signals:
+    void loaded();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void trvHelp_DblClick();
+    rtf::ShownColours shownColours() const;
 
     QTreeWidget *trvHelp = nullptr;
     QTextEdit *txtHelp = nullptr;
     QTreeWidgetItem *m_currentNode = nullptr;
+    // Declared last: it goes first, before the view whose document it writes.
+    std::unique_ptr<HelpLoader> m_loader;
 };

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <string_view>
 
 namespace rtf {
@@ -83,19 +84,25 @@ QChar shown(QChar c)
     return c;
 }
 
-class Parser
+} // namespace
+
+class Reader::Parser
 {
 public:
     Parser(const QByteArray &data, qsizetype maxChars)
-        : m_p(data.constData()), m_end(data.constData() + data.size()), m_maxChars(maxChars)
+        : m_data(data), m_p(m_data.constData()), m_end(m_data.constData() + m_data.size()), m_maxChars(maxChars)
     {
         // One character per input byte is the most the text can take.
-        m_doc.text.reserve(std::min<qsizetype>(data.size(), 1 << 20));
+        m_doc.text.reserve(std::min<qsizetype>(data.size(), maxChars >= 0 ? maxChars : 1 << 20));
     }
 
-    Document run()
+    Document take() { return std::move(m_doc); }
+
+    bool step(qsizetype budget)
     {
-        while (m_p < m_end && !m_doc.truncated) {
+        // A control word may run past the budget; it ends the step.
+        const char *stop = budget < 0 || m_end - m_p <= budget ? m_end : m_p + budget;
+        while (m_p < stop && !m_doc.truncated) {
             const char c = *m_p++;
             switch (c) {
             case '{':
@@ -119,7 +126,7 @@ public:
                 break;
             }
         }
-        return std::move(m_doc);
+        return m_p >= m_end || m_doc.truncated;
     }
 
 private:
@@ -369,6 +376,7 @@ private:
         m_doc.text.append(c);
     }
 
+    const QByteArray m_data;
     const char *m_p;
     const char *m_end;
     qsizetype m_maxChars;
@@ -384,71 +392,244 @@ private:
     Color m_color;
 };
 
-bool looksLikeRtf(const QByteArray &data)
+// Plain text, in steps: UTF-8 while it is valid, else Windows-1252 from
+// the start. A line end (CR, LF or CR LF) ends a paragraph.
+class Reader::PlainParser
 {
-    qsizetype i = 0;
-    while (i < data.size() && (data[i] == ' ' || data[i] == '\t' || data[i] == '\r' || data[i] == '\n'))
-        ++i;
-    return data.mid(i, 5) == "{\\rtf";
-}
+public:
+    PlainParser(const QByteArray &data, qsizetype maxChars) : m_data(data), m_maxChars(maxChars)
+    {
+        m_doc.text.reserve(std::min<qsizetype>(data.size(), maxChars >= 0 ? maxChars : 1 << 20));
+        m_doc.spans.append(Span{});
+    }
 
-Document plainDocument(const QByteArray &data, qsizetype maxChars)
-{
-    Document doc;
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8(data);
-    if (utf8.hasError())
-        text = cp1252::decode(data);
-    doc.text.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-            continue;
-        if (c == u'\r' || c == u'\n')
-            doc.text.append(QChar::ParagraphSeparator);
-        else if (c.unicode() >= 0x20 || c == u'\t')
-            doc.text.append(shown(c));
-        if (maxChars >= 0 && doc.text.size() >= maxChars && i + 1 < text.size()) {
-            doc.truncated = true;
-            break;
+    Document take() { return std::move(m_doc); }
+
+    bool step(qsizetype budget)
+    {
+        const qsizetype n = budget < 0 ? m_data.size() - m_pos : std::min(budget, m_data.size() - m_pos);
+        const QByteArrayView bytes = QByteArrayView(m_data).sliced(m_pos, n);
+        m_pos += n;
+        if (m_cp1252) {
+            append(cp1252::decode(bytes.toByteArray()));
+        } else {
+            const QString text = m_utf8(bytes);
+            if (m_utf8.hasError()) {
+                // Not UTF-8 after all: everything again, as Windows-1252.
+                m_cp1252 = true;
+                m_pos = 0;
+                m_doc.text.clear();
+                m_pendingCr = false;
+                return false;
+            }
+            append(text);
+        }
+        return m_done || m_pos >= m_data.size();
+    }
+
+private:
+    void append(const QString &text)
+    {
+        for (qsizetype i = 0; i < text.size() && !m_done; ++i) {
+            const QChar c = text[i];
+            const bool afterCr = m_pendingCr;
+            m_pendingCr = c == u'\r';
+            if (c == u'\n' && afterCr)
+                continue;  // the CR ended the paragraph
+            if (c == u'\r' || c == u'\n')
+                m_doc.text.append(QChar::ParagraphSeparator);
+            else if (c.unicode() >= 0x20 || c == u'\t')
+                m_doc.text.append(shown(c));
+            if (m_maxChars >= 0 && m_doc.text.size() >= m_maxChars) {
+                m_done = true;
+                m_doc.truncated = i + 1 < text.size() || m_pos < m_data.size();
+            }
         }
     }
-    doc.spans.append(Span{});
-    return doc;
+
+    const QByteArray m_data;
+    const qsizetype m_maxChars;
+    qsizetype m_pos = 0;
+    bool m_cp1252 = false;
+    bool m_pendingCr = false;
+    bool m_done = false;
+    QStringDecoder m_utf8{QStringDecoder::Utf8};
+    Document m_doc;
+};
+
+
+bool looksLikeRtf(const QByteArray &head)
+{
+    qsizetype i = 0;
+    while (i < head.size() && (head[i] == ' ' || head[i] == '\t' || head[i] == '\r' || head[i] == '\n'))
+        ++i;
+    return head.mid(i, 5) == "{\\rtf";
 }
 
-} // namespace
+qsizetype plainBytesFor(qsizetype maxChars)
+{
+    // Three UTF-8 bytes per UTF-16 unit at most, and a CR LF is one
+    // character: one more line end and a cut sequence are the rest.
+    return maxChars * 3 + 8;
+}
+
+Reader::Reader(const QByteArray &data, qsizetype maxChars)
+{
+    if (looksLikeRtf(data))
+        m_parser = std::make_unique<Parser>(data, maxChars);
+    else
+        m_plain = std::make_unique<PlainParser>(data, maxChars);
+}
+
+Reader::~Reader() = default;
+
+bool Reader::read(qsizetype budget)
+{
+    return m_parser ? m_parser->step(budget) : m_plain->step(budget);
+}
+
+Document Reader::take()
+{
+    return m_parser ? m_parser->take() : m_plain->take();
+}
 
 Document parse(const QByteArray &data, qsizetype maxChars)
 {
-    if (!looksLikeRtf(data))
-        return plainDocument(data, maxChars);
-    return Parser(data, maxChars).run();
+    Reader reader(data, maxChars);
+    while (!reader.read(-1)) {
+    }
+    return reader.take();
 }
 
-void fill(const Document &parsed, QTextDocument *doc)
+namespace {
+
+// Relative luminance and contrast ratio as the web's accessibility
+// guidelines define them.
+double luminance(const QColor &c)
+{
+    const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+double contrast(const QColor &a, const QColor &b)
+{
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// Below this a coloured text cannot be read (the least that large text needs).
+constexpr double kLeastContrast = 3.0;
+// How far back from the paragraph limit a blank is looked for.
+constexpr qsizetype kBreakSearch = 256;
+// Font sizes shown, in points: far beyond a heading, and small enough that
+// a line stays a line.
+constexpr int kLeastPoints = 4;
+constexpr int kMostPoints = 72;
+
+} // namespace
+
+bool keepsColour(const Color &c, const ShownColours &shown)
+{
+    if (c.automatic || (c.red == 0 && c.green == 0 && c.blue == 0))
+        return false;
+    return !shown.background.isValid() || contrast(QColor(c.red, c.green, c.blue), shown.background) >= kLeastContrast;
+}
+
+Writer::Writer(const Document &parsed, QTextDocument *doc, const ShownColours &shown)
+    : m_parsed(parsed), m_shown(shown), m_cursor(doc)
 {
     doc->clear();
-    QTextCursor cursor(doc);
-    cursor.beginEditBlock();
-    for (qsizetype i = 0; i < parsed.spans.size(); ++i) {
-        const Span &span = parsed.spans[i];
-        const qsizetype end = i + 1 < parsed.spans.size() ? parsed.spans[i + 1].start : parsed.text.size();
-        if (end <= span.start)
-            continue;
-        QTextCharFormat format;
-        format.setFontWeight(span.format.bold ? QFont::Bold : QFont::Normal);
-        format.setFontItalic(span.format.italic);
-        format.setFontUnderline(span.format.underline);
-        format.setFontPointSize(span.format.halfPoints / 2.0);
-        const int ci = span.format.color;
-        if (ci > 0 && ci < parsed.colors.size() && !parsed.colors[ci].automatic) {
-            const Color &c = parsed.colors[ci];
-            format.setForeground(QColor(c.red, c.green, c.blue));
-        }
-        cursor.insertText(parsed.text.mid(span.start, end - span.start), format);
+    m_cursor = QTextCursor(doc);
+}
+
+QTextCharFormat Writer::formatOf(const CharFormat &f)
+{
+    const quint64 key = quint64(f.bold) | quint64(f.italic) << 1 | quint64(f.underline) << 2
+                        | quint64(f.halfPoints) << 3 | quint64(f.color) << 16;
+    const auto it = m_formats.constFind(key);
+    if (it != m_formats.cend())
+        return m_last = *it;
+    if (m_formats.size() >= kMaxFormats)
+        return m_last;  // one format too many: the text keeps the last
+    QTextCharFormat format;
+    format.setFontWeight(f.bold ? QFont::Bold : QFont::Normal);
+    format.setFontItalic(f.italic);
+    format.setFontUnderline(f.underline);
+    format.setFontPointSize(std::clamp(f.halfPoints, 2 * kLeastPoints, 2 * kMostPoints) / 2.0);
+    if (f.color > 0 && f.color < m_parsed.colors.size() && keepsColour(m_parsed.colors[f.color], m_shown)) {
+        const Color &c = m_parsed.colors[f.color];
+        format.setForeground(QColor(c.red, c.green, c.blue));
     }
-    cursor.endEditBlock();
+    m_formats.insert(key, format);
+    return m_last = format;
+}
+
+qsizetype Writer::writePiece()
+{
+    const QList<Span> &spans = m_parsed.spans;
+    const Span &span = spans[m_span];
+    const qsizetype end = m_span + 1 < spans.size() ? spans[m_span + 1].start : m_parsed.text.size();
+    const QStringView rest = QStringView(m_parsed.text).mid(span.start + m_offset, end - span.start - m_offset);
+    if (rest.isEmpty()) {
+        ++m_span;
+        m_offset = 0;
+        return 0;
+    }
+    const QTextCharFormat format = formatOf(span.format);
+
+    // Up to the end of the span, the paragraph, or the paragraph limit.
+    const qsizetype room = kMaxParagraph - m_paragraph;
+    const qsizetype paragraphEnd = rest.left(room).indexOf(QChar(QChar::ParagraphSeparator));
+    qsizetype n = rest.size();
+    if (paragraphEnd >= 0) {
+        n = paragraphEnd + 1;
+        m_cursor.insertText(rest.left(n).toString(), format);
+        m_paragraph = 0;
+    } else if (n < room) {
+        m_cursor.insertText(rest.toString(), format);
+        m_paragraph += n;
+    } else {
+        // Cut after a blank near the limit when there is one.
+        n = room;
+        for (qsizetype i = room; i > 0 && i > room - kBreakSearch; --i) {
+            if (rest[i - 1] == u' ') {
+                n = i;
+                break;
+            }
+        }
+        m_cursor.insertText(rest.left(n).toString() + QChar(QChar::ParagraphSeparator), format);
+        m_paragraph = 0;
+    }
+    if (n >= rest.size()) {
+        ++m_span;
+        m_offset = 0;
+    } else {
+        m_offset += n;
+    }
+    return n;
+}
+
+bool Writer::write(qsizetype maxChars, int maxSpans)
+{
+    // A step ends between paragraphs, so that none is laid out twice.
+    const qsizetype firstSpan = m_span;
+    qsizetype chars = 0;
+    m_cursor.beginEditBlock();
+    while (m_span < m_parsed.spans.size()) {
+        if ((chars >= maxChars || m_span - firstSpan >= maxSpans) && m_paragraph == 0)
+            break;
+        chars += writePiece();
+    }
+    m_cursor.endEditBlock();
+    return m_span >= m_parsed.spans.size();
+}
+
+void fill(const Document &parsed, QTextDocument *doc, const ShownColours &shown)
+{
+    Writer writer(parsed, doc, shown);
+    while (!writer.write(1 << 20, 1 << 20)) {
+    }
 }
 
 void load(const QByteArray &data, QTextDocument *doc)

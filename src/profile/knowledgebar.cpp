@@ -2,6 +2,7 @@
 
 #include "profile/knowledgebars.h"
 
+#include <QEvent>
 #include <QPainter>
 
 namespace {
@@ -12,7 +13,7 @@ KnowledgeBar::KnowledgeBar(QWidget *parent)
     : QWidget(parent), m_picture(kPictureSize, QImage::Format_RGB32)
 {
     setFixedSize(kPictureSize);
-    m_picture.fill(backgroundColour());
+    render();
 }
 
 QSize KnowledgeBar::sizeHint() const
@@ -22,14 +23,27 @@ QSize KnowledgeBar::sizeHint() const
 
 void KnowledgeBar::draw(int level)
 {
-    m_picture.fill(backgroundColour());
-    const QRect bar = modGlobal::knowledgeBarRect(m_picture.size(), level);
+    m_level = level;
+    render();
+}
+
+void KnowledgeBar::render()
+{
+    m_picture.fill(palette().color(QPalette::Base));
+    const QRect bar = modGlobal::knowledgeBarRect(m_picture.size(), m_level);
     if (!bar.isEmpty()) {
-        const modGlobal::BarColour c = modGlobal::knowledgeBarColour(level);
+        const modGlobal::BarColour c = modGlobal::knowledgeBarColour(m_level);
         QPainter p(&m_picture);
         p.fillRect(bar, QColor(c.red, c.green, c.blue));
     }
     update();
+}
+
+void KnowledgeBar::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        render();
 }
 
 void KnowledgeBar::paintEvent(QPaintEvent *)

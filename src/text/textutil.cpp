@@ -145,4 +145,15 @@ QString cutBetween(const QString &text, const QString &startMarker, const QStrin
     return text.mid(from, to - from);
 }
 
+QString plainToolTip(const QString &text, qsizetype maxChars)
+{
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (shown.size() > maxChars)
+        shown = shown.left(maxChars) + QChar(0x2026);
+    shown = shown.toHtmlEscaped();
+    shown.replace(u'\n', QStringLiteral("<br>"));
+    return QStringLiteral("<p style=\"white-space:pre-wrap\">") + shown + QStringLiteral("</p>");
+}
+
 } // namespace modGlobal

@@ -4,6 +4,7 @@
 #include "aboutconfig.h"
 #include "net/site.h"
 #include "version.h"
+#include "darkpalette.h"
 
 #include <QLabel>
 #include <QPointer>
@@ -40,6 +41,8 @@ private slots:
     void closingKeys();
     void underline_data();
     void underline();
+    void linkColour_data();
+    void linkColour();
 
 private:
     QPointer<frmAbout> m_about;
@@ -182,6 +185,37 @@ void tst_About::underline()
     }
     QTRY_VERIFY(!email->font().underline());
     QVERIFY(m_about->isVisible());
+}
+
+
+
+void tst_About::linkColour_data()
+{
+    QTest::addColumn<bool>("dark");
+    QTest::newRow("light theme") << false;
+    QTest::newRow("dark theme") << true;
+}
+
+// The address is drawn in the theme's link colour, which the theme makes
+// readable on its own background.
+void tst_About::linkColour()
+{
+    QFETCH(bool, dark);
+    const ApplicationPalette theme(dark ? darkPalette() : QApplication::palette());
+    frmAbout about;
+    QLabel *link = label(&about, "lblEMail");
+    const QColor expected = QApplication::palette().color(QPalette::Link);
+    QCOMPARE(link->palette().color(link->foregroundRole()), expected);
+    // And the pixels say so: the link colour is among them, the text colour is not.
+    about.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&about));
+    const QImage drawn = link->grab().toImage();
+    bool seen = false;
+    for (int y = 0; y < drawn.height() && !seen; ++y) {
+        for (int x = 0; x < drawn.width() && !seen; ++x)
+            seen = drawn.pixelColor(x, y) == expected;
+    }
+    QVERIFY(seen);
 }
 
 QTEST_MAIN(tst_About)

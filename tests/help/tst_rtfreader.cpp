@@ -286,6 +286,15 @@ void tst_RtfReader::shippedDocuments()
         QVERIFY2(!d.text.contains(leak), qPrintable(leak));
     QVERIFY(d.text.contains(u'å') && d.text.contains(u'ä') && d.text.contains(u'ö'));
     QVERIFY(d.spans.size() > 3);
+    // Every colour reads on light and on dark themes' grounds, so it is drawn on both.
+    for (const rtf::Color &c : d.colors) {
+        if (c.automatic)
+            continue;
+        for (const QColor ground : {QColor(Qt::white), QColor(0x3d, 0x3d, 0x3d), QColor(Qt::black)})
+            QVERIFY2(rtf::keepsColour(c, {ground}), qPrintable(QStringLiteral("%1,%2,%3 on %4")
+                                                                   .arg(c.red).arg(c.green).arg(c.blue)
+                                                                   .arg(ground.name())));
+    }
 }
 
 QTEST_MAIN(tst_RtfReader)

@@ -13,6 +13,7 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include "darkpalette.h"
 #include "messageboxcatcher.h"
 #include "testsession.h"
 #include "profile/frmsetuserdata.h"
@@ -663,11 +664,14 @@ void TstFrmSetUserData::knowledgeBarsFromThePixels_data()
     QTest::addColumn<int>("column");  // the caption of the column clicked
     QTest::addColumn<int>("quarters");
     QTest::addColumn<QColor>("colour");
-    QTest::newRow("1: no bar") << 1 << 0 << QColor();
-    QTest::newRow("2: red quarter") << 2 << 1 << QColor(255, 0, 0);
-    QTest::newRow("3: orange half") << 3 << 2 << QColor(255, 153, 0);
-    QTest::newRow("4: yellow three quarters") << 4 << 3 << QColor(255, 255, 0);
-    QTest::newRow("5: green whole") << 5 << 4 << QColor(0, 255, 0);
+    QTest::addColumn<bool>("dark");  // under a dark theme the empty part is its base colour
+    QTest::newRow("1: no bar") << 1 << 0 << QColor() << false;
+    QTest::newRow("2: red quarter") << 2 << 1 << QColor(255, 0, 0) << false;
+    QTest::newRow("3: orange half") << 3 << 2 << QColor(255, 153, 0) << false;
+    QTest::newRow("4: yellow three quarters") << 4 << 3 << QColor(255, 255, 0) << false;
+    QTest::newRow("5: green whole") << 5 << 4 << QColor(0, 255, 0) << false;
+    QTest::newRow("dark theme, 1: no bar") << 1 << 0 << QColor() << true;
+    QTest::newRow("dark theme, 4: yellow three quarters") << 4 << 3 << QColor(255, 255, 0) << true;
 }
 
 void TstFrmSetUserData::knowledgeBarsFromThePixels()
@@ -675,8 +679,10 @@ void TstFrmSetUserData::knowledgeBarsFromThePixels()
     QFETCH(int, column);
     QFETCH(int, quarters);
     QFETCH(QColor, colour);
+    QFETCH(bool, dark);
+    const ApplicationPalette theme(dark ? darkPalette() : QApplication::palette());
     frmSetUserData *editor = openEditor(QStringLiteral("knowledge"));
-    const QColor blank = KnowledgeBar::backgroundColour();
+    const QColor blank = QApplication::palette().color(QPalette::Base);
     // Every subject starts at column "1", without a bar.
     for (int i = 0; i < kKnowledgeCount; ++i) {
         QVERIFY(editor->knowledgeOptions(0)[i]->isChecked());

@@ -3,6 +3,7 @@
 #include "imailplacement.h"
 #include "mainserverclient.h"
 #include "sitetime.h"
+#include "text/textutil.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -123,7 +124,8 @@ void frmIMail::showRows()
     for (const IMailRow &row : m_client->rows()) {
         auto *item = new QTreeWidgetItem(rowTexts(row));
         item->setData(0, Qt::UserRole, row.mid);
-        item->setToolTip(1, row.subject);
+        // The site's text, never its markup.
+        item->setToolTip(1, modGlobal::plainToolTip(row.subject));
         if (row.isNew) {
             for (int c = 0; c < 3; ++c) {
                 QFont f = item->font(c);
