@@ -1,5 +1,6 @@
 // Runs the built program as a user meets it: a copy in a folder of its own,
 // a private session bus, and for window checks a private Xvfb display.
+#include "kortvikonbus.h"
 #include "kortviksandbox.h"
 #include "privatesessionbus.h"
 #include "requiredtool.h"
@@ -161,6 +162,8 @@ private slots:
     void startsWithoutSessionBus();
     void secondStartRefusedAndFirstActivated();
     void closeBoxShutsDown();
+    void keysAsPeoplePressThem_data();
+    void keysAsPeoplePressThem();
 };
 
 void tst_AppProcess::placementSavedOnSignal_data()
@@ -385,6 +388,61 @@ void tst_AppProcess::closeBoxShutsDown()
     QVERIFY2(endsCleanly(kortvik), kortvik->readAllStandardError().constData());
     QCOMPARE(sectionLines(session.sandbox.settingsPath(), QStringLiteral("Kortvik")),
              placementLines(600, 420, 40, 50));
+}
+
+void tst_AppProcess::keysAsPeoplePressThem_data()
+{
+    QTest::addColumn<QStringList>("keys");  // xdotool's words, in order
+    QTest::addColumn<QString>("effect");    // "logout", "login dialog", "quit", "nothing"
+
+    const auto keys = [](const char *words) { return QString::fromLatin1(words).split(QLatin1Char(' ')); };
+    QTest::newRow("Ctrl down, U down, Ctrl up, U up")
+        << keys("keydown ctrl keydown u keyup ctrl keyup u") << "logout";
+    QTest::newRow("Ctrl down, U down, U up, Ctrl up")
+        << keys("keydown ctrl keydown u keyup u keyup ctrl") << "logout";
+    QTest::newRow("Ctrl down, I down, Ctrl up, I up")
+        << keys("keydown ctrl keydown i keyup ctrl keyup i") << "login dialog";
+    QTest::newRow("Ctrl+Q") << keys("keydown ctrl keydown q keyup ctrl keyup q") << "quit";
+    QTest::newRow("Ctrl+Shift+U") << keys("keydown ctrl keydown shift key u keyup shift keyup ctrl") << "nothing";
+}
+
+// The program's keys through a real X server, as a member presses them:
+// each acts once, as it goes down, whichever key is let go of first.
+void tst_AppProcess::keysAsPeoplePressThem()
+{
+    QFETCH(QStringList, keys);
+    QFETCH(QString, effect);
+    QString why;
+    if (windowToolsMissing(&why))
+        KORTVIK_SKIP_WITHOUT_TOOL(why);
+    XvfbServer x;
+    QVERIFY2(x.start(&why), qPrintable(why));
+    const QString display = x.display();
+    KortvikOnBus kortvik;
+    kortvik.sandbox.useDisplay(display);
+    QVERIFY2(kortvik.start(&why), qPrintable(why));
+    const QString window = waitForWindow(display, QStringLiteral("^Kortvik - Interface till "));
+    QVERIFY(!window.isEmpty());
+    QVERIFY(kortvik.login(QStringLiteral("kalle")));
+
+    xdo(display, {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
+    xdo(display, keys);
+    if (effect == QLatin1String("quit")) {
+        QVERIFY2(endsCleanly(kortvik.program), kortvik.program->readAllStandardError().constData());
+        QCOMPARE(sectionLines(kortvik.sandbox.settingsPath(), QStringLiteral("Kortvik")).size(), 4);
+        return;
+    }
+    if (effect == QLatin1String("login dialog")) {
+        QVERIFY(!waitForWindow(display, QStringLiteral("^Kortvik - Logga in$")).isEmpty());
+    } else {
+        // F1 after the keys: once the help window is up, the keys before it have been handled.
+        xdo(display, {QStringLiteral("key"), QStringLiteral("F1")});
+        QVERIFY(!waitForWindow(display, QStringLiteral("^Kortvik - Hjälp$")).isEmpty());
+    }
+    // A login starts from the logged-out state.
+    QTRY_COMPARE_WITH_TIMEOUT(kortvik.property(QStringLiteral("LoggedIn")).toBool(), effect == QLatin1String("nothing"),
+                              10000);
+    QCOMPARE(kortvik.program->state(), QProcess::Running);
 }
 
 QTEST_MAIN(tst_AppProcess)

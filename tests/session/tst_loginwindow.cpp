@@ -3,14 +3,21 @@
 #include "app/frmmain.h"
 #include "app/prglogin.h"
 #include "app/sttmain.h"
+#include "net/site.h"
+#include "scriptedserver.h"
+#include "session/autologin.h"
 #include "session/frmlogin.h"
+#include "session/storedpassword.h"
+#include "settings/modsettings.h"
 #include "testsession.h"
 #include "sessionfixture.h"
 #include "simsite.h"
 #include "widgetwatch.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 
@@ -73,6 +80,8 @@ private slots:
     void wrongPasswordBringsTheDialogBack();
     void cancelDuringAStalledRequest_data();
     void cancelDuringAStalledRequest();
+    void failedLoginSaysWhy_data();
+    void failedLoginSaysWhy();
 
 private:
     std::unique_ptr<SimSite> m_sim;
@@ -96,7 +105,9 @@ void TestLoginWindow::init()
     m_window = std::make_unique<frmMain>(&session());
     session().setView(m_window.get());
     m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    // The keys are the window's shortcuts: they need it active.
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     QCOMPARE(panel(1), QStringLiteral("Utloggad"));
 }
 
@@ -202,6 +213,8 @@ void TestLoginWindow::cancelDuringAStalledRequest()
             sttMain *stt = m_window->statusBarPanels();
             QTest::mouseDClick(stt, Qt::LeftButton, {}, stt->panelGeometry(1).center());
         } else if (how == QLatin1String("ctrl-u")) {
+            // The window has the keyboard back from the password dialog.
+            QTRY_VERIFY(m_window->isActiveWindow());
             QTest::keyClick(m_window.get(), Qt::Key_U, Qt::ControlModifier);
         } else {
             m_window->menuItem(QStringLiteral("mnuLogout"))->trigger();
@@ -221,9 +234,129 @@ void TestLoginWindow::cancelDuringAStalledRequest()
     QVERIFY(m_window->menuItem(QStringLiteral("mnuLogin"))->isVisible());
     QVERIFY(m_window->progressBar()->isIdle());
     QVERIFY(m_fixture->events.isEmpty());
+    // A cancel is the member's own doing: no box says why.
+    QVERIFY(!m_window->findChild<QMessageBox *>());
     // No request after the one that stalled.
     QTest::qWait(200);
     QCOMPARE(requestPaths(stalling.requestLog()), (QStringList{"/cookie.asp", "/default.asp", "/login.asp"}));
+}
+
+void TestLoginWindow::failedLoginSaysWhy_data()
+{
+    QTest::addColumn<QString>("how");     // who starts the login
+    QTest::addColumn<QString>("site");    // "sim", "closed" (nothing listens), "blank" (empty pages)
+    QTest::addColumn<QStringList>("typed");    // typed at each showing of the dialog; "" cancels
+    QTest::addColumn<QStringList>("reasons");  // the line above the box at each showing
+    QTest::addColumn<QString>("box");     // the message box's text, "" for none
+    QTest::addColumn<bool>("loggedIn");
+
+    const QString unreachable = QStringLiteral("Kan inte nå Sandlund (127.0.0.1:9).");
+    QTest::newRow("wrong password, then the right one") << "menu" << "sim" << QStringList{"fel99", "anna5"}
+                                                        << QStringList{"", "Fel lösenord."} << "" << true;
+    QTest::newRow("wrong password twice, then cancel")
+        << "menu" << "sim" << QStringList{"fel99", "fel88", ""}
+        << QStringList{"", "Fel lösenord.", "Fel lösenord."} << "" << false;
+    QTest::newRow("site not reached, Ctrl+I") << "ctrl+i" << "closed" << QStringList{"kalle"} << QStringList{""}
+                                              << unreachable << false;
+    QTest::newRow("site not reached, panel 1") << "panel1" << "closed" << QStringList{"kalle"}
+                                               << QStringList{""} << unreachable << false;
+    QTest::newRow("plug-in with the dialog, site not reached")
+        << "doLogin(true)" << "closed" << QStringList{"kalle"} << QStringList{""} << unreachable << false;
+    // An empty answer to the login page brings the dialog back: the site's failure, not the password's.
+    QTest::newRow("site answers with empty pages") << "menu" << "blank" << QStringList{"kalle", ""}
+                                                   << QStringList{"", "Kan inte nå Sandlund (%1)."} << "" << false;
+    QTest::newRow("cancelled dialog") << "menu" << "closed" << QStringList{""} << QStringList{""} << "" << false;
+    // Nobody typed these: the answers stay false and "Utloggad".
+    QTest::newRow("plug-in, site not reached") << "doLogin(false)" << "closed" << QStringList{} << QStringList{}
+                                               << "" << false;
+    QTest::newRow("plug-in, wrong password") << "doLogin(false)" << "sim" << QStringList{""} << QStringList{""}
+                                             << "" << false;
+    QTest::newRow("start-up login, site not reached")
+        << "start-up" << "closed" << QStringList{} << QStringList{} << "" << false;
+    // The dialog that follows a plug-in's password has no line; the member's own password logs in.
+    QTest::newRow("plug-in's password rejected, the member's accepted")
+        << "doLogin(false)" << "sim" << QStringList{"kalle"} << QStringList{""} << "" << true;
+}
+
+void TestLoginWindow::failedLoginSaysWhy()
+{
+    QFETCH(QString, how);
+    QFETCH(QString, site);
+    QFETCH(QStringList, typed);
+    QFETCH(QStringList, reasons);
+    QFETCH(QString, box);
+    QFETCH(bool, loggedIn);
+
+    ScriptedServer blank;
+    if (site == QLatin1String("closed")) {
+        modData::configureSite(QStringLiteral("127.0.0.1:9"));
+    } else if (site == QLatin1String("blank")) {
+        QVERIFY(blank.listen());
+        blank.setScript({ScriptedServer::send(httpAnswer(QByteArray())), ScriptedServer::close()});
+        blank.useAsSite();
+        reasons.last() = reasons.last().arg(blank.authority());
+    }
+
+    QStringList shownReasons;
+    std::function<void()> answerNext = [&] {
+        whenVisible<frmLogin>([&](frmLogin *d) {
+            const auto *reason = d->findChild<QLabel *>(QStringLiteral("lblReason"));
+            shownReasons << (reason->isVisible() ? reason->text() : QString());
+            const QString answer = typed.value(shownReasons.size() - 1);
+            if (answer.isEmpty()) {
+                d->reject();
+            } else {
+                auto *line = d->findChild<QLineEdit *>(QStringLiteral("txtPassword"));
+                QTest::keyClicks(line, answer);
+                QTest::keyClick(line, Qt::Key_Return);
+            }
+            // The dialog has hidden itself; the next showing gets the next answer.
+            if (shownReasons.size() < typed.size())
+                answerNext();
+        });
+    };
+    if (!typed.isEmpty())
+        answerNext();
+
+    if (how == QLatin1String("menu")) {
+        m_window->menuItem(QStringLiteral("mnuLogin"))->trigger();
+    } else if (how == QLatin1String("ctrl+i")) {
+        QTest::keyClick(m_window.get(), Qt::Key_I, Qt::ControlModifier);
+    } else if (how == QLatin1String("panel1")) {
+        sttMain *stt = m_window->statusBarPanels();
+        QTest::mouseDClick(stt, Qt::LeftButton, {}, stt->panelGeometry(1).center());
+    } else if (how == QLatin1String("doLogin(true)")) {
+        QCOMPARE(m_fixture->server.doLogin(true, QString()), loggedIn);
+    } else if (how == QLatin1String("doLogin(false)")) {
+        // The plug-in's guess is wrong where the site is the demo site.
+        QCOMPARE(m_fixture->server.doLogin(false, site == QLatin1String("sim") ? QStringLiteral("zzzzz")
+                                                                               : QStringLiteral("kalle")),
+                 loggedIn);
+    } else {
+        modSettings::writeSetting(QStringLiteral("autologin"), QStringLiteral("logintype"),
+                                  QStringLiteral("lastlogin"));
+        modSettings::writeSetting(QStringLiteral("autologin"), QStringLiteral("lastlogin"),
+                                  sealPassword(QStringLiteral("kalle")));
+        loadLogin(session());
+    }
+
+    QCOMPARE(shownReasons, reasons);
+    QCOMPARE(isLoggedIn(), loggedIn);
+    QCOMPARE(panel(1), loggedIn ? QStringLiteral("Inloggad") : QStringLiteral("Utloggad"));
+    // The box is up by the time the login has ended, once.
+    QList<QMessageBox *> boxes;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (auto *b = qobject_cast<QMessageBox *>(w); b && b->isVisible())
+            boxes << b;
+    }
+    QCOMPARE(boxes.size(), box.isEmpty() ? 0 : 1);
+    if (!box.isEmpty()) {
+        QCOMPARE(boxes[0]->windowTitle(), QStringLiteral("Inloggningen misslyckades"));
+        QCOMPARE(boxes[0]->text(), box);
+        QCOMPARE(boxes[0]->icon(), QMessageBox::Information);
+        QCOMPARE(boxes[0]->standardButtons(), QMessageBox::Ok);
+        boxes[0]->button(QMessageBox::Ok)->click();
+    }
 }
 
 QTEST_MAIN(TestLoginWindow)
