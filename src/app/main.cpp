@@ -1,3 +1,4 @@
+#include "app/appicon.h"
 #include "app/modthreading.h"
 #include "net/site.h"
 
@@ -42,6 +43,8 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kortvik"));
     QApplication::setDesktopFileName(QStringLiteral("org.kortvik.Kortvik"));
+    // Every window and message box carries the program's icon.
+    QApplication::setWindowIcon(kortvikIcon());
     // The program ends through its own shut-down only, never by a last
     // window closing on its own.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -328,6 +328,8 @@ void tst_AppProcess::secondStartRefusedAndFirstActivated()
     const QString box = waitForWindow(display, QStringLiteral("^Öppen instans$"));
     QVERIFY2(!box.isEmpty(), second->readAllStandardError().constData());
     QCOMPARE(xdo(display, {QStringLiteral("getwindowname"), box}), QStringLiteral("Öppen instans"));
+    // Message boxes carry the program's icon too.
+    QVERIFY(xclient::iconWidth(display, box.toULong()) > 0);
     QCOMPARE(second->state(), QProcess::Running);
 
     // Answer the box the way a user does: focus it and press Return.
