@@ -1,3 +1,4 @@
+#include "app/accessibility.h"
 #include "app/appicon.h"
 #include "app/modthreading.h"
 #include "net/site.h"
@@ -45,6 +46,7 @@ int main(int argc, char **argv)
     QApplication::setDesktopFileName(QStringLiteral("org.kortvik.Kortvik"));
     // Every window and message box carries the program's icon.
     QApplication::setWindowIcon(kortvikIcon());
+    installAccessibility();
     // The program ends through its own shut-down only, never by a last
     // window closing on its own.
     QApplication::setQuitOnLastWindowClosed(false);
