@@ -149,6 +149,43 @@ QString waitForWindow(const QString &display, const QString &titleRegex)
     return {};
 }
 
+// A headless Wayland compositor for one test, listening in runtimeDir.
+class WestonServer
+{
+public:
+    static bool available() { return !QStandardPaths::findExecutable(QStringLiteral("weston")).isEmpty(); }
+    ~WestonServer()
+    {
+        m_server.terminate();
+        if (!m_server.waitForFinished(5000))
+            m_server.kill();
+    }
+    static QString socketName() { return QStringLiteral("wayland-kortvik-test"); }
+
+    bool start(const QString &runtimeDir, QString *why)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
+        m_server.setProcessEnvironment(env);
+        m_server.setProcessChannelMode(QProcess::MergedChannels);
+        m_server.start(QStringLiteral("weston"), {QStringLiteral("--backend=headless-backend.so"),
+                                                  QStringLiteral("--socket=") + socketName(),
+                                                  QStringLiteral("--idle-time=0"), QStringLiteral("--no-config")});
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < kStartTimeoutMs && m_server.state() != QProcess::NotRunning) {
+            if (QFile::exists(runtimeDir + QLatin1Char('/') + socketName()))
+                return true;
+            m_server.waitForReadyRead(100);
+        }
+        *why = QStringLiteral("weston did not start: ") + QString::fromLocal8Bit(m_server.readAll());
+        return false;
+    }
+
+private:
+    QProcess m_server;
+};
+
 } // namespace
 
 class tst_AppProcess : public QObject
@@ -171,24 +208,31 @@ void tst_AppProcess::placementSavedOnSignal_data()
     QTest::addColumn<int>("signal");
     QTest::addColumn<QString>("before");  // Config.ini content, "" for none
     QTest::addColumn<QStringList>("after");  // the [Kortvik] section afterwards
+    QTest::addColumn<QString>("platform");   // "offscreen", or "wayland" under a headless weston
 
     const QStringList design = designPlacement();
     auto ini = [](const QStringList &lines) {
         return QStringLiteral("[Kortvik]\r\n") + lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
     };
-    QTest::newRow("first run, SIGTERM") << SIGTERM << QString() << design;
-    QTest::newRow("first run, SIGINT") << SIGINT << QString() << design;
+    QTest::newRow("first run, SIGTERM") << SIGTERM << QString() << design << QStringLiteral("offscreen");
+    QTest::newRow("first run, SIGINT") << SIGINT << QString() << design << QStringLiteral("offscreen");
     const QStringList stored = placementLines(640, 400, 20, 30);
-    QTest::newRow("stored placement comes back") << SIGTERM << ini(stored) << stored;
+    QTest::newRow("stored placement comes back") << SIGTERM << ini(stored) << stored << QStringLiteral("offscreen");
     const QStringList edge = placementLines(640, 400, -18, 30);
-    QTest::newRow("top -18 comes back") << SIGTERM << ini(edge) << edge;
+    QTest::newRow("top -18 comes back") << SIGTERM << ini(edge) << edge << QStringLiteral("offscreen");
     QTest::newRow("top -19 gives the design")
-        << SIGTERM << ini(placementLines(640, 400, -19, 30)) << design;
+        << SIGTERM << ini(placementLines(640, 400, -19, 30)) << design << QStringLiteral("offscreen");
     QTest::newRow("wider than the screen gives the design")
-        << SIGTERM << ini(placementLines(5000, 400, 20, 30)) << design;
+        << SIGTERM << ini(placementLines(5000, 400, 20, 30)) << design << QStringLiteral("offscreen");
     QStringList abc = placementLines(640, 400, 20, 30);
     abc[3] = QStringLiteral("frmMn.Left=abc");
-    QTest::newRow("left abc gives the design") << SIGTERM << ini(abc) << design;
+    QTest::newRow("left abc gives the design") << SIGTERM << ini(abc) << design << QStringLiteral("offscreen");
+    // A Wayland client cannot know where its window is: the stored edges
+    // stay as they were, the size is saved.
+    QTest::newRow("Wayland, stored placement") << SIGTERM << ini(stored) << stored << QStringLiteral("wayland");
+    QTest::newRow("Wayland, first run") << SIGTERM << QString() << design.mid(0, 2) << QStringLiteral("wayland");
+    QTest::newRow("Wayland, wider than the screen") << SIGTERM << ini(placementLines(5000, 400, 20, 30))
+                                                    << placementLines(577, 443, 20, 30) << QStringLiteral("wayland");
 }
 
 void tst_AppProcess::placementSavedOnSignal()
@@ -196,6 +240,7 @@ void tst_AppProcess::placementSavedOnSignal()
     QFETCH(int, signal);
     QFETCH(QString, before);
     QFETCH(QStringList, after);
+    QFETCH(QString, platform);
 
     PrivateSessionBus bus;
     QString why;
@@ -204,6 +249,14 @@ void tst_AppProcess::placementSavedOnSignal()
     KortvikSandbox sandbox;
     QVERIFY2(sandbox.prepare(&why), qPrintable(why));
     sandbox.useBus(bus.address());
+    WestonServer weston;
+    if (platform == QLatin1String("wayland")) {
+        if (!WestonServer::available())
+            KORTVIK_SKIP_WITHOUT_TOOL(QStringLiteral("weston is not installed"));
+        QVERIFY2(weston.start(sandbox.environment().value(QStringLiteral("XDG_RUNTIME_DIR")), &why), qPrintable(why));
+        sandbox.environment().insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
+        sandbox.environment().insert(QStringLiteral("WAYLAND_DISPLAY"), WestonServer::socketName());
+    }
     if (!before.isEmpty()) {
         QFile file(sandbox.settingsPath());
         QVERIFY(file.open(QIODevice::WriteOnly));
