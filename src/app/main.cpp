@@ -1,48 +1,44 @@
 #include "app/accessibility.h"
 #include "app/appicon.h"
+#include "app/commandline.h"
 #include "app/modthreading.h"
 #include "net/site.h"
 
 #include <QApplication>
 
 #include <cstdio>
-#include <cstring>
-
-namespace {
-
-struct Options {
-    QString site;
-    bool automation = false;
-};
-
-// Only the program's own options; Qt's (-platform, ...) are left to Qt.
-Options parseOptions(int argc, char **argv)
-{
-    Options options;
-    for (int i = 1; i < argc; ++i) {
-        const char *arg = argv[i];
-        if (std::strcmp(arg, "--site") == 0 && i + 1 < argc)
-            options.site = QString::fromLocal8Bit(argv[++i]);
-        else if (std::strncmp(arg, "--site=", 7) == 0)
-            options.site = QString::fromLocal8Bit(arg + 7);
-        else if (std::strcmp(arg, "--automation") == 0)
-            options.automation = true;
-    }
-    return options;
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {
-    const Options options = parseOptions(argc, argv);
+    // Read before QApplication exists: --help, --version and a mistake in
+    // the command line need no display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const commandLine::Options options = commandLine::parse(arguments);
+    switch (options.action) {
+    case commandLine::Options::Action::Help:
+        std::fputs(commandLine::helpText().toUtf8().constData(), stdout);
+        return 0;
+    case commandLine::Options::Action::Version:
+        std::fputs(commandLine::versionText().toUtf8().constData(), stdout);
+        return 0;
+    case commandLine::Options::Action::Error:
+        std::fprintf(stderr, "kortvik: %s\n", options.error.toUtf8().constData());
+        return commandLine::kUsageExitCode;
+    case commandLine::Options::Action::Run:
+        break;
+    }
+
     // Before anything else: every address the program shows or sends uses it.
     modData::configureSite(options.site);
     modThreading::setStartMode(options.automation ? modThreading::StartMode::Automation
                                                   : modThreading::StartMode::User);
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("kortvik"));
+    // One id everywhere: the X11 window class, the tray item's id and the
+    // Wayland app id all name the installed org.kortvik.Kortvik.desktop.
+    QApplication::setApplicationName(QStringLiteral("org.kortvik.Kortvik"));
     QApplication::setDesktopFileName(QStringLiteral("org.kortvik.Kortvik"));
     // Every window and message box carries the program's icon.
     QApplication::setWindowIcon(kortvikIcon());

@@ -54,7 +54,9 @@ void NotificationClient::send(int kind)
                                                        QString::fromLatin1(kInterface), QStringLiteral("Notify"));
     QVariantMap hints;
     hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("org.kortvik.Kortvik"));
-    call << QStringLiteral("Kortvik") << n.id << QStringLiteral("kortvik") << n.summary << escapeMarkup(n.body)
+    // The icon is the installed application icon, by its theme name.
+    call << QStringLiteral("Kortvik") << n.id << QStringLiteral("org.kortvik.Kortvik") << n.summary
+         << escapeMarkup(n.body)
          << QStringList{QStringLiteral("default"), QStringLiteral("Visa Kortvik")} << hints << qint32(-1);
     auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,

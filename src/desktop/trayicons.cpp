@@ -6,22 +6,40 @@
 
 namespace {
 
-QString resourceOf(TrayState::Icon state)
+// Each picture by its installed icon name (hicolor/scalable/status/) and
+// by the resource the program carries for when no theme has it.
+struct Picture {
+    QString themeName;
+    QString resource;
+};
+
+Picture pictureOf(TrayState::Icon state)
 {
     switch (state) {
     case TrayState::Icon::LoggedOut:
-        return QStringLiteral(":/tray/tray-loggedout.svg");
+        return {QStringLiteral("org.kortvik.Kortvik-tray-loggedout"), QStringLiteral(":/tray/tray-loggedout.svg")};
     case TrayState::Icon::LoggingIn:
-        return QStringLiteral(":/tray/tray-loggingin.svg");
+        return {QStringLiteral("org.kortvik.Kortvik-tray-loggingin"), QStringLiteral(":/tray/tray-loggingin.svg")};
     case TrayState::Icon::LoggedIn:
         break;
     }
-    return QStringLiteral(":/tray/tray-loggedin.svg");
+    return {QStringLiteral("org.kortvik.Kortvik-tray-loggedin"), QStringLiteral(":/tray/tray-loggedin.svg")};
 }
 
-void render(QPainter &p, const QString &resource, int size)
+Picture newMarkPicture()
 {
-    QSvgRenderer svg(resource);
+    return {QStringLiteral("org.kortvik.Kortvik-tray-new"), QStringLiteral(":/tray/tray-new.svg")};
+}
+
+// The icon theme first, so that a theme may draw the tray its own way.
+void render(QPainter &p, const Picture &picture, int size)
+{
+    const QIcon themed = QIcon::fromTheme(picture.themeName);
+    if (!themed.isNull()) {
+        p.drawPixmap(0, 0, themed.pixmap(size, size));
+        return;
+    }
+    QSvgRenderer svg(picture.resource);
     svg.render(&p, QRectF(0, 0, size, size));
 }
 
@@ -42,9 +60,9 @@ QIcon trayIcon(TrayState::Icon state, bool newMark)
         pixmap.fill(Qt::transparent);
         QPainter p(&pixmap);
         p.setRenderHint(QPainter::Antialiasing);
-        render(p, resourceOf(state), size);
+        render(p, pictureOf(state), size);
         if (newMark)
-            render(p, QStringLiteral(":/tray/tray-new.svg"), size);
+            render(p, newMarkPicture(), size);
         p.end();
         icon.addPixmap(pixmap);
     }

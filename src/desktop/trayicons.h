@@ -3,6 +3,7 @@
 
 #include "desktop/traystate.h"
 
-// The tray's pictures (SVG resources of our own), rendered with the new
-// iMails mark laid over the state's picture when asked for.
+// The tray's pictures, from the icon theme when it has them (installed as
+// hicolor/scalable/status/org.kortvik.Kortvik-tray-*), else from SVG
+// resources of our own; the new iMails mark laid over when asked for.
 QIcon trayIcon(TrayState::Icon state, bool newMark);

@@ -7,30 +7,17 @@
 
 namespace modGlobal {
 
-namespace {
-
-// base: the program's folder after the "/source/" rule, ending in "/".
-QString docsFolderIn(const QString &base)
-{
-    const QString beside = QDir::cleanPath(base + QStringLiteral("docs"));
-    if (QFileInfo(beside).isDir())
-        return beside;
-    const QString installed = QDir::cleanPath(base + QStringLiteral("../share/kortvik/docs"));
-    if (QFileInfo(installed).isDir())
-        return installed;
-    return beside;
-}
-
-} // namespace
-
 QString docsFolderFor(const QString &programFolder)
 {
-    return docsFolderIn(modSettings::appFilePathIn(programFolder, QString()));
+    const QString installed = modSettings::installedDataFolderIn(programFolder);
+    if (!installed.isEmpty())
+        return installed + QStringLiteral("/docs");
+    return QDir::cleanPath(modSettings::appFilePathIn(programFolder, QStringLiteral("docs")));
 }
 
 QString docsFolder()
 {
-    return docsFolderIn(modSettings::appFilePath(QString()));
+    return docsFolderFor(modSettings::programFolder());
 }
 
 QString helpDocPath(const QString &name)

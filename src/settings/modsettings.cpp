@@ -53,13 +53,16 @@ bool absentOrWritableFile(const QString &path)
 }
 
 // The folder (with a trailing "/") that holds the settings files in force.
-// The program's folder when this user may write it (and the file, if it is
-// there), otherwise the per-user configuration folder.
+// The program's folder when the program is not installed and this user may
+// write it (and the file, if it is there), otherwise the per-user
+// configuration folder. Root may write /usr/bin: permissions alone would not
+// keep an installed program's settings out of it.
 QString settingsFolder()
 {
     const QString programFolder = appFilePath(QString());
     const QString file = programFolder + kSettingsFileName;
-    if (canWrite(programFolder) && absentOrWritableFile(file))
+    if (installedDataFolderIn(executableFolder()).isEmpty() && canWrite(programFolder)
+        && absentOrWritableFile(file))
         return programFolder;
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
            + QStringLiteral("/kortvik/");
@@ -127,6 +130,20 @@ QString appFilePathIn(const QString &programFolder, const QString &fileName)
     if (at >= 0)
         path.replace(at, 8, QStringLiteral("/"));
     return path + fileName;
+}
+
+QString installedDataFolderIn(const QString &programFolder)
+{
+    const QString base = appFilePathIn(programFolder, QString());
+    if (QFileInfo(base + QStringLiteral("docs")).isDir())
+        return QString();
+    const QString shared = QDir::cleanPath(base + QStringLiteral("../share/kortvik"));
+    return QFileInfo(shared + QStringLiteral("/docs")).isDir() ? shared : QString();
+}
+
+QString programFolder()
+{
+    return executableFolder();
 }
 
 void overrideProgramFolder(const QString &folder)

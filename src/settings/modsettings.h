@@ -4,7 +4,8 @@
 #include <optional>
 
 // The settings file "Config.ini" in the program's folder, or under
-// $XDG_CONFIG_HOME/kortvik/ when that folder cannot be written.
+// $XDG_CONFIG_HOME/kortvik/ for an installed program and when that folder
+// cannot be written.
 namespace modSettings {
 
 // Program folder (the first "/source/" replaced by "/") + fileName.
@@ -25,6 +26,13 @@ QString settingsFilePath();
 // appFilePath's rule for a given folder: folder + "/" with the first
 // "/source/" (case-sensitive) replaced by "/", then fileName.
 QString appFilePathIn(const QString &programFolder, const QString &fileName);
+// The shared data of an installed program: <prefix>/share/kortvik for a
+// program in <prefix>/bin (after the "/source/" rule) that finds its help
+// documents there and has none beside it; "" for a build tree or a copy
+// that carries its own. An installed program never writes beside itself.
+QString installedDataFolderIn(const QString &programFolder);
+// The running program's folder (or the override), before the "/source/" rule.
+QString programFolder();
 // Makes the program treat folder as its own folder (tests, tools);
 // an empty folder goes back to the running executable's.
 void overrideProgramFolder(const QString &folder);

@@ -10,9 +10,13 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusPendingReply>
 #include <QDBusReply>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QRegularExpression>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QScreen>
@@ -186,6 +190,68 @@ private:
     QProcess m_server;
 };
 
+// The processes that run the program at path (its sandbox copy is ours alone).
+QList<pid_t> processesOf(const QString &path)
+{
+    QList<pid_t> pids;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString &entry : entries) {
+        bool isPid = false;
+        const pid_t pid = pid_t(entry.toInt(&isPid));
+        if (isPid && QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(entry)) == path)
+            pids << pid;
+    }
+    return pids;
+}
+
+// A session bus whose services folder starts the sandbox's copy when a
+// client calls org.kortvik.Kortvik, as the installed .service file does.
+// Started processes get the daemon's environment: the sandbox's.
+class ActivatingBus
+{
+public:
+    explicit ActivatingBus(KortvikSandbox &sandbox) : m_program(sandbox.programPath())
+    {
+        const QString services = m_dir.filePath(QStringLiteral("services"));
+        QDir().mkpath(services);
+        writeFile(services + QStringLiteral("/org.kortvik.Kortvik.service"),
+                  "[D-BUS Service]\nName=org.kortvik.Kortvik\nExec=" + QFile::encodeName(m_program) + "\n");
+        writeFile(m_dir.filePath(QStringLiteral("bus.conf")),
+                  "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><servicedir>"
+                      + QFile::encodeName(services)
+                      + "</servicedir><policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                        "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
+        m_daemon.setProcessEnvironment(sandbox.environment());
+        m_daemon.start(QStringLiteral("dbus-daemon"),
+                       {QStringLiteral("--config-file=") + m_dir.filePath(QStringLiteral("bus.conf")),
+                        QStringLiteral("--nofork"), QStringLiteral("--print-address")});
+        if (m_daemon.waitForStarted(5000) && (m_daemon.canReadLine() || m_daemon.waitForReadyRead(5000)))
+            m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
+    }
+    ~ActivatingBus()
+    {
+        // The daemon does not end what it started.
+        for (pid_t pid : processesOf(m_program))
+            ::kill(pid, SIGKILL);
+        m_daemon.terminate();
+        m_daemon.waitForFinished(3000);
+    }
+    QString address() const { return m_address; }
+
+private:
+    static void writeFile(const QString &path, const QByteArray &bytes)
+    {
+        QFile f(path);
+        if (f.open(QIODevice::WriteOnly))
+            f.write(bytes);
+    }
+
+    QTemporaryDir m_dir;
+    QString m_program;
+    QProcess m_daemon;
+    QString m_address;
+};
+
 } // namespace
 
 class tst_AppProcess : public QObject
@@ -196,6 +262,9 @@ private slots:
     void placementSavedOnSignal_data();
     void placementSavedOnSignal();
     void automationWithoutInstanceFails();
+    void commandLineWithoutDisplay_data();
+    void commandLineWithoutDisplay();
+    void busActivationStartsOneInstance();
     void startsWithoutSessionBus();
     void secondStartRefusedAndFirstActivated();
     void closeBoxShutsDown();
@@ -296,6 +365,97 @@ void tst_AppProcess::automationWithoutInstanceFails()
     QVERIFY(!QFile::exists(sandbox.settingsPath()));
     BusProbe probe(bus.address());
     QVERIFY(!probe.nameOwned());
+}
+
+void tst_AppProcess::commandLineWithoutDisplay_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("out"); // what standard output and error must match, whole
+    QTest::addColumn<QString>("err");
+
+    const QString help = QStringLiteral("^Användning: kortvik \\[FLAGGOR\\]\n[^\\x0]*\n  --site VÄRD\\[:PORT\\] "
+                                        "[^\\x0]*\nMer om [^\\x0]*: man kortvik\n$");
+    const QString version = QStringLiteral("^kortvik \\d+\\.\\d+\\.\\d+\n$");
+    const QString none = QStringLiteral("^$");
+    auto usage = [](const QString &line) {
+        return QStringLiteral("^kortvik: ") + QRegularExpression::escape(line)
+               + QStringLiteral(" \\(se kortvik --help\\)\n$");
+    };
+    QTest::newRow("--help") << QStringList{"--help"} << 0 << help << none;
+    QTest::newRow("-h") << QStringList{"-h"} << 0 << help << none;
+    QTest::newRow("--version") << QStringList{"--version"} << 0 << version << none;
+    QTest::newRow("-v after Qt's own options")
+        << QStringList{"-platform", "xcb", "--style=fusion", "-reverse", "-v"} << 0 << version << none;
+    QTest::newRow("unknown option") << QStringList{"--minimised"} << 2 << none
+                                    << usage(QStringLiteral("okänd flagga \"--minimised\""));
+    QTest::newRow("unknown short option") << QStringList{"-x", "--help"} << 2 << none
+                                          << usage(QStringLiteral("okänd flagga \"-x\""));
+    QTest::newRow("--site without its value") << QStringList{"--site"} << 2 << none
+                                              << usage(QStringLiteral("flaggan \"--site\" behöver ett värde"));
+    QTest::newRow("an argument") << QStringList{"Config.ini"} << 2 << none
+                                 << usage(QStringLiteral("okänt argument \"Config.ini\""));
+}
+
+void tst_AppProcess::commandLineWithoutDisplay()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    KortvikSandbox sandbox;
+    QString why;
+    QVERIFY2(sandbox.prepare(&why), qPrintable(why));
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        sandbox.environment().remove(QString::fromLatin1(name));
+
+    QProcess *kortvik = sandbox.start(arguments);
+    QVERIFY(kortvik->waitForFinished(kStartTimeoutMs));
+    const QString stdOut = QString::fromUtf8(kortvik->readAllStandardOutput());
+    const QString stdErr = QString::fromUtf8(kortvik->readAllStandardError());
+    QCOMPARE(kortvik->exitStatus(), QProcess::NormalExit);
+    QVERIFY2(kortvik->exitCode() == exitCode, qPrintable(stdErr));
+    QVERIFY2(QRegularExpression(out).match(stdOut).hasMatch(), qPrintable(stdOut));
+    QVERIFY2(QRegularExpression(err).match(stdErr).hasMatch(), qPrintable(stdErr));
+    QVERIFY(!QFile::exists(sandbox.settingsPath()));
+}
+
+void tst_AppProcess::busActivationStartsOneInstance()
+{
+    KortvikSandbox sandbox;
+    QString why;
+    QVERIFY2(sandbox.prepare(&why), qPrintable(why));
+    ActivatingBus bus(sandbox);
+    if (bus.address().isEmpty())
+        KORTVIK_SKIP_WITHOUT_TOOL(QStringLiteral("dbus-daemon did not start"));
+    BusProbe probe(bus.address());
+    QVERIFY(!probe.nameOwned());
+
+    // Two plug-ins call at once while nothing runs: one start, and both
+    // calls, waiting for the name, reach objects that are already there.
+    QDBusConnection client = QDBusConnection::connectToBus(bus.address(), QStringLiteral("activation"));
+    QList<QDBusPendingReply<QDBusObjectPath>> calls;
+    for (int i = 0; i < 2; ++i) {
+        calls << client.asyncCall(QDBusMessage::createMethodCall(
+                                      kBusName, QStringLiteral("/clsMainServerReference"),
+                                      QStringLiteral("org.kortvik.Kortvik.clsMainServerReference"),
+                                      QStringLiteral("GetMainServerReference")),
+                                  kStartTimeoutMs);
+    }
+    for (auto &call : calls) {
+        call.waitForFinished();
+        QVERIFY2(call.isValid(), qPrintable(call.error().message()));
+        QCOMPARE(call.value().path(), QStringLiteral("/clsMainServer"));
+    }
+    const QList<pid_t> running = processesOf(sandbox.programPath());
+    QCOMPARE(running.size(), 1);
+    QCOMPARE(probe.ownerPid(), uint(running.first()));
+
+    // It is the usual program: it ends in order and saves its placement.
+    ::kill(running.first(), SIGTERM);
+    QTRY_VERIFY_WITH_TIMEOUT(processesOf(sandbox.programPath()).isEmpty(), kStartTimeoutMs);
+    QCOMPARE(sectionLines(sandbox.settingsPath(), QStringLiteral("Kortvik")), designPlacement());
+    QDBusConnection::disconnectFromBus(QStringLiteral("activation"));
 }
 
 void tst_AppProcess::startsWithoutSessionBus()

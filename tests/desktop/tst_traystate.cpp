@@ -6,8 +6,10 @@
 #include "desktop/traystate.h"
 
 #include <QAction>
+#include <QDir>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using Icon = TrayState::Icon;
@@ -56,6 +58,8 @@ private slots:
     void newestUnreadOrderAndLimit();
     void menuShowsSiteTextAsText();
     void iconsDifferByStateAndMark();
+    void iconThemeComesFirst_data();
+    void iconThemeComesFirst();
     void withoutATrayNothingIsShown();
 };
 
@@ -187,6 +191,44 @@ void TestTrayState::iconsDifferByStateAndMark()
     // Drawn, not empty: the card's corner pixel is transparent, its middle is not.
     QCOMPARE(qAlpha(pictures.first().pixel(0, 0)), 0);
     QVERIFY(qAlpha(pictures.first().pixel(11, 11)) > 200);
+}
+
+void TestTrayState::iconThemeComesFirst_data()
+{
+    QTest::addColumn<Icon>("state");
+    QTest::addColumn<bool>("themed");
+    QTest::newRow("the theme's picture") << Icon::LoggedOut << true;
+    QTest::newRow("the program's own where the theme has none") << Icon::LoggingIn << false;
+}
+
+void TestTrayState::iconThemeComesFirst()
+{
+    QFETCH(Icon, state);
+    QFETCH(bool, themed);
+    // A theme that draws only the logged-out picture, a plain red square.
+    QTemporaryDir themes;
+    QVERIFY(QDir().mkpath(themes.filePath(QStringLiteral("hicolor/scalable/status"))));
+    auto write = [&](const QString &name, const QByteArray &bytes) {
+        QFile f(themes.filePath(name));
+        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+    };
+    QVERIFY(write(QStringLiteral("hicolor/index.theme"),
+                  "[Icon Theme]\nName=hicolor\nDirectories=scalable/status\n\n"
+                  "[scalable/status]\nSize=64\nMinSize=8\nMaxSize=512\nType=Scalable\n"));
+    QVERIFY(write(QStringLiteral("hicolor/scalable/status/org.kortvik.Kortvik-tray-loggedout.svg"),
+                  "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"16\" height=\"16\">"
+                  "<rect width=\"16\" height=\"16\" fill=\"#ff0000\"/></svg>\n"));
+    const QStringList paths = QIcon::themeSearchPaths();
+    const QString name = QIcon::themeName();
+    QIcon::setThemeSearchPaths({themes.path()});
+    QIcon::setThemeName(QStringLiteral("hicolor"));
+    const QImage image = trayIcon(state, false).pixmap(22, 22).toImage();
+    QIcon::setThemeSearchPaths(paths);
+    QIcon::setThemeName(name);
+
+    // The red square fills the corner that the program's card leaves clear.
+    QCOMPARE(image.pixelColor(0, 0) == QColor(Qt::red), themed);
+    QCOMPARE(image.pixelColor(11, 11) == QColor(Qt::red), themed);
 }
 
 void TestTrayState::withoutATrayNothingIsShown()

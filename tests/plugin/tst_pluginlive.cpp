@@ -236,11 +236,17 @@ void TestPluginLive::fiftyCallersDuringALogin()
     QDBusPendingCall loginCall = slow.client().asyncCall(login, 60000);
     QTRY_VERIFY_WITH_TIMEOUT(slow.site->requestLog().filter(kInbox).size() == 1, 10000);
 
-    QList<QDBusPendingCall> lists, checks;
+    QList<QDBusPendingCall> lists, checks, after;
+    auto getIMails = [] {
+        return QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("GetIMails"));
+    };
     for (QDBusConnection &c : clients) {
-        lists << c.asyncCall(QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("GetIMails")));
+        lists << c.asyncCall(getIMails());
         checks << c.asyncCall(QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("CheckIMails")),
                               60000);
+        // Calls on one connection are taken in order: its answer shows that
+        // the check before it has been taken in.
+        after << c.asyncCall(getIMails());
     }
     // The list and a ping come back while the check still waits.
     QDBusMessage ping = QDBusMessage::createMethodCall(kService, kPath, QStringLiteral("org.freedesktop.DBus.Peer"),
@@ -249,19 +255,22 @@ void TestPluginLive::fiftyCallersDuringALogin()
     auto finished = [](const QList<QDBusPendingCall> &calls) {
         return std::all_of(calls.cbegin(), calls.cend(), [](const QDBusPendingCall &c) { return c.isFinished(); });
     };
-    QVERIFY(QTest::qWaitFor([&] { return pong.isFinished() && finished(lists); }, 5000));
+    QVERIFY(QTest::qWaitFor([&] { return pong.isFinished() && finished(lists) && finished(after); }, 5000));
     QCOMPARE(pong.reply().type(), QDBusMessage::ReplyMessage);
-    for (const QDBusPendingCall &c : lists)
+    for (const QDBusPendingCall &c : lists + after)
         QVERIFY(qdbus_cast<IMailRows>(c.reply().arguments().value(0)).isEmpty());
+    // Every caller has asked and waits; the site has seen one inbox request
+    // for all of them. Counted now, while the check still hangs: once it has
+    // given up, the program's own 10 s iMail timer may start the next check
+    // at any moment.
+    QCOMPARE(slow.siteRequests(kInbox), 1);
     QVERIFY(!loginCall.isFinished());
     QVERIFY(std::none_of(checks.cbegin(), checks.cend(), [](const QDBusPendingCall &c) { return c.isFinished(); }));
 
-    // The exchange gives up; every check is answered, once, and the site saw
-    // one inbox request in all.
+    // The exchange gives up; every check is answered.
     QVERIFY(QTest::qWaitFor([&] { return finished(checks) && loginCall.isFinished(); }, 40000));
     for (const QDBusPendingCall &c : checks)
         QCOMPARE(c.reply().type(), QDBusMessage::ReplyMessage);
-    QCOMPARE(slow.siteRequests(kInbox), 1);
     for (int i = 0; i < 50; ++i)
         QDBusConnection::disconnectFromBus(QStringLiteral("caller%1").arg(i));
 }

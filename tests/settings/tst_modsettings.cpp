@@ -68,6 +68,8 @@ private slots:
     void passwordWriteMakesTheFilePrivate_data();
     void passwordWriteMakesTheFilePrivate();
     void fallbackWhenFolderMissing();
+    void installedProgramWritesUnderXdg_data();
+    void installedProgramWritesUnderXdg();
     void fallbackWhenFolderReadOnly();
     void fallbackWhenFileReadOnly();
     void nothingWritableGivesDefaults();
@@ -288,6 +290,38 @@ void TestModSettings::fallbackWhenFolderMissing()
     modSettings::writeSetting("autologin", "logintype", "iecookie");
     QCOMPARE(readBytes(xdgFile), QByteArray("[autologin]\r\nlogintype=iecookie\r\n"));
     QCOMPARE(modSettings::readSetting("autologin", "logintype", ""), QStringLiteral("iecookie"));
+}
+
+void TestModSettings::installedProgramWritesUnderXdg_data()
+{
+    QTest::addColumn<QStringList>("folders"); // made under the test's folder, all writable
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<bool>("xdg");            // the settings go to $XDG_CONFIG_HOME/kortvik
+    QTest::newRow("installed under a prefix") << QStringList{"usr/bin", "usr/share/kortvik/docs"} << "usr/bin" << true;
+    QTest::newRow("unpacked package") << QStringList{"x/usr/bin", "x/usr/share/kortvik/docs"} << "x/usr/bin" << true;
+    QTest::newRow("build tree, docs beside") << QStringList{"build/bin/docs"} << "build/bin" << false;
+    QTest::newRow("docs beside win over the prefix")
+        << QStringList{"opt/bin/docs", "opt/share/kortvik/docs"} << "opt/bin" << false;
+    QTest::newRow("prefix without docs is no install")
+        << QStringList{"p/bin", "p/share/kortvik"} << "p/bin" << false;
+}
+
+void TestModSettings::installedProgramWritesUnderXdg()
+{
+    QFETCH(QStringList, folders);
+    QFETCH(QString, program);
+    QFETCH(bool, xdg);
+    for (const QString &f : folders)
+        QVERIFY(QDir(m_dir->path()).mkpath(f));
+    const QString folder = m_dir->filePath(program);
+    modSettings::overrideProgramFolder(folder);
+    const QString expected = xdg ? m_xdg + "/kortvik/Config.ini" : folder + "/Config.ini";
+    // Whoever may write the program's folder (root may write /usr/bin).
+    QVERIFY(QFileInfo(folder).isWritable());
+    QCOMPARE(modSettings::settingsFilePath(), expected);
+    modSettings::writeSetting("Kortvik", "frmMn.Width", "640");
+    QCOMPARE(readBytes(expected), QByteArray("[Kortvik]\r\nfrmMn.Width=640\r\n"));
+    QCOMPARE(QFile::exists(folder + "/Config.ini"), !xdg);
 }
 
 void TestModSettings::fallbackWhenFolderReadOnly()
