@@ -366,26 +366,22 @@ void tst_MainWindow::shortcuts_data()
     QTest::addColumn<int>("key");
     QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
     QTest::addColumn<QString>("state");   // "in", "out", "login" (a login is running)
-    QTest::addColumn<QString>("effect");  // "logout", "cancel", "dialog", "nothing"
+    QTest::addColumn<QString>("effect");  // "acts" (logs out, cancels), "dialog" (a login asks), "nothing"
 
-    const auto ctrl = Qt::KeyboardModifiers(Qt::ControlModifier);
     const auto row = [](const char *name, Qt::Key key, Qt::KeyboardModifiers mods, const char *state,
                         const char *effect) {
         QTest::newRow(name) << int(key) << mods << QString::fromLatin1(state) << QString::fromLatin1(effect);
     };
-    row("Ctrl+U", Qt::Key_U, ctrl, "in", "logout");
-    row("Ctrl+U while logged out", Qt::Key_U, ctrl, "out", "logout");
-    row("Ctrl+U during a login", Qt::Key_U, ctrl, "login", "cancel");
+    const auto ctrl = Qt::KeyboardModifiers(Qt::ControlModifier);
+    row("Ctrl+U", Qt::Key_U, ctrl, "in", "acts");
+    row("Ctrl+U during a login", Qt::Key_U, ctrl, "login", "acts");
     row("Ctrl+Shift+U", Qt::Key_U, ctrl | Qt::ShiftModifier, "in", "nothing");
     row("Ctrl+Alt+U", Qt::Key_U, ctrl | Qt::AltModifier, "in", "nothing");
     row("U alone", Qt::Key_U, {}, "in", "nothing");
-    row("Ctrl+Y", Qt::Key_Y, ctrl, "in", "nothing");
     row("Ctrl+I", Qt::Key_I, ctrl, "out", "dialog");
-    row("Ctrl+I while logged in", Qt::Key_I, ctrl, "in", "dialog");
     // "Logga in..." is hidden then, and its own shortcut with it.
     row("Ctrl+I during a login", Qt::Key_I, ctrl, "login", "dialog");
     row("Ctrl+Shift+I", Qt::Key_I, ctrl | Qt::ShiftModifier, "out", "nothing");
-    row("I alone", Qt::Key_I, {}, "out", "nothing");
 }
 
 void tst_MainWindow::shortcuts()
@@ -394,52 +390,29 @@ void tst_MainWindow::shortcuts()
     QFETCH(Qt::KeyboardModifiers, modifiers);
     QFETCH(QString, state);
     QFETCH(QString, effect);
-
     m_window->show();
     m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     quietTimers();
-    const auto enter = [&] {
+    QSignalSpy logout(m_server.get(), &clsMainServer::onLogout);
+    ModalWatcher dialogs([](QWidget *w) { qobject_cast<QDialog *>(w)->reject(); });
+
+    // The key acts as it goes down; letting go of it does nothing more.
+    for (const bool press : {true, false}) {
         if (state == QLatin1String("in")) {
             showLoggedIn();
         } else if (state == QLatin1String("login")) {
             showLoggingIn();
             m_window->showLoginRunning(true);
         }
-    };
-    enter();
-    const bool loggedIn = state == QLatin1String("in");
-    QSignalSpy logout(m_server.get(), &clsMainServer::onLogout);
-    ModalWatcher dialogs([](QWidget *w) {
-        if (auto *dialog = qobject_cast<QDialog *>(w))
-            dialog->reject();
-    });
-
-    // The key acts as it goes down, whichever key is let go of first.
-    QTest::keyPress(m_window.get(), Qt::Key(key), modifiers);
-    QCOMPARE(dialogs.seen, effect == QLatin1String("dialog") ? 1 : 0);
-    QCOMPARE(logout.size(), loggedIn && effect != QLatin1String("nothing") ? 1 : 0);
-    QCOMPARE(session().loginInProgress(), state == QLatin1String("login") && effect == QLatin1String("nothing"));
-    QCOMPARE(m_window->statusBarPanels()->panelText(1),
-             effect != QLatin1String("nothing") ? QStringLiteral("Utloggad")
-             : loggedIn                           ? QStringLiteral("Inloggad")
-                                                  : QStringLiteral("Utloggad"));
-    if (loggedIn && effect == QLatin1String("logout")) {
-        QCOMPARE(logout.at(0).at(0).toString(), QStringLiteral("abcde"));
-        QCOMPARE(logout.at(0).at(1).toInt(), 4711);
+        press ? QTest::keyPress(m_window.get(), Qt::Key(key), modifiers)
+              : QTest::keyRelease(m_window.get(), Qt::Key(key), modifiers);
+        const bool acted = press && effect != QLatin1String("nothing");
+        QCOMPARE(dialogs.seen, effect == QLatin1String("dialog") ? 1 : 0);
+        QCOMPARE(logout.size(), state == QLatin1String("in") && effect != QLatin1String("nothing") ? 1 : 0);
+        QCOMPARE(session().isLoggedIn(), state == QLatin1String("in") && !acted);
+        QCOMPARE(session().loginInProgress(), state == QLatin1String("login") && !acted);
     }
-    if (effect == QLatin1String("cancel")) {
-        QCOMPARE(m_window->menuItem(QStringLiteral("mnuLogout"))->text(), QStringLiteral("Logga &ut"));
-        QVERIFY(m_window->menuItem(QStringLiteral("mnuLogin"))->isVisible());
-    }
-
-    // Letting go of the key does nothing more.
-    enter();
-    logout.clear();
-    QTest::keyRelease(m_window.get(), Qt::Key(key), modifiers);
-    QCOMPARE(dialogs.seen, effect == QLatin1String("dialog") ? 1 : 0);
-    QCOMPARE(logout.size(), 0);
-    QCOMPARE(session().isLoggedIn(), loggedIn);
 }
 
 void tst_MainWindow::loginCommandsAskForPassword_data()

@@ -90,25 +90,4 @@ bool requestClose(const QString &display, unsigned long window)
     return sent != 0;
 }
 
-int iconWidth(const QString &display, unsigned long window)
-{
-    DisplayPtr d = open(display);
-    if (!d)
-        return 0;
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long after = 0;
-    unsigned char *data = nullptr;
-    const Atom icon = XInternAtom(d.get(), "_NET_WM_ICON", False);
-    if (XGetWindowProperty(d.get(), window, icon, 0, 2, False, XA_CARDINAL, &type, &format, &count, &after, &data)
-            != Success
-        || !data)
-        return 0;
-    // 32-bit items arrive as longs: width, height, then the pixels.
-    const int width = count >= 2 && format == 32 ? int(reinterpret_cast<unsigned long *>(data)[0]) : 0;
-    XFree(data);
-    return width;
-}
-
 } // namespace xclient

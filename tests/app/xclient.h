@@ -13,8 +13,4 @@ int bindKeysym(const QString &display, const QString &keysymName);
 // does (WM_DELETE_WINDOW).
 bool requestClose(const QString &display, unsigned long window);
 
-// The width of the first picture in a window's icon (_NET_WM_ICON), 0 when
-// it has none.
-int iconWidth(const QString &display, unsigned long window);
-
 } // namespace xclient

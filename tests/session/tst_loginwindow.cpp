@@ -243,119 +243,85 @@ void TestLoginWindow::cancelDuringAStalledRequest()
 
 void TestLoginWindow::failedLoginSaysWhy_data()
 {
-    QTest::addColumn<QString>("how");     // who starts the login
-    QTest::addColumn<QString>("site");    // "sim", "closed" (nothing listens), "blank" (empty pages)
-    QTest::addColumn<QStringList>("typed");    // typed at each showing of the dialog; "" cancels
-    QTest::addColumn<QStringList>("reasons");  // the line above the box at each showing
-    QTest::addColumn<QString>("box");     // the message box's text, "" for none
+    QTest::addColumn<QString>("how");       // who starts the login
+    QTest::addColumn<QString>("site");      // "sim", "closed" (nothing listens), "blank" (empty pages)
+    QTest::addColumn<QStringList>("dialog");  // each showing: "the line above the box|typed" ("" typed cancels)
+    QTest::addColumn<bool>("box");          // "Kan inte nå Sandlund (host:port)." in a box
     QTest::addColumn<bool>("loggedIn");
 
-    const QString unreachable = QStringLiteral("Kan inte nå Sandlund (127.0.0.1:9).");
-    QTest::newRow("wrong password, then the right one") << "menu" << "sim" << QStringList{"fel99", "anna5"}
-                                                        << QStringList{"", "Fel lösenord."} << "" << true;
-    QTest::newRow("wrong password twice, then cancel")
-        << "menu" << "sim" << QStringList{"fel99", "fel88", ""}
-        << QStringList{"", "Fel lösenord.", "Fel lösenord."} << "" << false;
-    QTest::newRow("site not reached, Ctrl+I") << "ctrl+i" << "closed" << QStringList{"kalle"} << QStringList{""}
-                                              << unreachable << false;
-    QTest::newRow("site not reached, panel 1") << "panel1" << "closed" << QStringList{"kalle"}
-                                               << QStringList{""} << unreachable << false;
-    QTest::newRow("plug-in with the dialog, site not reached")
-        << "doLogin(true)" << "closed" << QStringList{"kalle"} << QStringList{""} << unreachable << false;
-    // An empty answer to the login page brings the dialog back: the site's failure, not the password's.
-    QTest::newRow("site answers with empty pages") << "menu" << "blank" << QStringList{"kalle", ""}
-                                                   << QStringList{"", "Kan inte nå Sandlund (%1)."} << "" << false;
-    QTest::newRow("cancelled dialog") << "menu" << "closed" << QStringList{""} << QStringList{""} << "" << false;
-    // Nobody typed these: the answers stay false and "Utloggad".
-    QTest::newRow("plug-in, site not reached") << "doLogin(false)" << "closed" << QStringList{} << QStringList{}
-                                               << "" << false;
-    QTest::newRow("plug-in, wrong password") << "doLogin(false)" << "sim" << QStringList{""} << QStringList{""}
-                                             << "" << false;
-    QTest::newRow("start-up login, site not reached")
-        << "start-up" << "closed" << QStringList{} << QStringList{} << "" << false;
-    // The dialog that follows a plug-in's password has no line; the member's own password logs in.
-    QTest::newRow("plug-in's password rejected, the member's accepted")
-        << "doLogin(false)" << "sim" << QStringList{"kalle"} << QStringList{""} << "" << true;
+    const QString notReached = QStringLiteral("Kan inte nå Sandlund (%1).");
+    QTest::newRow("wrong password, then the right one")
+        << "menu" << "sim" << QStringList{"|fel99", "Fel lösenord.|fel88", "Fel lösenord.|anna5"} << false << true;
+    QTest::newRow("site not reached, Ctrl+I") << "ctrl+i" << "closed" << QStringList{"|kalle"} << true << false;
+    QTest::newRow("plug-in's dialog, site not reached")
+        << "doLogin(true)" << "closed" << QStringList{"|kalle"} << true << false;
+    // An empty login page brings the dialog back: the site failed, not the password.
+    QTest::newRow("empty pages") << "menu" << "blank" << QStringList{"|kalle", notReached + u'|'} << false << false;
+    QTest::newRow("cancelled") << "menu" << "closed" << QStringList{"|"} << false << false;
+    // Nobody typed these passwords: false and "Utloggad", as before.
+    QTest::newRow("plug-in, site not reached") << "doLogin(false)" << "closed" << QStringList{} << false << false;
+    QTest::newRow("plug-in, wrong password") << "doLogin(false)" << "sim" << QStringList{"|"} << false << false;
+    QTest::newRow("start-up, site not reached") << "start-up" << "closed" << QStringList{} << false << false;
+    QTest::newRow("plug-in's password rejected, the member's right")
+        << "doLogin(false)" << "sim" << QStringList{"|kalle"} << false << true;
 }
 
 void TestLoginWindow::failedLoginSaysWhy()
 {
     QFETCH(QString, how);
     QFETCH(QString, site);
-    QFETCH(QStringList, typed);
-    QFETCH(QStringList, reasons);
-    QFETCH(QString, box);
+    QFETCH(QStringList, dialog);
+    QFETCH(bool, box);
     QFETCH(bool, loggedIn);
 
     ScriptedServer blank;
-    if (site == QLatin1String("closed")) {
+    blank.setScript({ScriptedServer::send(httpAnswer(QByteArray())), ScriptedServer::close()});
+    if (site == QLatin1String("closed"))
         modData::configureSite(QStringLiteral("127.0.0.1:9"));
-    } else if (site == QLatin1String("blank")) {
-        QVERIFY(blank.listen());
-        blank.setScript({ScriptedServer::send(httpAnswer(QByteArray())), ScriptedServer::close()});
+    else if (site == QLatin1String("blank") && blank.listen())
         blank.useAsSite();
-        reasons.last() = reasons.last().arg(blank.authority());
-    }
+    const QString notReached = QStringLiteral("Kan inte nå Sandlund (%1).").arg(modData::site().authority());
 
-    QStringList shownReasons;
+    QStringList seen;  // as in the dialog column
     std::function<void()> answerNext = [&] {
         whenVisible<frmLogin>([&](frmLogin *d) {
             const auto *reason = d->findChild<QLabel *>(QStringLiteral("lblReason"));
-            shownReasons << (reason->isVisible() ? reason->text() : QString());
-            const QString answer = typed.value(shownReasons.size() - 1);
-            if (answer.isEmpty()) {
-                d->reject();
-            } else {
-                auto *line = d->findChild<QLineEdit *>(QStringLiteral("txtPassword"));
-                QTest::keyClicks(line, answer);
-                QTest::keyClick(line, Qt::Key_Return);
-            }
-            // The dialog has hidden itself; the next showing gets the next answer.
-            if (shownReasons.size() < typed.size())
-                answerNext();
+            const QString typed = dialog.value(seen.size()).section(u'|', 1);
+            seen << (reason->isVisible() ? reason->text() : QString()) + u'|' + typed;
+            auto *line = d->findChild<QLineEdit *>(QStringLiteral("txtPassword"));
+            QTest::keyClicks(line, typed);
+            typed.isEmpty() ? d->reject() : QTest::keyClick(line, Qt::Key_Return);
+            if (seen.size() < dialog.size())
+                answerNext();  // at the next showing
         });
     };
-    if (!typed.isEmpty())
+    if (!dialog.isEmpty())
         answerNext();
 
     if (how == QLatin1String("menu")) {
         m_window->menuItem(QStringLiteral("mnuLogin"))->trigger();
     } else if (how == QLatin1String("ctrl+i")) {
         QTest::keyClick(m_window.get(), Qt::Key_I, Qt::ControlModifier);
-    } else if (how == QLatin1String("panel1")) {
-        sttMain *stt = m_window->statusBarPanels();
-        QTest::mouseDClick(stt, Qt::LeftButton, {}, stt->panelGeometry(1).center());
-    } else if (how == QLatin1String("doLogin(true)")) {
-        QCOMPARE(m_fixture->server.doLogin(true, QString()), loggedIn);
-    } else if (how == QLatin1String("doLogin(false)")) {
-        // The plug-in's guess is wrong where the site is the demo site.
-        QCOMPARE(m_fixture->server.doLogin(false, site == QLatin1String("sim") ? QStringLiteral("zzzzz")
-                                                                               : QStringLiteral("kalle")),
-                 loggedIn);
+    } else if (how.startsWith(QLatin1String("doLogin"))) {
+        // The plug-in's password is wrong for the demo site.
+        QCOMPARE(m_fixture->server.doLogin(how == QLatin1String("doLogin(true)"), QStringLiteral("zzzzz")), loggedIn);
     } else {
-        modSettings::writeSetting(QStringLiteral("autologin"), QStringLiteral("logintype"),
-                                  QStringLiteral("lastlogin"));
-        modSettings::writeSetting(QStringLiteral("autologin"), QStringLiteral("lastlogin"),
-                                  sealPassword(QStringLiteral("kalle")));
+        const QString section = QStringLiteral("autologin");
+        modSettings::writeSetting(section, QStringLiteral("logintype"), QStringLiteral("lastlogin"));
+        modSettings::writeSetting(section, QStringLiteral("lastlogin"), sealPassword(QStringLiteral("kalle")));
         loadLogin(session());
     }
 
-    QCOMPARE(shownReasons, reasons);
+    QCOMPARE(seen, dialog.replaceInStrings(QStringLiteral("%1"), modData::site().authority()));
     QCOMPARE(isLoggedIn(), loggedIn);
     QCOMPARE(panel(1), loggedIn ? QStringLiteral("Inloggad") : QStringLiteral("Utloggad"));
-    // The box is up by the time the login has ended, once.
-    QList<QMessageBox *> boxes;
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (auto *b = qobject_cast<QMessageBox *>(w); b && b->isVisible())
-            boxes << b;
-    }
-    QCOMPARE(boxes.size(), box.isEmpty() ? 0 : 1);
-    if (!box.isEmpty()) {
-        QCOMPARE(boxes[0]->windowTitle(), QStringLiteral("Inloggningen misslyckades"));
-        QCOMPARE(boxes[0]->text(), box);
-        QCOMPARE(boxes[0]->icon(), QMessageBox::Information);
-        QCOMPARE(boxes[0]->standardButtons(), QMessageBox::Ok);
-        boxes[0]->button(QMessageBox::Ok)->click();
+    // Up, once, by the time the login has ended.
+    auto *shown = m_window->findChild<QMessageBox *>();
+    QCOMPARE(shown && shown->isVisible(), box);
+    if (box) {
+        QCOMPARE(shown->windowTitle() + u'|' + shown->text(), QStringLiteral("Inloggningen misslyckades|") + notReached);
+        QVERIFY(shown->icon() == QMessageBox::Information && shown->standardButtons() == QMessageBox::Ok);
+        shown->button(QMessageBox::Ok)->click();
     }
 }
 
