@@ -1,8 +1,6 @@
 // Runs the built program as a user meets it: a copy in a folder of its own,
 // a private session bus, and for window checks a private Xvfb display.
 #include "kortvikonbus.h"
-#include "kortviksandbox.h"
-#include "privatesessionbus.h"
 #include "requiredtool.h"
 #include "xclient.h"
 #include "xvfbserver.h"
@@ -12,7 +10,6 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusPendingReply>
-#include <QDBusReply>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -63,46 +60,6 @@ QStringList designPlacement(const QRect &screen = QGuiApplication::primaryScreen
     return placementLines(577, 443, screen.y() + (screen.height() - 443) / 2,
                           screen.x() + (screen.width() - 577) / 2);
 }
-
-// A connection of the test's own to the private bus.
-class BusProbe
-{
-public:
-    explicit BusProbe(const QString &address)
-        : m_name(QStringLiteral("probe%1").arg(++s_count)),
-          m_bus(QDBusConnection::connectToBus(address, m_name))
-    {
-    }
-    ~BusProbe() { QDBusConnection::disconnectFromBus(m_name); }
-
-    bool nameOwned()
-    {
-        return m_bus.isConnected() && m_bus.interface()->isServiceRegistered(kBusName).value();
-    }
-    uint ownerPid() { return m_bus.interface()->servicePid(kBusName).value(); }
-
-    // The main window is up once its bus object answers.
-    bool waitForMainWindow(QProcess *process)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < kStartTimeoutMs && process->state() == QProcess::Running) {
-            QDBusMessage call = QDBusMessage::createMethodCall(
-                kBusName, QStringLiteral("/frmMain"), QStringLiteral("org.freedesktop.DBus.Introspectable"),
-                QStringLiteral("Introspect"));
-            const QDBusReply<QString> xml = m_bus.call(call, QDBus::Block, 2000);
-            if (xml.isValid() && xml.value().contains(QLatin1String("org.kortvik.Kortvik.frmMain")))
-                return true;
-            QTest::qWait(50);
-        }
-        return false;
-    }
-
-private:
-    static inline int s_count = 0;
-    QString m_name;
-    QDBusConnection m_bus;
-};
 
 bool waitForStderr(QProcess *process, const QByteArray &text, QByteArray *seen)
 {
@@ -266,42 +223,35 @@ void tst_AppProcess::placementSavedOnSignal()
     QFETCH(QString, before);
     QFETCH(QStringList, after);
 
-    PrivateSessionBus bus;
+    KortvikOnBus k;
+    KortvikOnBus::Options options;
+    options.site = false;
+    options.config = before.toLatin1();
     QString why;
-    if (!bus.start(&why))
+    if (!k.start(&why, options))
         KORTVIK_SKIP_WITHOUT_TOOL(why);
-    KortvikSandbox sandbox;
-    QVERIFY2(sandbox.prepare(&why), qPrintable(why));
-    sandbox.useBus(bus.address());
-    if (!before.isEmpty()) {
-        QFile file(sandbox.settingsPath());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(before.toLatin1());
-    }
-
-    QProcess *kortvik = sandbox.start();
-    BusProbe probe(bus.address());
-    QVERIFY2(probe.waitForMainWindow(kortvik), kortvik->readAllStandardError().constData());
-    QCOMPARE(probe.ownerPid(), uint(kortvik->processId()));
+    QProcess *kortvik = k.program;
+    QVERIFY2(k.waitForMainWindow(kortvik), kortvik->readAllStandardError().constData());
+    QCOMPARE(k.ownerPid(), uint(kortvik->processId()));
 
     ::kill(pid_t(kortvik->processId()), signal);
     QVERIFY2(endsCleanly(kortvik), kortvik->readAllStandardError().constData());
     // Written in the order Width, Height, Top, Left.
-    QCOMPARE(sectionLines(sandbox.settingsPath(), QStringLiteral("Kortvik")), after);
-    QVERIFY(!probe.nameOwned());
+    QCOMPARE(sectionLines(k.sandbox.settingsPath(), QStringLiteral("Kortvik")), after);
+    QVERIFY(!k.nameOwned());
 }
 
 void tst_AppProcess::automationWithoutInstanceFails()
 {
-    PrivateSessionBus bus;
+    KortvikOnBus k;
+    KortvikOnBus::Options options;
+    options.site = false;
+    options.args = {QStringLiteral("--automation")};
+    options.waitForName = false;
     QString why;
-    if (!bus.start(&why))
+    if (!k.start(&why, options))
         KORTVIK_SKIP_WITHOUT_TOOL(why);
-    KortvikSandbox sandbox;
-    QVERIFY2(sandbox.prepare(&why), qPrintable(why));
-    sandbox.useBus(bus.address());
-
-    QProcess *kortvik = sandbox.start({QStringLiteral("--automation")});
+    QProcess *kortvik = k.program;
     QVERIFY(kortvik->waitForFinished(kStartTimeoutMs));
     QCOMPARE(kortvik->exitStatus(), QProcess::NormalExit);
     QVERIFY(kortvik->exitCode() != 0);
@@ -309,9 +259,8 @@ void tst_AppProcess::automationWithoutInstanceFails()
     QVERIFY2(err.contains("0x80040601"), err.constData());
     QVERIFY2(err.contains("Application can't be started with Automation"), err.constData());
     // No main window was made: nothing loaded a placement or wrote one.
-    QVERIFY(!QFile::exists(sandbox.settingsPath()));
-    BusProbe probe(bus.address());
-    QVERIFY(!probe.nameOwned());
+    QVERIFY(!QFile::exists(k.sandbox.settingsPath()));
+    QVERIFY(!k.nameOwned());
 }
 
 void tst_AppProcess::commandLineWithoutDisplay_data()
@@ -375,12 +324,11 @@ void tst_AppProcess::busActivationStartsOneInstance()
     ActivatingBus bus(sandbox);
     if (bus.address().isEmpty())
         KORTVIK_SKIP_WITHOUT_TOOL(QStringLiteral("dbus-daemon did not start"));
-    BusProbe probe(bus.address());
-    QVERIFY(!probe.nameOwned());
+    QDBusConnection client = QDBusConnection::connectToBus(bus.address(), QStringLiteral("activation"));
+    QVERIFY(!client.interface()->isServiceRegistered(kBusName).value());
 
     // Two plug-ins call at once while nothing runs: one start, and both
     // calls, waiting for the name, reach objects that are already there.
-    QDBusConnection client = QDBusConnection::connectToBus(bus.address(), QStringLiteral("activation"));
     QList<QDBusPendingReply<QDBusObjectPath>> calls;
     for (int i = 0; i < 2; ++i) {
         calls << client.asyncCall(QDBusMessage::createMethodCall(
@@ -396,7 +344,7 @@ void tst_AppProcess::busActivationStartsOneInstance()
     }
     const QList<pid_t> running = processesOf(sandbox.programPath());
     QCOMPARE(running.size(), 1);
-    QCOMPARE(probe.ownerPid(), uint(running.first()));
+    QCOMPARE(client.interface()->servicePid(kBusName).value(), uint(running.first()));
 
     // It is the usual program: it ends in order and saves its placement.
     ::kill(running.first(), SIGTERM);
@@ -407,36 +355,40 @@ void tst_AppProcess::busActivationStartsOneInstance()
 
 void tst_AppProcess::startsWithoutSessionBus()
 {
-    KortvikSandbox sandbox;
+    KortvikOnBus k;
+    KortvikOnBus::Options options;
+    options.site = false;
+    options.sessionBus = false;
     QString why;
-    QVERIFY2(sandbox.prepare(&why), qPrintable(why));
-    sandbox.useBus(QStringLiteral("unix:path=") + sandbox.folder() + QStringLiteral("/no-bus-here"));
-
-    QProcess *kortvik = sandbox.start();
+    QVERIFY2(k.start(&why, options), qPrintable(why));
+    QProcess *kortvik = k.program;
     QByteArray err;
     QVERIFY2(waitForStderr(kortvik, "no D-Bus session bus", &err), err.constData());
     QTest::qWait(300);
     QCOMPARE(kortvik->state(), QProcess::Running);
     ::kill(pid_t(kortvik->processId()), SIGTERM);
     QVERIFY(endsCleanly(kortvik));
-    QCOMPARE(sectionLines(sandbox.settingsPath(), QStringLiteral("Kortvik")), designPlacement());
+    QCOMPARE(sectionLines(k.sandbox.settingsPath(), QStringLiteral("Kortvik")), designPlacement());
 }
 
-// Xvfb, a private bus and a program copy, for the tests that look at windows.
+// Xvfb and the program on a private bus, for the tests that look at windows.
 struct WindowSession {
     XvfbServer x;
-    PrivateSessionBus bus;
-    KortvikSandbox sandbox;
+    KortvikOnBus k;
     int adiaeresisKey = 0;
 
-    // Empty on success, else why the session cannot run.
-    QString setUp()
+    // Starts the first instance; empty on success, else why it cannot run.
+    QString setUp(const QByteArray &config = {})
     {
         QString why;
-        if (!x.start(&why) || !bus.start(&why) || !sandbox.prepare(&why))
+        if (!x.start(&why))
             return why.isEmpty() ? QStringLiteral("set-up failed") : why;
-        sandbox.useBus(bus.address());
-        sandbox.useDisplay(x.display());
+        KortvikOnBus::Options options;
+        options.site = false;
+        options.display = x.display();
+        options.config = config;
+        if (!k.start(&why, options))
+            return why.isEmpty() ? QStringLiteral("set-up failed") : why;
         return {};
     }
 
@@ -474,17 +426,16 @@ void tst_AppProcess::secondStartRefusedAndFirstActivated()
     QVERIFY2(why.isEmpty(), qPrintable(why));
     const QString display = session.x.display();
 
-    QProcess *first = session.sandbox.start();
-    BusProbe probe(session.bus.address());
-    QVERIFY2(probe.waitForMainWindow(first), first->readAllStandardError().constData());
+    QProcess *first = session.k.program;
+    QVERIFY2(session.k.waitForMainWindow(first), first->readAllStandardError().constData());
     const QString mainWindow = waitForWindow(display, QStringLiteral("^Kortvik - Interface till "));
     QVERIFY(!mainWindow.isEmpty());
     QVERIFY(session.bindAdiaeresis());
-    QFile settings(session.sandbox.settingsPath());
+    QFile settings(session.k.sandbox.settingsPath());
     const QByteArray settingsBefore = settings.open(QIODevice::ReadOnly) ? settings.readAll() : QByteArray();
     settings.close();
 
-    QProcess *second = session.sandbox.start();
+    QProcess *second = session.k.startAgain();
     const QString box = waitForWindow(display, QStringLiteral("^Öppen instans$"));
     QVERIFY2(!box.isEmpty(), second->readAllStandardError().constData());
     QCOMPARE(xdo(display, {QStringLiteral("getwindowname"), box}), QStringLiteral("Öppen instans"));
@@ -503,7 +454,7 @@ void tst_AppProcess::secondStartRefusedAndFirstActivated()
 
     QVERIFY2(endsCleanly(second), second->readAllStandardError().constData());
     QCOMPARE(first->state(), QProcess::Running);
-    QCOMPARE(probe.ownerPid(), uint(first->processId()));
+    QCOMPARE(session.k.ownerPid(), uint(first->processId()));
 
     // The running instance's window was brought to the front.
     QTRY_COMPARE_WITH_TIMEOUT(xdo(display, {QStringLiteral("getwindowfocus")}), mainWindow, 10000);
@@ -520,7 +471,7 @@ void tst_AppProcess::secondStartRefusedAndFirstActivated()
     xdo(display, {QStringLiteral("keydown"), QStringLiteral("ctrl"), QStringLiteral("key"),
                   QString::number(session.adiaeresisKey), QStringLiteral("keyup"), QStringLiteral("ctrl")});
     QVERIFY2(endsCleanly(first), first->readAllStandardError().constData());
-    QCOMPARE(sectionLines(session.sandbox.settingsPath(), QStringLiteral("Kortvik")),
+    QCOMPARE(sectionLines(session.k.sandbox.settingsPath(), QStringLiteral("Kortvik")),
              designPlacement(QRect(QPoint(0, 0), XvfbServer::screenSize())));
 }
 
@@ -530,20 +481,14 @@ void tst_AppProcess::closeBoxShutsDown()
     if (windowToolsMissing(&why))
         KORTVIK_SKIP_WITHOUT_TOOL(why);
     WindowSession session;
-    why = session.setUp();
+    // Applied as given: there is no window manager to move it.
+    why = session.setUp(QStringLiteral("[Kortvik]\r\n%1\r\n")
+                            .arg(placementLines(600, 420, 40, 50).join(QStringLiteral("\r\n")))
+                            .toLatin1());
     QVERIFY2(why.isEmpty(), qPrintable(why));
     const QString display = session.x.display();
-    // Applied as given: there is no window manager to move it.
-    QFile ini(session.sandbox.settingsPath());
-    QVERIFY(ini.open(QIODevice::WriteOnly));
-    ini.write(QStringLiteral("[Kortvik]\r\n%1\r\n")
-                  .arg(placementLines(600, 420, 40, 50).join(QStringLiteral("\r\n")))
-                  .toLatin1());
-    ini.close();
-
-    QProcess *kortvik = session.sandbox.start();
-    BusProbe probe(session.bus.address());
-    QVERIFY2(probe.waitForMainWindow(kortvik), kortvik->readAllStandardError().constData());
+    QProcess *kortvik = session.k.program;
+    QVERIFY2(session.k.waitForMainWindow(kortvik), kortvik->readAllStandardError().constData());
     const QString window = waitForWindow(display, QStringLiteral("^Kortvik - Interface till "));
     QVERIFY(!window.isEmpty());
     const QString geometry = xdo(display, {QStringLiteral("getwindowgeometry"), window});
@@ -552,7 +497,7 @@ void tst_AppProcess::closeBoxShutsDown()
 
     QVERIFY(xclient::requestClose(display, window.toULong()));
     QVERIFY2(endsCleanly(kortvik), kortvik->readAllStandardError().constData());
-    QCOMPARE(sectionLines(session.sandbox.settingsPath(), QStringLiteral("Kortvik")),
+    QCOMPARE(sectionLines(session.k.sandbox.settingsPath(), QStringLiteral("Kortvik")),
              placementLines(600, 420, 40, 50));
 }
 
@@ -578,8 +523,9 @@ void tst_AppProcess::keysAsPeoplePressThem()
     XvfbServer x;
     QVERIFY2(x.start(&why), qPrintable(why));
     KortvikOnBus kortvik;
-    kortvik.sandbox.useDisplay(x.display());
-    QVERIFY2(kortvik.start(&why), qPrintable(why));
+    KortvikOnBus::Options options;
+    options.display = x.display();
+    QVERIFY2(kortvik.start(&why, options), qPrintable(why));
     const QString window = waitForWindow(x.display(), QStringLiteral("^Kortvik - Interface till "));
     QVERIFY(!window.isEmpty() && kortvik.login(QStringLiteral("kalle")));
 

@@ -6,6 +6,7 @@
 #include "net/site.h"
 #include "settings/modsettings.h"
 
+#include "isolatedhome.h"
 #include "privatesessionbus.h"
 #include "simmembers.h"
 #include "simserver.h"
@@ -23,7 +24,6 @@
 #include <QMainWindow>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -73,7 +73,7 @@ class tst_EffectOrder : public QObject
     Q_OBJECT
 
     PrivateSessionBus m_bus;
-    QTemporaryDir m_folder;
+    IsolatedHome m_folder;
     sandlundSim::MemberStore m_store;
     sandlundSim::SimServer m_site{&m_store};
     QTcpServer m_tap;
@@ -173,9 +173,6 @@ private slots:
         if (!m_bus.start(&why))
             KORTVIK_SKIP_WITHOUT_TOOL(why);
         qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus.address().toLocal8Bit());
-        qputenv("HOME", m_folder.path().toLocal8Bit());
-        qputenv("XDG_CONFIG_HOME", (m_folder.path() + QStringLiteral("/.config")).toLocal8Bit());
-        qputenv("XDG_DATA_HOME", (m_folder.path() + QStringLiteral("/.local/share")).toLocal8Bit());
         modSettings::overrideProgramFolder(m_folder.path());
 
         QVERIFY(m_tap.listen(QHostAddress::LocalHost));

@@ -1,6 +1,5 @@
 // The main window's ways into the profile editor and the local options:
 // the menus by keyboard and the status panels.
-#include "quiettimers.h"
 #include "app/frmmain.h"
 #include "app/sttmain.h"
 #include "net/moddata.h"
@@ -9,6 +8,8 @@
 #include "session/session.h"
 #include "settings/frmlocaloptions.h"
 #include "settings/modsettings.h"
+#include "isolatedhome.h"
+#include "quiettimers.h"
 #include "simsite.h"
 #include "testsession.h"
 
@@ -16,7 +17,6 @@
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -40,7 +40,7 @@ private:
     void loginAs(const QString &password, bool guest);
     frmSetUserData *waitForEditor();
 
-    QTemporaryDir m_home;
+    IsolatedHome m_home;
     std::unique_ptr<SimSite> m_sim;
     std::unique_ptr<clsMainServer> m_server;
     std::unique_ptr<frmMain> m_window;
@@ -49,9 +49,6 @@ private:
 void tst_ProfileMenu::initTestCase()
 {
     QVERIFY(m_home.isValid());
-    qputenv("HOME", m_home.filePath(QStringLiteral("home")).toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", m_home.filePath(QStringLiteral("config")).toLocal8Bit());
-    qputenv("XDG_DATA_HOME", m_home.filePath(QStringLiteral("data")).toLocal8Bit());
     modSettings::overrideProgramFolder(m_home.path());
     m_sim = std::make_unique<SimSite>();
     QVERIFY2(m_sim->start(), qPrintable(m_sim->otherOutput()));

@@ -119,8 +119,10 @@ void TestNotificationClient::silentServiceHoldsNothingUp()
     // Further rises while the first call waits do not pile up calls.
     client.show(Kind::NewIMails, QStringLiteral("Du har 2 nya iMails"), QString());
     client.show(Kind::NewIMails, QStringLiteral("Du har 3 nya iMails"), QString());
-    QTest::qWait(500);
-    QVERIFY2(ticks >= 20, qPrintable(QStringLiteral("%1 ticks").arg(ticks)));
+    // The event loop runs meanwhile: the 10 ms timer ticks. (How often it
+    // gets to tick depends on the machine's load; that it ticks does not.)
+    QTRY_VERIFY(ticks >= 2);
+    QTest::qWait(300);
     QCOMPARE(m_fake->calls().size(), 1);
 
     // The silent service quits: its call fails, and the newest text is

@@ -86,7 +86,7 @@ void TestClsData::sendsTheBuiltRequestInWindows1252()
     QFETCH(QString, post);
     QFETCH(QString, referer);
     fillJar(jar);
-    srv->setScript({S::send(httpResponse({}, "ok")), S::close()});
+    srv->setScript({S::send(httpAnswer("ok")), S::close()});
     auto c = clsData::create(&testJar());
     const QStringList cookies = modData::cookieList(testJar());
     QCOMPARE(c->Read(path, cookies, post, referer), QStringLiteral("ok"));
@@ -162,7 +162,7 @@ void TestClsData::takesCookies_data()
     QTest::addColumn<QStringList>("expected");
 
     auto one = [](const QByteArray &headers, const QByteArray &body = "x") {
-        return QList<QByteArray>{httpResponse(headers, body)};
+        return QList<QByteArray>{httpAnswer(body, {.headers = headers})};
     };
     CookiePairs eleven;
     QStringList elevenEntries;
@@ -227,7 +227,7 @@ void TestClsData::takesCookies_data()
                              "okie: b=2; path=/\r\n\r\nbody"}
         << QStringList{"a=1", "b=2"};
     QTest::newRow("cookies of a final answer after 100 Continue")
-        << CookiePairs{} << QList<QByteArray>{"HTTP/1.1 100 Continue\r\n\r\n", httpResponse("Set-Cookie: f=1; path=/", "b")}
+        << CookiePairs{} << QList<QByteArray>{"HTTP/1.1 100 Continue\r\n\r\n", httpAnswer("b", {.cookies = {"f=1"}})}
         << QStringList{"f=1"};
 }
 
@@ -248,7 +248,7 @@ void TestClsData::cookiesGoOnlyToTheObjectsOwnJar()
     // One made without a jar takes no cookies, and leaves the others alone.
     modData::CookieJar other;
     for (const QByteArray cookie : {"a=1", "b=2", "c=3"})
-        srv->addScript({S::send(httpResponse("Set-Cookie: " + cookie + "; path=/", "x")), S::close()});
+        srv->addScript({S::send(httpAnswer("x", {.cookies = {cookie}})), S::close()});
     auto mine = clsData::create(&testJar());
     auto theirs = clsData::create(&other);
     auto none = clsData::create(nullptr);
@@ -264,7 +264,7 @@ void TestClsData::headerOnlyStopsAfterTheHeader()
 {
     // The server sends the header (with some body), then more body later and
     // never closes: a header-only read must neither wait for nor return it.
-    srv->setScript({S::send(httpResponse("Set-Cookie: s=1; path=/", "partial")), S::delay(1000),
+    srv->setScript({S::send(httpAnswer("partial", {.cookies = {"s=1"}})), S::delay(1000),
                     S::send("more body")});
     auto c = clsData::create(&testJar());
     QString header;
@@ -295,7 +295,7 @@ void TestClsData::connectionRefusedFails()
 
     // The same object works again once the site is there.
     srv->useAsSite();
-    srv->setScript({S::send(httpResponse({}, "back")), S::close()});
+    srv->setScript({S::send(httpAnswer("back")), S::close()});
     QCOMPARE(readPage(*c), QStringLiteral("back"));
 }
 
@@ -314,7 +314,7 @@ void TestClsData::closeConDuringWait()
     QFETCH(QString, expected);
     QFETCH(int, state);
     // "late" would only be there if the close did not end the exchange.
-    srv->setScript({S::send(httpResponse({}, "part")), S::delay(1500), S::send("late")});
+    srv->setScript({S::send(httpAnswer("part")), S::delay(1500), S::send("late")});
     auto c = clsData::create(&testJar());
     QTimer poll;
     poll.setInterval(20);
@@ -344,8 +344,8 @@ void TestClsData::otherExchangeRunsWhileOneWaits()
 {
     QFETCH(int, firstDelay);
     QFETCH(int, secondDelay);
-    srv->addScript({S::delay(firstDelay), S::send(httpResponse("Set-Cookie: a=1; path=/", "first")), S::close()});
-    srv->addScript({S::delay(secondDelay), S::send(httpResponse("Set-Cookie: b=2; path=/", "second")), S::close()});
+    srv->addScript({S::delay(firstDelay), S::send(httpAnswer("first", {.cookies = {"a=1"}})), S::close()});
+    srv->addScript({S::delay(secondDelay), S::send(httpAnswer("second", {.cookies = {"b=2"}})), S::close()});
     auto first = clsData::create(&testJar());
     QString secondResult = QStringLiteral("not run");
     QTimer::singleShot(60, this, [&] {
@@ -365,7 +365,7 @@ void TestClsData::otherExchangeRunsWhileOneWaits()
 void TestClsData::secondReadOnTheSameObjectSupersedesTheFirst()
 {
     srv->addScript({}); // the first connection never gets an answer
-    srv->addScript({S::send(httpResponse({}, "inner")), S::close()});
+    srv->addScript({S::send(httpAnswer("inner")), S::close()});
     auto c = clsData::create(&testJar());
     QString inner = QStringLiteral("not run");
     QTimer::singleShot(100, this, [&] { inner = readPage(*c, QStringLiteral("/inner.asp")); });
@@ -386,7 +386,7 @@ void TestClsData::ownerReleasesTheObjectDuringRead()
 {
     QFETCH(bool, cancelToo);
     QFETCH(QString, expected);
-    srv->setScript({S::delay(400), S::send(httpResponse({}, "body")), S::close()});
+    srv->setScript({S::delay(400), S::send(httpAnswer("body")), S::close()});
     std::shared_ptr<clsData> owner = clsData::create(&testJar());
     QPointer<clsData> watch = owner.get();
     clsData *raw = owner.get();
@@ -406,7 +406,7 @@ void TestClsData::ownerReleasesTheObjectDuringRead()
 
 void TestClsData::eventModeHandsTheBodyToClosed()
 {
-    srv->setScript({S::delay(300), S::send(httpResponse({}, "event body")), S::close()});
+    srv->setScript({S::delay(300), S::send(httpAnswer("event body")), S::close()});
     std::shared_ptr<clsData> owner = clsData::create(&testJar());
     QPointer<clsData> watch = owner.get();
     clsData *raw = owner.get();
@@ -503,15 +503,15 @@ void TestClsData::hostileSizesFail_data()
 
     const int mib16 = 16 * 1024 * 1024;
     QTest::newRow("body of exactly 16 MiB is taken")
-        << httpResponse({}, QByteArray(mib16, 'b')) << true << false << mib16;
+        << httpAnswer(QByteArray(mib16, 'b')) << true << false << mib16;
     QTest::newRow("body one byte over 16 MiB fails")
-        << httpResponse({}, QByteArray(mib16 + 1, 'b')) << false << true << 0;
+        << httpAnswer(QByteArray(mib16 + 1, 'b')) << false << true << 0;
     QTest::newRow("header of 64 KiB without its end fails")
         << QByteArray("HTTP/1.1 200 OK\r\nX: " + QByteArray(70000, 'h')) << false << true << 0;
     QTest::newRow("header over 64 KiB with its end fails")
-        << httpResponse("X: " + QByteArray(70000, 'h'), "b") << true << true << 0;
+        << httpAnswer("b", {.headers = "X: " + QByteArray(70000, 'h')}) << true << true << 0;
     QTest::newRow("header just under 64 KiB is taken")
-        << httpResponse("X: " + QByteArray(65000, 'h'), "b") << true << false << 1;
+        << httpAnswer("b", {.headers = "X: " + QByteArray(65000, 'h')}) << true << false << 1;
 }
 
 void TestClsData::hostileSizesFail()
@@ -540,7 +540,7 @@ void TestClsData::hostileSizesFail()
 
 void TestClsData::headerOfAnEarlierExchangeIsNotReturned()
 {
-    srv->addScript({S::send(httpResponse("X-First: 1", "one")), S::close()});
+    srv->addScript({S::send(httpAnswer("one", {.headers = "X-First: 1"})), S::close()});
     srv->addScript({S::close()});
     auto c = clsData::create(&testJar());
     QString header;
@@ -557,7 +557,7 @@ void TestClsData::watchdogIsIdleOutsideRead()
     QVERIFY(timer);
     QVERIFY(!timer->isActive());
     QCOMPARE(timer->interval(), 16000);
-    srv->setScript({S::send(httpResponse({}, "x")), S::close()});
+    srv->setScript({S::send(httpAnswer("x")), S::close()});
     QCOMPARE(readPage(*c), QStringLiteral("x"));
     // A finished exchange leaves no watchdog behind to close a later one.
     QVERIFY(!timer->isActive());

@@ -64,7 +64,8 @@ void checkLoggedOut(const FakeMainView &fake)
 // A site whose answers are scripted connection by connection.
 ScriptedServer::Script answer(const QByteArray &body, const QList<QByteArray> &cookies = {})
 {
-    return {ScriptedServer::send(httpAnswer(body, cookies)), ScriptedServer::close()};
+    return {ScriptedServer::send(httpAnswer(body, {.cookies = cookies, .html = true, .length = true})),
+            ScriptedServer::close()};
 }
 
 QByteArray profilePage(const QByteArray &userid)

@@ -9,9 +9,10 @@
 #include "session/frmlogin.h"
 #include "session/storedpassword.h"
 #include "settings/modsettings.h"
-#include "testsession.h"
+#include "quiettimers.h"
 #include "sessionfixture.h"
 #include "simsite.h"
+#include "testsession.h"
 #include "widgetwatch.h"
 
 #include <QAction>
@@ -108,6 +109,8 @@ void TestLoginWindow::init()
     // The keys are the window's shortcuts: they need it active.
     m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    // The start-up login and the 10 s iMail check are not under test here.
+    quietSessionTimers(*m_window);
     QCOMPARE(panel(1), QStringLiteral("Utloggad"));
 }
 

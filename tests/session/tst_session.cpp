@@ -1,15 +1,31 @@
 // The session's signals: which ones a login, a guest login, a rejected login
 // and a logout raise, with what, and where they fall among the changes to
 // the window (signals are recorded into the same list as the window calls).
+// And a session that the site ends while the member is idle: the next iMail tick (or keep-alive) shows "Utloggad" and plug-ins
+// hear onLogout once; a site that cannot be reached changes nothing.
+#include "net/moddata.h"
+#include "net/site.h"
+#include "session/autologin.h"
 #include "sessionfixture.h"
 #include "simsite.h"
 #include "testsession.h"
 
+#include <QSignalSpy>
+#include <QTcpServer>
 #include <QTest>
 
 using modGlobal::Session;
 
 namespace {
+
+QString closedSite()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    const quint16 port = probe.serverPort();
+    probe.close();
+    return QStringLiteral("127.0.0.1:%1").arg(port);
+}
 
 // Signals and a few landmark window changes, in order.
 QStringList landmarks(const FakeMainView &view)
@@ -53,6 +69,21 @@ class TestSession : public QObject
 {
     Q_OBJECT
     std::unique_ptr<SimSite> m_sim;
+
+    bool login(const QString &password)
+    {
+        session().setPassword(password);
+        session().loginSequence();
+        return session().isLoggedIn();
+    }
+
+    int logouts(const SessionFixture &f) const
+    {
+        int n = 0;
+        for (const HeardEvent &e : f.events)
+            n += e.kind == QLatin1String("onLogout") ? 1 : 0;
+        return n;
+    }
 
 private slots:
     void initTestCase()
@@ -123,6 +154,104 @@ private slots:
         // Once only.
         session().setLoggedOut();
         QCOMPARE(landmarks(f.fake).filter(QStringLiteral("signal")).size(), 1);
+    }
+
+    void cleanup() { m_sim->useAsSite(); }
+    void cleanupTestCase() { modData::configureSite(); }
+
+    // The iMail tick reads the login form (and the reset cookie) instead of
+    // the inbox; the keep-alive's header alone carries the reset cookie.
+    void endedWhileIdle_data()
+    {
+        QTest::addColumn<bool>("byKeepAlive");
+        QTest::newRow("iMail tick") << false;
+        QTest::newRow("keep-alive") << true;
+    }
+    void endedWhileIdle()
+    {
+        QFETCH(bool, byKeepAlive);
+        SessionFixture f;
+        QSignalSpy ended(&session(), &Session::endedBySite);
+        QVERIFY(login(QStringLiteral("kalle")));
+        QCOMPARE(f.fake.panels[1].text, QStringLiteral("Inloggad"));
+        const QString caption = f.fake.menus.value(QStringLiteral("mnuIMails")).caption;
+        QCOMPARE(caption, QStringLiteral("3 iMails (1 nya)"));
+
+        // The site still counts the sessions of earlier rows as kalle's.
+        QVERIFY(m_sim->endSession(QStringLiteral("kalle")) >= 1);
+        if (byKeepAlive)
+            modGlobal::keepLogin(session());
+        else
+            session().checkIMail();
+
+        QVERIFY(!session().isLoggedIn());
+        QCOMPARE(f.fake.panels[1].text, QStringLiteral("Utloggad"));
+        QCOMPARE(f.fake.panels[2].text, QStringLiteral("Utloggad"));
+        QCOMPARE(f.fake.timers.value(QStringLiteral("tmrKeepLogin")), false);
+        QCOMPARE(ended.size(), 1);
+        QCOMPARE(f.events.last(), (HeardEvent{QStringLiteral("onLogout"), QStringLiteral("kalle"), 1001}));
+        QCOMPARE(logouts(f), 1);
+        // Like the member's own logout, it leaves the counts as they were.
+        QCOMPARE(f.fake.menus.value(QStringLiteral("mnuIMails")).caption, caption);
+        // The jar was emptied, as by every logout.
+        QCOMPARE(modData::cookieValue(session().cookies(), QStringLiteral("memberid")), QString());
+
+        // Later ticks change nothing, and the member can log in again.
+        session().checkIMail();
+        modGlobal::keepLogin(session());
+        QCOMPARE(logouts(f), 1);
+        QVERIFY(login(QStringLiteral("kalle")));
+        session().checkIMail();
+        QVERIFY(session().isLoggedIn());
+        QCOMPARE(ended.size(), 1);
+    }
+
+    void unreachableSiteIsNoLogout()
+    {
+        SessionFixture f;
+        QSignalSpy ended(&session(), &Session::endedBySite);
+        QVERIFY(login(QStringLiteral("anna5")));
+        modData::configureSite(closedSite());
+        session().checkIMail();
+        modGlobal::keepLogin(session());
+        QVERIFY(session().isLoggedIn());
+        QCOMPARE(f.fake.panels[1].text, QStringLiteral("Inloggad"));
+        QCOMPARE(logouts(f), 0);
+        QCOMPARE(ended.size(), 0);
+        QCOMPARE(modData::cookieValue(session().cookies(), QStringLiteral("memberid")), QStringLiteral("anna5"));
+        // As before: a failed check shows no list.
+        QCOMPARE(f.fake.menus.value(QStringLiteral("mnuIMails")).caption, QStringLiteral("0 iMails (0 nya)"));
+
+        m_sim->useAsSite();
+        session().checkIMail();
+        QVERIFY(session().isLoggedIn());
+        QVERIFY(f.fake.menus.value(QStringLiteral("mnuIMails")).caption != QStringLiteral("0 iMails (0 nya)"));
+    }
+
+    // The guest's start page has no inbox; it is no sign of an ended session.
+    void guestIsNeverEndedBySite()
+    {
+        SessionFixture f;
+        QVERIFY(login(QStringLiteral("bvolk")));
+        session().checkIMail();
+        modGlobal::keepLogin(session());
+        session().endBySite(QStringLiteral("bvolk"), session().latestSequence());
+        QVERIFY(session().isLoggedIn());
+        QCOMPARE(logouts(f), 0);
+    }
+
+    // An answer to a request of an earlier login does not end a newer one.
+    void answerForAnEarlierLoginIsIgnored()
+    {
+        SessionFixture f;
+        QVERIFY(login(QStringLiteral("kalle")));
+        const quint64 first = session().latestSequence();
+        QVERIFY(login(QStringLiteral("kalle")));
+        session().endBySite(QStringLiteral("kalle"), first);
+        session().endBySite(QStringLiteral("nisse"), session().latestSequence());
+        QVERIFY(session().isLoggedIn());
+        session().endBySite(QStringLiteral("kalle"), session().latestSequence());
+        QVERIFY(!session().isLoggedIn());
     }
 };
 

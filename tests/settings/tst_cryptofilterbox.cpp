@@ -1,5 +1,6 @@
 // The crypto filter box: key derivation and RC4 against independently made
 // vectors, round trips, signatures and the user's key files.
+#include "isolatedhome.h"
 #include "restricted.h"
 #include "settings/clscryptofilterbox.h"
 #include "settings/rc4.h"
@@ -8,7 +9,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -54,9 +54,9 @@ private:
     // Tests about the key files start from an empty $XDG_DATA_HOME; the
     // others share one, so that key pairs are not made over and over.
     void freshDataHome();
-    QString keyFolder() const { return m_dir->filePath("data/kortvik/keys"); }
+    QString keyFolder() const { return m_dir->filePath(".local/share/kortvik/keys"); }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<IsolatedHome> m_dir;
 };
 
 void TestCryptoFilterBox::initTestCase()
@@ -71,9 +71,10 @@ void TestCryptoFilterBox::cleanupTestCase()
 
 void TestCryptoFilterBox::freshDataHome()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
+    // The old home puts its folders back before the new one is made.
+    m_dir.reset();
+    m_dir = std::make_unique<IsolatedHome>();
     QVERIFY(m_dir->isValid());
-    qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir->filePath("data")));
 }
 
 void TestCryptoFilterBox::rc4KnownAnswers_data()
@@ -395,8 +396,8 @@ void TestCryptoFilterBox::unusableKeyFolderFailsQuietly()
 {
     freshDataHome();
     // $XDG_DATA_HOME/kortvik is a plain file, so no key folder can exist.
-    QVERIFY(QDir().mkpath(m_dir->filePath("data")));
-    QFile blocker(m_dir->filePath("data/kortvik"));
+    QVERIFY(QDir().mkpath(m_dir->filePath(".local/share")));
+    QFile blocker(m_dir->filePath(".local/share/kortvik"));
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
 

@@ -5,9 +5,9 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 
+#include "isolatedhome.h"
 #include "messageboxcatcher.h"
 #include "settings/frmlocaloptions.h"
 #include "settings/modsettings.h"
@@ -30,15 +30,14 @@ private:
     QString config() const;
     void writeConfig(const QByteArray &text);
 
-    QTemporaryDir *m_dir = nullptr;
+    IsolatedHome *m_dir = nullptr;
     QWidget *m_main = nullptr;
 };
 
 void TstFrmLocalOptions::init()
 {
-    m_dir = new QTemporaryDir;
+    m_dir = new IsolatedHome;
     QVERIFY(m_dir->isValid());
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->filePath(QStringLiteral("xdg"))));
     modSettings::overrideProgramFolder(m_dir->path());
     m_main = new QWidget;
     m_main->show();
@@ -199,7 +198,7 @@ void TstFrmLocalOptions::unsavedChoiceIsNoSuccess()
 {
     // A folder where the file should be: nothing can be written or read.
     QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("Config.ini/x")));
-    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("xdg/kortvik/Config.ini/x")));
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral(".config/kortvik/Config.ini/x")));
     MessageBoxCatcher boxes;
     QPointer<frmLocalOptions> d = open();
     QTest::mouseClick(d->findChild<QRadioButton *>(QStringLiteral("optLastAuto")), Qt::LeftButton, {}, QPoint(6, 8));

@@ -1,5 +1,6 @@
 // The settings module: program folder rule, file creation, reads and writes
 // of Config.ini, the per-user fallback and the stored-secret form.
+#include "isolatedhome.h"
 #include "restricted.h"
 #include "settings/clscryptofilterbox.h"
 #include "settings/modsettings.h"
@@ -8,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <csignal>
@@ -81,22 +81,20 @@ private slots:
     void cipherTextsSurviveTheSettingsFile();
 
 private:
-    QTemporaryDir *m_dir = nullptr;
+    IsolatedHome *m_dir = nullptr;
     QString m_program; // the program's folder for this test
     QString m_xdg;     // $XDG_CONFIG_HOME for this test
 };
 
 void TestModSettings::init()
 {
-    m_dir = new QTemporaryDir;
+    m_dir = new IsolatedHome;
     QVERIFY(m_dir->isValid());
     restricted::openUp(m_dir->path());
     m_program = m_dir->filePath("program");
-    m_xdg = m_dir->filePath("config");
+    m_xdg = m_dir->filePath(".config");
     QVERIFY(QDir().mkpath(m_program));
     restricted::openUp(m_program);
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_xdg));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir->filePath("data")));
     modSettings::overrideProgramFolder(m_program);
 }
 

@@ -31,3 +31,10 @@ private:
     EnvGuard m_data;
     EnvGuard m_cache;
 };
+
+// The same for the rest of the process: a home that lives until the process
+// ends. Call before anything else reads those folders.
+inline void isolateUserFolders()
+{
+    static IsolatedHome home;
+}

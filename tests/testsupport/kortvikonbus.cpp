@@ -2,6 +2,7 @@
 
 #include <QDBusConnectionInterface>
 #include <QDBusPendingCall>
+#include <QDBusReply>
 #include <QDBusVariant>
 #include <QElapsedTimer>
 #include <QFile>
@@ -24,20 +25,46 @@ KortvikOnBus::~KortvikOnBus()
     }
 }
 
-bool KortvikOnBus::start(QString *why, const QStringList &siteArgs)
+bool KortvikOnBus::start(QString *why, const Options &options)
 {
-    if (!bus.start(why))
-        return false;
-    site = std::make_unique<SimSite>(siteArgs);
-    if (!site->start()) {
-        *why = QStringLiteral("demo site did not start: ") + site->otherOutput();
-        return false;
+    if (options.sessionBus) {
+        if (!bus.start(why))
+            return false;
+        sandbox.useBus(bus.address());
+    } else {
+        sandbox.useBus(QStringLiteral("unix:path=") + sandbox.folder() + QStringLiteral("/no-bus-here"));
+    }
+    if (options.systemBus) {
+        systemBus = std::make_unique<PrivateSessionBus>();
+        if (!systemBus->start(why))
+            return false;
+        sandbox.environment().insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), systemBus->address());
+    }
+    if (options.site) {
+        site = std::make_unique<SimSite>(options.siteArgs);
+        if (!site->start()) {
+            *why = QStringLiteral("demo site did not start: ") + site->otherOutput();
+            return false;
+        }
+        site->applyTo(sandbox.environment());
     }
     if (!sandbox.prepare(why))
         return false;
-    sandbox.useBus(bus.address());
-    sandbox.environment().insert(QStringLiteral("KORTVIK_SITE"), site->authority());
-    program = sandbox.start();
+    if (!options.config.isEmpty()) {
+        QFile file(sandbox.settingsPath());
+        if (!file.open(QIODevice::WriteOnly) || file.write(options.config) != options.config.size()) {
+            *why = QStringLiteral("could not write ") + sandbox.settingsPath();
+            return false;
+        }
+    }
+    if (!options.display.isEmpty())
+        sandbox.useDisplay(options.display);
+    sandbox.environment().insert(options.env);
+    if (options.beforeProgram && !options.beforeProgram(why))
+        return false;
+    program = sandbox.start(options.args);
+    if (!options.sessionBus || !options.waitForName)
+        return true;
     m_client = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(
         bus.address(), QStringLiteral("kortvikonbus-") + QUuid::createUuid().toString(QUuid::WithoutBraces)));
     if (!m_client->isConnected()) {
@@ -46,7 +73,7 @@ bool KortvikOnBus::start(QString *why, const QStringList &siteArgs)
     }
     QElapsedTimer waited;
     waited.start();
-    while (!m_client->interface()->isServiceRegistered(kService)) {
+    while (!nameOwned()) {
         if (program->state() == QProcess::NotRunning || waited.elapsed() > 30000) {
             *why = QStringLiteral("kortvik did not take its bus name: ")
                 + QString::fromLocal8Bit(program->readAllStandardError());
@@ -55,6 +82,42 @@ bool KortvikOnBus::start(QString *why, const QStringList &siteArgs)
         QTest::qWait(50);
     }
     return true;
+}
+
+QProcess *KortvikOnBus::startAgain(const QStringList &args)
+{
+    return sandbox.start(args);
+}
+
+bool KortvikOnBus::nameOwned()
+{
+    if (!m_client)
+        m_client = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(
+            bus.address(), QStringLiteral("kortvikonbus-") + QUuid::createUuid().toString(QUuid::WithoutBraces)));
+    return m_client->isConnected() && m_client->interface()->isServiceRegistered(kService).value();
+}
+
+uint KortvikOnBus::ownerPid()
+{
+    return nameOwned() ? m_client->interface()->servicePid(kService).value() : 0;
+}
+
+bool KortvikOnBus::waitForMainWindow(QProcess *process)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 30000 && process->state() == QProcess::Running) {
+        if (nameOwned()) {
+            const QDBusMessage introspect = QDBusMessage::createMethodCall(
+                kService, QStringLiteral("/frmMain"), QStringLiteral("org.freedesktop.DBus.Introspectable"),
+                QStringLiteral("Introspect"));
+            const QDBusReply<QString> xml = m_client->call(introspect, QDBus::Block, 2000);
+            if (xml.isValid() && xml.value().contains(QLatin1String("org.kortvik.Kortvik.frmMain")))
+                return true;
+        }
+        QTest::qWait(50);
+    }
+    return false;
 }
 
 QDBusMessage KortvikOnBus::call(const QString &method, const QVariantList &args, int timeoutMs)
@@ -106,7 +169,7 @@ QString KortvikOnBus::copyTool(const QString &name)
     return target;
 }
 
-int KortvikOnBus::siteRequests(const QString &path)
+QStringList KortvikOnBus::siteLogSettled()
 {
     QTcpSocket socket;
     socket.connectToHost(QStringLiteral("127.0.0.1"), site->port());
@@ -124,8 +187,26 @@ int KortvikOnBus::siteRequests(const QString &path)
             break;
         QTest::qWait(20);
     } while (waited.elapsed() < 10000);
+    return log;
+}
+
+int KortvikOnBus::siteRequests(const QString &path)
+{
     int n = 0;
-    for (const QString &line : log)
+    for (const QString &line : siteLogSettled())
         n += line.startsWith(QStringLiteral("GET ") + path + QLatin1Char(' ')) ? 1 : 0;
     return n;
+}
+
+bool KortvikOnBus::inboxRequestsDuring(int expected, const std::function<void()> &work, QString *seen)
+{
+    const QString inbox = QStringLiteral("/login/community/main.asp");
+    QElapsedTimer took;
+    took.start();
+    const int before = siteRequests(inbox);
+    work();
+    const int made = siteRequests(inbox) - before;
+    const int ticks = int(took.elapsed() / 10000) + 1;
+    *seen = QStringLiteral("%1 inbox requests for %2 checks in %3 ms").arg(made).arg(expected).arg(took.elapsed());
+    return made >= expected - ticks && made <= expected + ticks;
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <QProcess>
 #include <QString>
+#include <QTemporaryDir>
 
 // A D-Bus session bus of one test's own (dbus-daemon --session), so that
 // programs started by parallel tests never see each other's names.
@@ -18,6 +19,7 @@ public:
     QString address() const { return m_address; }
 
 private:
+    QTemporaryDir m_folder;  // the bus's configuration
     QProcess m_daemon;
     QString m_address;
 };

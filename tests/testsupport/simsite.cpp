@@ -154,3 +154,18 @@ int SimSite::endSession(const QString &password)
     const qsizetype at = answer.lastIndexOf("ended ");
     return at < 0 ? -1 : answer.mid(at + 6).trimmed().toInt();
 }
+
+QStringList requestPaths(const QStringList &log)
+{
+    QStringList out;
+    for (const QString &line : log)
+        out.append(line.section(QLatin1Char(' '), 1, 1));
+    return out;
+}
+
+QString requestCookies(const QString &logLine)
+{
+    const QString marker = QStringLiteral(" | Cookie: ");
+    const qsizetype at = logLine.indexOf(marker);
+    return at < 0 ? QString() : logLine.mid(at + marker.size());
+}

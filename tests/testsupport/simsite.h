@@ -55,3 +55,8 @@ private:
     QStringList m_log;
     QString m_other;
 };
+
+// The request targets of log lines "GET /x HTTP/1.1 | Cookie: ...".
+QStringList requestPaths(const QStringList &log);
+// The cookie part of a log line.
+QString requestCookies(const QString &logLine);

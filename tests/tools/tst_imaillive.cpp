@@ -75,13 +75,23 @@ private slots:
         // A new iMail on the site, found by the window's own button.
         QVERIFY(simInbox::add(k.site->port(), 1001, simInbox::newMail(701, QStringLiteral("Fika i morgon?"))));
         QTRY_VERIFY(update->isEnabled());
-        const int before = k.siteRequests(QStringLiteral("/login/community/main.asp"));
-        QTest::keyClick(&w, Qt::Key_F5); // the button's key
-        QTRY_COMPARE(shown(list).size(), 4);
+        // Pressed three times, so that a tick of the program's own timer
+        // (which may join a check, or send one between two) cannot pass for a
+        // press that sends nothing, or hide one that sends two.
+        QString seen;
+        QVERIFY2(k.inboxRequestsDuring(3, [&] {
+            for (int i = 0; i < 3; ++i) {
+                QTRY_VERIFY(update->isEnabled());
+                QTest::keyClick(&w, Qt::Key_F5); // the button's key
+                QVERIFY(client.checking());
+                QTRY_VERIFY(!client.checking());
+                QTRY_COMPARE(shown(list).size(), 4);
+            }
+        }, &seen), qPrintable(seen));
+        QVERIFY(!QTest::currentTestFailed());
         QCOMPARE(shown(list), expected(k.site->port()));
         QVERIFY(shown(list).first().startsWith(QStringLiteral("Anna Berg|Fika i morgon?|")));
         QTRY_COMPARE(status->text(), QStringLiteral("Kalle & Co: 4 iMails (2 nya)"));
-        QCOMPARE(k.siteRequests(QStringLiteral("/login/community/main.asp")), before + 1);
 
         // Another plug-in's check: the window follows from the signal alone.
         QVERIFY(simInbox::add(k.site->port(), 1001, simInbox::newMail(702, QStringLiteral("Och en till"))));

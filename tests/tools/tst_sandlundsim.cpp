@@ -1,6 +1,9 @@
 // The demo site, run as its own process and read through the client's own
 // exchange: its pages must carry the fragments the client reads, byte for
-// byte, and profile posts must stick (also across a restart).
+// byte, and profile posts must stick (also across a restart). The site also
+// ends a member's session on its own: the session's next request gets the
+// "memberid" cookie reset and the login form, the member can log in again,
+// and other members' sessions go on.
 #include "net/clsdata.h"
 #include "net/moddata.h"
 #include "net/site.h"
@@ -158,6 +161,29 @@ struct Row {
     QString mid, colour, date, time, uid, name, subject;
 };
 
+// The client's login requests, with the jar as a login leaves it.
+bool memberLogin(const QString &password)
+{
+    modData::clearCookieJar(g_jar);
+    g_jar.cookieNames[0] = QStringLiteral("memberid");
+    g_jar.cookieValues[0] = password;
+    get(QStringLiteral("/cookie.asp"));
+    get(QStringLiteral("/default.asp"), true);
+    const QString page = get(QStringLiteral("/login.asp"));
+    return !page.contains(QStringLiteral("loginrejected.asp")) &&
+           modData::cookieValue(g_jar, QStringLiteral("memberid")).compare(password, Qt::CaseInsensitive) == 0;
+}
+
+bool showsInbox(const QString &page)
+{
+    return page.contains(QStringLiteral("read.asp?mid="));
+}
+
+bool isLoginForm(const QString &page)
+{
+    return page.contains(QStringLiteral("action=\"/login.asp\"")) && !showsInbox(page);
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(QList<Row>)
@@ -204,6 +230,8 @@ private slots:
     void requestLogShowsCookiesSent();
     void stalledPageNeverAnswers();
     void otherPages();
+    void endedSessionGetsCookieResetAndLoginForm();
+    void otherSessionsGoOn();
 };
 
 void TestSandlundSim::helpListsMembersAndPasswords()
@@ -579,6 +607,36 @@ void TestSandlundSim::otherPages()
     const QString guestMain = get(QStringLiteral("/login/community/main.asp"));
     QVERIFY(guestMain.contains(QLatin1String("iMail")));
     QVERIFY(!guestMain.contains(QLatin1String("<!-- bottenram -->")));
+}
+
+void TestSandlundSim::endedSessionGetsCookieResetAndLoginForm()
+{
+    QCOMPARE(site->endSession(QStringLiteral("kalle")), 0); // nobody logged in yet
+    QVERIFY(memberLogin(QStringLiteral("kalle")));
+    QVERIFY(showsInbox(get(QStringLiteral("/login/community/main.asp"))));
+    const QString sessionBefore = modData::cookieList(g_jar).join(QLatin1Char(';'));
+
+    QCOMPARE(site->endSession(QStringLiteral("KALLE")), 1);
+    // The keep-alive's header-only request already carries the reset.
+    QCOMPARE(get(QStringLiteral("/default.asp"), true), QString());
+    QCOMPARE(modData::cookieValue(g_jar, QStringLiteral("memberid")), QStringLiteral("0"));
+    QVERIFY(modData::cookieList(g_jar).join(QLatin1Char(';')) != sessionBefore);
+    QVERIFY(isLoginForm(get(QStringLiteral("/login/community/main.asp"))));
+
+    // A new login works as before.
+    QVERIFY(memberLogin(QStringLiteral("kalle")));
+    QVERIFY(showsInbox(get(QStringLiteral("/login/community/main.asp"))));
+    QCOMPARE(modData::cookieValue(g_jar, QStringLiteral("memberid")), QStringLiteral("kalle"));
+}
+
+void TestSandlundSim::otherSessionsGoOn()
+{
+    QVERIFY(memberLogin(QStringLiteral("anna5")));
+    QVERIFY(showsInbox(get(QStringLiteral("/login/community/main.asp"))));
+    QCOMPARE(site->endSession(QStringLiteral("nisse")), 0);
+    const QString page = get(QStringLiteral("/login/community/main.asp"));
+    QVERIFY(showsInbox(page));
+    QCOMPARE(modData::cookieValue(g_jar, QStringLiteral("memberid")), QStringLiteral("anna5"));
 }
 
 QTEST_GUILESS_MAIN(TestSandlundSim)

@@ -3,6 +3,8 @@
 #include "net/clsdata.h"
 #include "net/moddata.h"
 
+#include "httpanswer.h"
+
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QEvent>
@@ -13,10 +15,6 @@
 
 using CookiePairs = QList<QPair<QString, QString>>;
 
-inline QByteArray httpResponse(const QByteArray &headerLines, const QByteArray &body)
-{
-    return "HTTP/1.1 200 OK\r\n" + headerLines + (headerLines.isEmpty() ? "" : "\r\n") + "\r\n" + body;
-}
 
 // The jar the exchange tests give their clsData objects.
 inline modData::CookieJar &testJar()

@@ -3,6 +3,10 @@
 #include <X11/Xatom.h>
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <QDeadlineTimer>
+#include <QThread>
 
 #include <memory>
 
@@ -88,6 +92,72 @@ bool requestClose(const QString &display, unsigned long window)
     const Status sent = XSendEvent(d.get(), Window(window), False, NoEventMask, &event);
     XSync(d.get(), False);
     return sent != 0;
+}
+
+unsigned long findWindow(const QString &display, const QString &title)
+{
+    DisplayPtr d = open(display);
+    if (!d)
+        return 0;
+    Window root = DefaultRootWindow(d.get());
+    Window rootOut = 0, parent = 0;
+    Window *children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(d.get(), root, &rootOut, &parent, &children, &count))
+        return 0;
+    unsigned long found = 0;
+    const QByteArray wanted = title.toUtf8();
+    const Atom netName = XInternAtom(d.get(), "_NET_WM_NAME", False);
+    const Atom utf8 = XInternAtom(d.get(), "UTF8_STRING", False);
+    for (unsigned int i = 0; i < count && !found; ++i) {
+        XWindowAttributes attributes;
+        if (!XGetWindowAttributes(d.get(), children[i], &attributes)
+            || attributes.map_state != IsViewable)
+            continue;
+        Atom type = 0;
+        int format = 0;
+        unsigned long items = 0, after = 0;
+        unsigned char *data = nullptr;
+        QByteArray name;
+        if (XGetWindowProperty(d.get(), children[i], netName, 0, 1024, False, utf8, &type, &format,
+                               &items, &after, &data) == Success && data) {
+            name = QByteArray(reinterpret_cast<const char *>(data), static_cast<int>(items));
+            XFree(data);
+        } else {
+            char *plain = nullptr;
+            if (XFetchName(d.get(), children[i], &plain) && plain) {
+                name = plain;
+                XFree(plain);
+            }
+        }
+        if (name == wanted)
+            found = children[i];
+    }
+    if (children)
+        XFree(children);
+    return found;
+}
+
+unsigned long waitForWindow(const QString &display, const QString &title, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired()) {
+        if (unsigned long w = findWindow(display, title))
+            return w;
+        QThread::msleep(50);
+    }
+    return 0;
+}
+
+bool clientSize(const QString &display, unsigned long window, int *width, int *height)
+{
+    DisplayPtr d = open(display);
+    XWindowAttributes attributes;
+    if (!d || !XGetWindowAttributes(d.get(), Window(window), &attributes))
+        return false;
+    *width = attributes.width;
+    *height = attributes.height;
+    return true;
 }
 
 } // namespace xclient

@@ -1,16 +1,53 @@
 #pragma once
-// Puts the test session, its profile record and the cookie jar into a
-// known state for one profile test.
-#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
 
 #include "fakemainview.h"
 #include "net/moddata.h"
 #include "profile/profilerecord.h"
+#include "plugin/clsmainserver.h"
+#include "httpanswer.h"
+#include "isolatedhome.h"
 #include "testsession.h"
 #include "text/cp1252.h"
 
+// What plug-ins heard from the server object.
+struct HeardEvent {
+    QString kind;  // "onLogin" or "onLogout"
+    QString password;
+    qint32 userId = 0;
+    bool operator==(const HeardEvent &o) const
+    {
+        return kind == o.kind && password == o.password && userId == o.userId;
+    }
+};
+
+// A fresh session for one test: empty state and cookie jar, a recording
+// main window stand-in, a server object whose events are recorded, and a
+// settings file of its own in a temporary program folder.
+class SessionFixture
+{
+public:
+    explicit SessionFixture(modGlobal::MainView *view = nullptr);
+    ~SessionFixture();
+
+    FakeMainView fake;
+    clsMainServer server;
+    QList<HeardEvent> events;
+
+    QString settingsFolder() const { return m_folder.path(); }
+    QString settingsText() const;
+
+private:
+    QTemporaryDir m_folder;
+};
+
+// Shorthands of the profile tests: the session, its profile record and the
+// cookie jar in a known state.
 namespace sessionfixture {
 
 inline void reset(FakeMainView *view)
@@ -18,26 +55,28 @@ inline void reset(FakeMainView *view)
     resetSession(view);
 }
 
-// What a finished login leaves: the member's cookie and password, logged in.
+// What a finished login leaves, reached in the login's own order: the
+// password asked for, the member's cookie as the site set it, the user id as
+// the profile page gave it, and then the session's success step, so that
+// whoever hears of the login sees the whole member.
 inline void loggedInAs(const QString &password, const QString &cookieValue, qint32 userid)
 {
     modGlobal::Session &s = session();
     s.setPassword(password);
-    s.notifyPlugins(true);
-    modData::CookieJar &jar = session().cookies();
+    modData::CookieJar &jar = s.cookies();
     jar.cookieNames[0] = QStringLiteral("memberid");
     jar.cookieValues[0] = cookieValue;
-    profile().userid = userid;
+    s.profile().userid = userid;
+    s.notifyPlugins(true);
 }
 
 // An HTTP answer carrying page, optionally setting the memberid cookie.
 inline QByteArray response(const QString &page, const QString &memberCookie = QString())
 {
-    QByteArray r = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n";
+    HttpAnswer how{.html = true};
     if (!memberCookie.isNull())
-        r += "Set-Cookie: memberid=" + cp1252::encode(memberCookie) + "; path=/\r\n";
-    r += "\r\n";
-    return r + cp1252::encode(page);
+        how.cookies << "memberid=" + cp1252::encode(memberCookie);
+    return httpAnswer(cp1252::encode(page), how);
 }
 
 // Every field as "name=value", so that a comparison names what differs.
