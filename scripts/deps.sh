@@ -2,7 +2,8 @@
 # build needs, once. apt-get update runs only when something is missing.
 KORTVIK_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev
   libqt6sql6-sqlite libgl-dev libssl-dev openssl dbus xvfb xauth clang
-  libclang-rt-14-dev sqlite3 python3 xdotool tzdata dpkg-dev desktop-file-utils appstream man-db)
+  libclang-rt-14-dev sqlite3 python3 xdotool tzdata dpkg-dev desktop-file-utils appstream man-db
+  x11-utils)
 
 kortvik_install_deps() {
   local missing=()

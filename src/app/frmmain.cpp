@@ -18,6 +18,7 @@
 #include "settings/frmlocaloptions.h"
 #include "version.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -28,6 +29,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
+#include <QShortcut>
 #include <QTimer>
 
 #include <array>
@@ -58,6 +60,7 @@ frmMain::frmMain(modGlobal::Session *session, QWidget *parent) : QMainWindow(par
     setFocusPolicy(Qt::StrongFocus);
 
     buildMenus();
+    buildShortcuts();
 
     m_stt = new sttMain(this);
     setStatusBar(m_stt);
@@ -80,6 +83,7 @@ frmMain::frmMain(modGlobal::Session *session, QWidget *parent) : QMainWindow(par
         m_session->setView(this);
     connect(m_session, &modGlobal::Session::imailCountsChanged, this, &frmMain::showIMailCounts,
             Qt::DirectConnection);
+    connect(m_session, &modGlobal::Session::loginFailed, this, &frmMain::showLoginFailure);
 
     // Design placement: the design client area, centred on the screen.
     resize(designClientSize());
@@ -129,7 +133,6 @@ void frmMain::buildMenus()
     addItem(arkiv, QStringLiteral("mnuRegister"), QStringLiteral("&Registrera dig..."));
     QAction *separator = arkiv->addSeparator();
     separator->setObjectName(QStringLiteral("mnuSeparator"));
-    separator->setText(QStringLiteral("-"));
     m_items.insert(separator->objectName(), separator);
     connect(addItem(arkiv, QStringLiteral("mnuQuit"), QStringLiteral("St&äng av")), &QAction::triggered,
             this, &frmMain::mnuQuit_Click);
@@ -172,6 +175,36 @@ void frmMain::buildMenus()
             &QAction::triggered, this, &frmMain::mnuRightClickStatusLogin_Click);
     connect(addItem(m_popup, QStringLiteral("mnuRightClickStatusLogout"), kLogoutCaption),
             &QAction::triggered, this, &frmMain::mnuLogout_Click);
+}
+
+void frmMain::buildShortcuts()
+{
+    // The keys act as they go down, as the menu items' own shortcuts, shown
+    // in the menus. A shortcut matches its modifiers exactly (Ctrl alone for
+    // the letters); a held key does not repeat the command.
+    const auto keys = [](const QList<QKeySequence> &sequences, QAction *action) {
+        action->setShortcuts(sequences);
+        action->setAutoRepeat(false);
+    };
+    QAction *login = menuItem(QStringLiteral("mnuLogin"));
+    QAction *logout = menuItem(QStringLiteral("mnuLogout"));
+    keys({QKeySequence(Qt::CTRL | Qt::Key_I)}, login);
+    keys({QKeySequence(Qt::CTRL | Qt::Key_U)}, logout);
+    // Ctrl+Q for keyboards that have no key for Ä.
+    keys({QKeySequence(Qt::CTRL | Qt::Key_Adiaeresis), QKeySequence(Qt::CTRL | Qt::Key_Q)},
+         menuItem(QStringLiteral("mnuQuit")));
+    keys({QKeySequence(Qt::Key_F1)}, menuItem(QStringLiteral("mnuHelpP")));
+    // Ctrl+U does a little more than the menu item: the key is told apart
+    // from a click as it arrives at the item.
+    logout->installEventFilter(this);
+
+    // A hidden menu item's shortcut is off; the login key keeps working
+    // while "Logga in..." is hidden for a running login.
+    m_loginKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_I), this);
+    m_loginKey->setAutoRepeat(false);
+    m_loginKey->setEnabled(false);
+    connect(m_loginKey, &QShortcut::activated, this, &frmMain::mnuLogin_Click);
+    connect(login, &QAction::visibleChanged, this, [this, login] { m_loginKey->setEnabled(!login->isVisible()); });
 }
 
 QTimer *frmMain::addTimer(const QString &name, int interval, bool enabled, bool once)
@@ -364,9 +397,40 @@ void frmMain::relayout()
     layoutProgress();
 }
 
-QString frmMain::askPassword()
+QString frmMain::askPassword(const QString &reason)
 {
-    return frmLogin::askPassword(this);
+    const QString answer = frmLogin::askPassword(this, reason);
+    takeKeyboardBack();
+    return answer;
+}
+
+void frmMain::takeKeyboardBack()
+{
+    // A window manager gives the keyboard back to the window a dialog was
+    // over; without one nobody does, and the keys (Ctrl+U to cancel the
+    // login that follows) would reach no window. A window the member has
+    // turned to meanwhile keeps it.
+    QWidget *active = QApplication::activeWindow();
+    if (isVisible() && (!active || !active->isVisible()))
+        activateTopLevel(this);
+}
+
+void frmMain::showLoginFailure(const QString &reason)
+{
+    // One box at a time: a later failure while it is up only updates it.
+    if (m_failureBox) {
+        m_failureBox->setText(reason);
+        m_failureBox->raise();
+        return;
+    }
+    m_failureBox = new QMessageBox(QMessageBox::Information, QStringLiteral("Inloggningen misslyckades"), reason,
+                                   QMessageBox::Ok, this);
+    m_failureBox->setObjectName(QStringLiteral("msgLoginFailed"));
+    m_failureBox->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_failureBox, &QDialog::finished, this, &frmMain::takeKeyboardBack);
+    // Not exec(): whoever started the login (a plug-in's doLogin among
+    // them) gets its answer without waiting for the member's OK.
+    m_failureBox->open();
 }
 
 // ---- Window events ------------------------------------------------------------
@@ -383,47 +447,33 @@ void frmMain::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-void frmMain::keyReleaseEvent(QKeyEvent *event)
+void frmMain::keyPressEvent(QKeyEvent *event)
 {
-    if (event->isAutoRepeat()) {
-        QMainWindow::keyReleaseEvent(event);
-        return;
-    }
-    const Qt::KeyboardModifiers mods =
-        event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    const bool ctrlAlone = mods == Qt::ControlModifier;
-    switch (event->key()) {
-    case Qt::Key_I:
-        if (ctrlAlone) {
-            m_session->startLogin();
-            return;
-        }
-        break;
-    case Qt::Key_U:
-        if (ctrlAlone) {
-            if (m_session->loginInProgress()) {
-                m_session->cancelLogin();
-                QCoreApplication::processEvents();
-                QCoreApplication::processEvents();
-            }
-            m_session->setLoggedOut();
-            return;
-        }
-        break;
-    case Qt::Key_Adiaeresis:
-        if (ctrlAlone) {
-            if (!modGlobal::quitting())
-                modGlobal::shutDown();
-            return;
-        }
-        break;
-    case Qt::Key_F1:
+    // F1 with any modifiers; plain F1 arrives as the help item's shortcut.
+    if (event->key() == Qt::Key_F1 && !event->isAutoRepeat()) {
         mnuHelpP_Click();
         return;
-    default:
-        break;
     }
-    QMainWindow::keyReleaseEvent(event);
+    QMainWindow::keyPressEvent(event);
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Shortcut && watched == menuItem(QStringLiteral("mnuLogout"))) {
+        keyLogout();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::keyLogout()
+{
+    if (m_session->loginInProgress()) {
+        m_session->cancelLogin();
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    }
+    m_session->setLoggedOut();
 }
 
 void frmMain::resizeEvent(QResizeEvent *event)

@@ -12,6 +12,8 @@
 class IMailHandlerCall;
 
 class QMenu;
+class QMessageBox;
+class QShortcut;
 
 class QTimer;
 class prgLogin;
@@ -65,7 +67,7 @@ public:
     void showLoginProgress(double value) override;
     void setKeepAlive(bool on) override;
     void relayout() override;
-    QString askPassword() override;
+    QString askPassword(const QString &reason) override;
 
     // "<n> iMails (<m> nya)" in mnuIMails.
     void showIMailCounts(int count, int newCount);
@@ -78,12 +80,14 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    void keyReleaseEvent(QKeyEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
     void buildMenus();
+    void buildShortcuts();
     void buildTimers();
     QAction *addItem(QMenu *menu, const QString &name, const QString &caption);
     QMenu *addSubmenu(QMenu *menu, const QString &name, const QString &caption);
@@ -107,6 +111,13 @@ private:
     void tmrKeepLogin_Timer();
     void tmrRightClick_Timer();
     void tmrSetHelp_Timer();
+    // The keys, on their press.
+    void keyLogout();
+    // A login the member started failed where the password dialog does not
+    // come back to say so.
+    void showLoginFailure(const QString &reason);
+    // The keyboard back to this window once a dialog over it has gone.
+    void takeKeyboardBack();
 
     void setMenuEnabled(const QString &name, bool enabled);
     void setMenuVisible(const QString &name, bool visible);
@@ -126,4 +137,8 @@ private:
     // The "iMails" command goes to a handler plug-in when one answers.
     IMailHandlerCall *m_imailHandler = nullptr;
     QPointer<frmAbout> m_about;
+    // Ctrl+I while "Logga in..." is hidden (during a login), when the
+    // menu item's own shortcut is off.
+    QShortcut *m_loginKey = nullptr;
+    QPointer<QMessageBox> m_failureBox;
 };

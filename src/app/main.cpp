@@ -1,3 +1,5 @@
+#include "app/accessibility.h"
+#include "app/appicon.h"
 #include "app/commandline.h"
 #include "app/modthreading.h"
 #include "net/site.h"
@@ -38,6 +40,9 @@ int main(int argc, char **argv)
     // Wayland app id all name the installed org.kortvik.Kortvik.desktop.
     QApplication::setApplicationName(QStringLiteral("org.kortvik.Kortvik"));
     QApplication::setDesktopFileName(QStringLiteral("org.kortvik.Kortvik"));
+    // Every window and message box carries the program's icon.
+    QApplication::setWindowIcon(kortvikIcon());
+    installAccessibility();
     // The program ends through its own shut-down only, never by a last
     // window closing on its own.
     QApplication::setQuitOnLastWindowClosed(false);

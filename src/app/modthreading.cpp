@@ -1,5 +1,6 @@
 #include "app/modthreading.h"
 
+#include "app/accessibility.h"
 #include "app/clsmainapp.h"
 #include "app/frmmainbus.h"
 #include "app/frmprocess.h"
@@ -181,6 +182,8 @@ void startThread()
     // A native window makes the marker visible to outside tools, like the
     // window list that the title search looks at. It is never shown.
     marked->winId();
+    // Nothing for a user: a screen reader does not list it.
+    hideFromAssistiveTechnology(marked);
     processWindow() = marked;
     g_markerMade = true;
 

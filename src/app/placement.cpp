@@ -43,6 +43,13 @@ QSize frameExtra(const QWidget *window)
     return window->frameGeometry().size() - window->geometry().size();
 }
 
+// A Wayland client is never told where its window is (Qt reports a
+// made-up position), so there the stored edges are left as they were.
+bool windowPositionKnown()
+{
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 QScreen *screenFor(const QWidget *window, const QRect &outer)
 {
     if (QScreen *s = QGuiApplication::screenAt(outer.center()))
@@ -168,6 +175,8 @@ void savePlacement(const QWidget *window, const PlacementWriter &write)
         return;
     write(kSection, kWidth, QString::number(window->width()));
     write(kSection, kHeight, QString::number(window->height()));
+    if (!windowPositionKnown())
+        return;
     write(kSection, kTop, QString::number(window->pos().y()));
     write(kSection, kLeft, QString::number(window->pos().x()));
 }

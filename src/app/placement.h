@@ -26,7 +26,9 @@ using PlacementWriter = std::function<void(const QString &, const QString &, con
 void restorePlacement(QWidget *window);
 void restorePlacement(QWidget *window, const PlacementReader &read);
 
-// Writes "frmMn.Width", "frmMn.Height", "frmMn.Top", "frmMn.Left" in that order.
+// Writes "frmMn.Width", "frmMn.Height", "frmMn.Top", "frmMn.Left" in that order;
+// the two edges only where the window system tells a window's position
+// (not under Wayland, where the stored ones stay).
 void savePlacement(const QWidget *window);
 void savePlacement(const QWidget *window, const PlacementWriter &write);
 

@@ -32,12 +32,14 @@ frmHelp::frmHelp(QWidget *parent) : QWidget(parent, Qt::Window)
     trvHelp->setHeaderHidden(true);
     trvHelp->setColumnCount(1);
     trvHelp->setGeometry(120 / 15, 120 / 15, 2895 / 15, 7335 / 15);
+    trvHelp->setAccessibleName(QStringLiteral("Hjälpavsnitt"));
 
     txtHelp = new QTextEdit(this);
     txtHelp->setObjectName(QStringLiteral("txtHelp"));
     txtHelp->setReadOnly(true);
     txtHelp->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     txtHelp->setGeometry(3120 / 15, 120 / 15, 6855 / 15, 7335 / 15);
+    txtHelp->setAccessibleName(QStringLiteral("Hjälptext"));
 
     resize(designClientSize());
 

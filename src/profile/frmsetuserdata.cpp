@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -78,6 +79,24 @@ QLabel *caption(QWidget *parent, const QString &text, QWidget *buddy)
     auto *l = new QLabel(text, parent);
     l->setBuddy(buddy);
     return l;
+}
+
+// A name a screen reader says for a control whose visible caption stands
+// elsewhere. A list box reports its value as its name, and only a label
+// beside it (hidden here) names it.
+void nameForScreenReader(QWidget *control, const QString &name)
+{
+    control->setAccessibleName(name);
+    if (qobject_cast<QComboBox *>(control))
+        caption(control->parentWidget(), name, control)->hide();
+}
+
+// The "?" buttons: what they explain, for a tooltip and a screen reader.
+void helpButton(QPushButton *button, const QString &topic)
+{
+    const QString text = QStringLiteral("Hjälp om ") + topic;
+    button->setToolTip(text);
+    button->setAccessibleName(text);
 }
 
 // Selects an entry; when it is selected already, runs its reaction anyway,
@@ -241,6 +260,9 @@ void frmSetUserData::buildTabPersonal(QWidget *page)
     cmdPersonalInfo->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
 
     g->addWidget(caption(page, QStringLiteral("Stad:"), cmbTown), 0, 0, Qt::AlignTop);
+    nameForScreenReader(cmbTown->lineEdit(), QStringLiteral("Stad"));
+    nameForScreenReader(cmbTown->listWidget(), QStringLiteral("Städer"));
+    helpButton(cmdPersonalInfo, QStringLiteral("gatuadress, postnummer och telefonnummer"));
     g->addWidget(cmbTown, 0, 1, 1, 2);
     g->addWidget(caption(page, QStringLiteral("Gatuadress:"), txtStreet), 1, 0);
     g->addWidget(txtStreet, 1, 1);
@@ -323,6 +345,10 @@ void frmSetUserData::buildTabOther(QWidget *page)
     h->addWidget(cmbBirthDay);
     h->addWidget(cmdBirthInfo);
     h->addStretch(1);
+    nameForScreenReader(cmbBirthYear, QStringLiteral("Födelseår"));
+    nameForScreenReader(cmbBirthMonth, QStringLiteral("Födelsemånad"));
+    nameForScreenReader(cmbBirthDay, QStringLiteral("Födelsedag"));
+    helpButton(cmdBirthInfo, QStringLiteral("födelsedatum"));
 
     const QList<QPair<QString, QWidget *>> rows = {
         {QStringLiteral("Hittat hit från:"), txtFoundThis}, {QStringLiteral("Ålder:"), cmbAge},

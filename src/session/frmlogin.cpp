@@ -33,10 +33,19 @@ frmLogin::frmLogin(QWidget *parent)
     setObjectName(QStringLiteral("frmLogin"));
     setWindowTitle(QStringLiteral("Kortvik - Logga in"));
 
+    lblReason = new QLabel(this);
+    lblReason->setObjectName(QStringLiteral("lblReason"));
+    lblReason->setTextFormat(Qt::PlainText);
+    QFont bold = lblReason->font();
+    bold.setBold(true);
+    lblReason->setFont(bold);
+    lblReason->hide();
     lblPassword = new QLabel(QStringLiteral("1. Fyll i ditt lösenord:"), this);
     lblPassword->setObjectName(QStringLiteral("lblPassword"));
     txtPassword = new QLineEdit(this);
     txtPassword->setObjectName(QStringLiteral("txtPassword"));
+    // A screen reader names the box by its label.
+    lblPassword->setBuddy(txtPassword);
     // Masked characters are drawn as "*" rather than the style's bullet.
     txtPassword->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
     txtPassword->setEchoMode(QLineEdit::Password);
@@ -54,12 +63,13 @@ frmLogin::frmLogin(QWidget *parent)
 
     // Top to bottom in the order the member goes through them.
     auto *grid = new QGridLayout(this);
-    grid->addWidget(lblPassword, 0, 0, 1, 2);
-    grid->addWidget(txtPassword, 1, 0, 1, 2);
-    grid->addWidget(lblOK, 2, 0);
-    grid->addWidget(cmdOK, 2, 1);
-    grid->addWidget(lblCancel, 3, 0);
-    grid->addWidget(cmdCancel, 3, 1);
+    grid->addWidget(lblReason, 0, 0, 1, 2);
+    grid->addWidget(lblPassword, 1, 0, 1, 2);
+    grid->addWidget(txtPassword, 2, 0, 1, 2);
+    grid->addWidget(lblOK, 3, 0);
+    grid->addWidget(cmdOK, 3, 1);
+    grid->addWidget(lblCancel, 4, 0);
+    grid->addWidget(cmdCancel, 4, 1);
     grid->setSizeConstraint(QLayout::SetFixedSize);
     setTabOrder(txtPassword, cmdOK);
     setTabOrder(cmdOK, cmdCancel);
@@ -79,7 +89,7 @@ frmLogin *frmLogin::instance()
     return theInstance().data();
 }
 
-QString frmLogin::askPassword(QWidget *mainWindow)
+QString frmLogin::askPassword(QWidget *mainWindow, const QString &reason)
 {
     QPointer<frmLogin> &slot = theInstance();
     if (!slot) {
@@ -92,6 +102,7 @@ QString frmLogin::askPassword(QWidget *mainWindow)
     }
 
     QPointer<frmLogin> dialog = slot;
+    dialog->showReason(reason);
     dialog->m_tag.clear();
     dialog->m_waiting = true;
     dialog->setWindowModality(mainWindow ? Qt::WindowModal : Qt::ApplicationModal);
@@ -140,6 +151,14 @@ void frmLogin::TestLogin()
     m_tag = text;
     hide();
     QCoreApplication::processEvents();
+}
+
+void frmLogin::showReason(const QString &reason)
+{
+    lblReason->setText(reason);
+    lblReason->setVisible(!reason.isEmpty());
+    // Read out with the box, where the focus lands.
+    txtPassword->setAccessibleDescription(reason);
 }
 
 void frmLogin::tellUser(const QString &title, const QString &text)

@@ -13,8 +13,9 @@ class frmLogin : public QDialog
 public:
     // Shows the dialog window-modal over mainWindow (may be null), waits in a
     // nested event loop until it hides itself, and returns its result text:
-    // the accepted password, or "" when cancelled or closed.
-    static QString askPassword(QWidget *mainWindow);
+    // the accepted password, or "" when cancelled or closed. reason is shown
+    // above the box for this showing only ("" shows no line).
+    static QString askPassword(QWidget *mainWindow, const QString &reason = QString());
     static frmLogin *instance();  // the instance, or null before first use
 
     QString resultText() const;  // the tag text
@@ -35,7 +36,10 @@ private:
     explicit frmLogin(QWidget *parent);
     void updateMask(const QString &text);
     void tellUser(const QString &title, const QString &text);
+    void showReason(const QString &reason);
 
+    // Why the dialog asks again (a rejected password, an unreachable site).
+    QLabel *lblReason = nullptr;
     QLabel *lblPassword = nullptr;
     QLineEdit *txtPassword = nullptr;
     QLabel *lblOK = nullptr;

@@ -2,6 +2,7 @@
 
 #include "net/clsdata.h"
 #include "net/moddata.h"
+#include "net/site.h"
 #include "profile/profilerecord.h"
 #include "session/mainview.h"
 #include "session/storedpassword.h"
@@ -43,8 +44,10 @@ public:
             client->Read(path, modData::cookieList(m_s.cookies()), QString(), QString(), onlyHeader);
         if (superseded())
             return Step::Superseded;
-        if (result == QLatin1String("ERROR") || !m_s.loginInProgress())
-            return Step::Failed;
+        if (!m_s.loginInProgress())
+            return Step::Failed;  // cancelled
+        if (result == QLatin1String("ERROR"))
+            return siteFailed();
         if (body)
             *body = result;
         return Step::Next;
@@ -72,6 +75,14 @@ public:
             view->showLoginRunning(running);
     }
 
+    // The site could not be reached or answered with an error.
+    Step siteFailed()
+    {
+        m_siteFailed = true;
+        return Step::Failed;
+    }
+    bool failedAtSite() const { return m_siteFailed; }
+
     Step attempt();
     void succeed(bool guest);
 
@@ -79,6 +90,7 @@ private:
     Session &m_s;
     quint64 m_id;
     std::shared_ptr<clsData> m_client;
+    bool m_siteFailed = false;
 };
 
 // Steps 2 to 17: one road from the first page to a logged-in display.
@@ -115,9 +127,14 @@ Step LoginRun::attempt()
         if (accepted && !body.isEmpty())
             break;
 
-        // Rejected: ask again, as often as the member gives a password.
+        // Rejected: ask again, as often as the member gives a password. A
+        // member who typed it learns why: a page without a body is the
+        // site's failure, not a wrong password.
+        QString reason;
+        if (m_s.passwordTyped())
+            reason = accepted ? siteUnreachableText() : rejectedPasswordText();
         m_s.setLoggedOut();
-        m_s.askPassword();
+        m_s.askPassword(reason);
         if (superseded())
             return Step::Superseded;
         if (m_s.password().isEmpty())
@@ -150,20 +167,22 @@ Step LoginRun::attempt()
     bool ok = false;
     const int userid = formFieldValue(QStringLiteral("userid"), page).toInt(&ok, 10);
     if (!ok)
-        return Step::Failed;
+        return siteFailed();
     p.userid = userid;
 
     for (int tries = 0; tries < 3; ++tries) {
-        const bool fetched = m_s.fetchProfile();
+        bool answered = false;
+        const bool fetched = m_s.fetchProfile(&answered);
         if (superseded())
             return Step::Superseded;
-        // A cancel during the fetch must not lead to another request.
+        // A cancel during the fetch must not lead to another request; a
+        // page that did not confirm the login has logged out already.
         if (!m_s.loginInProgress())
-            return Step::Failed;
+            return answered && !fetched ? siteFailed() : Step::Failed;
         if (fetched)
             return Step::Next;
     }
-    return Step::Failed;
+    return siteFailed();
 }
 
 // Steps 18 to 20.
@@ -184,9 +203,21 @@ void LoginRun::succeed(bool guest)
 
 } // namespace
 
-void Session::askPassword()
+QString rejectedPasswordText()
 {
-    m_password = m_view ? m_view->askPassword() : QString();
+    return QStringLiteral("Fel lösenord.");
+}
+
+QString siteUnreachableText()
+{
+    const modData::Site &site = modData::site();
+    return QStringLiteral("Kan inte nå Sandlund (%1:%2).").arg(site.host).arg(site.port);
+}
+
+void Session::askPassword(const QString &reason)
+{
+    m_password = m_view ? m_view->askPassword(reason) : QString();
+    m_passwordTyped = !m_password.isEmpty();
 }
 
 void Session::startLogin()
@@ -227,7 +258,8 @@ void Session::loginSequence()
         outcome = run.attempt();
     } catch (...) {
         // Whatever went wrong on the way, it ends like any failed login.
-        outcome = run.superseded() ? Step::Superseded : Step::Failed;
+        outcome = run.superseded() ? Step::Superseded
+                  : m_loginInProgress ? run.siteFailed() : Step::Failed;
     }
     if (outcome == Step::Next) {
         try {
@@ -250,6 +282,10 @@ void Session::loginSequence()
     m_loginInProgress = false;
     m_client.reset();
     run.showRunning(false);
+    // Only the member who typed the password is told; plug-ins and the
+    // start-up login have their own answer (false, "Utloggad").
+    if (outcome == Step::Failed && run.failedAtSite() && m_passwordTyped)
+        emit loginFailed(siteUnreachableText());
     emit loginFinished(isLoggedIn());
 }
 

@@ -28,8 +28,9 @@ public:
     virtual void setKeepAlive(bool on) = 0;
     // The window's resize handling.
     virtual void relayout() = 0;
-    // The password dialog, window-modal; "" when cancelled.
-    virtual QString askPassword() = 0;
+    // The password dialog, window-modal; "" when cancelled. reason: a line
+    // above the box that says why it asks again ("" for none).
+    virtual QString askPassword(const QString &reason) = 0;
 };
 
 } // namespace modGlobal

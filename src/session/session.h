@@ -41,7 +41,14 @@ public:
     void setGuest(bool guest) { m_guest = guest; }
     bool loginInProgress() const { return m_loginInProgress; }
     QString password() const { return m_password; }
-    void setPassword(const QString &password) { m_password = password; }
+    // A password given by a plug-in or the start-up login, not typed.
+    void setPassword(const QString &password)
+    {
+        m_password = password;
+        m_passwordTyped = false;
+    }
+    // The password came from the member, through the password dialog.
+    bool passwordTyped() const { return m_passwordTyped; }
 
     // The exchange object of the running login (or one lent for a profile
     // fetch); null otherwise. Holders take their own reference before waiting.
@@ -56,11 +63,12 @@ public:
     void setLoggedIn();
     void notifyPlugins(bool loggedIn);
     void clearProfile();
-    void askPassword();
     // The member's login command: logged-out state, the password dialog,
     // the login sequence. Asked for while a login sequence runs, it cancels
     // that one and starts once it has ended, so a login command never waits
     // inside a login's wait.
+    // reason: the line above the password box ("" for none).
+    void askPassword(const QString &reason = QString());
     void startLogin();
     void loginSequence();
     // Stops a running login at its next step; the sequence logs out itself.
@@ -71,7 +79,8 @@ public:
     // "memberid" cookie: setLoggedIn when it matches the password, otherwise
     // setLoggedOut. False on failure or when not confirmed. Uses client(), or
     // an exchange lent to the session for this call when it holds none.
-    bool fetchProfile();
+    // answered (optional): whether the site sent the page at all.
+    bool fetchProfile(bool *answered = nullptr);
     // Posts profile() to the site and fetches it again. Does nothing when
     // logged out or for a guest.
     bool postProfile();
@@ -110,6 +119,11 @@ signals:
     // With the departing member's password and id.
     void loggedOut(const QString &password, qint32 userId);
     void loginFinished(bool success);
+    // A login with a password the member typed has failed for a reason the
+    // member cannot see otherwise (the site could not be reached or
+    // answered with an error); emitted just before loginFinished. Not for
+    // a cancel, and not when the password dialog comes back with the reason.
+    void loginFailed(const QString &reason);
     // An exchange lent for a profile fetch outside a login is given back.
     void lentClientReturned();
     void profileChanged();
@@ -125,6 +139,7 @@ private:
     modData::CookieJar m_cookies;
     std::shared_ptr<clsData> m_client;
     QString m_password;
+    bool m_passwordTyped = false;
     bool m_guest = false;
     bool m_loginInProgress = false;
     bool m_pluginLoggedIn = false;
@@ -144,5 +159,9 @@ private:
     // instead of logging it out. The login command never does this.
     quint64 m_sequenceCount = 0;
 };
+
+// Why a login failed, as the member reads it.
+QString rejectedPasswordText();  // "Fel lösenord."
+QString siteUnreachableText();   // "Kan inte nå Sandlund (host:port)."
 
 } // namespace modGlobal

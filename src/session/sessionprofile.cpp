@@ -8,7 +8,7 @@
 
 namespace modGlobal {
 
-bool Session::fetchProfile()
+bool Session::fetchProfile(bool *answered)
 {
     // Without a login's exchange object, one is lent to the session for
     // this call only (so a cancel through setLoggedOut reaches it too).
@@ -24,6 +24,8 @@ bool Session::fetchProfile()
                                       modData::cookieList(m_cookies), QString(), QString(), false);
 
     bool confirmed = false;
+    if (answered)
+        *answered = page != QStringLiteral("ERROR");
     if (page != QStringLiteral("ERROR")) {
         scrapeProfile(page, m_profile);
         emit profileChanged();

@@ -188,6 +188,8 @@ private slots:
     void startsWithoutSessionBus();
     void secondStartRefusedAndFirstActivated();
     void closeBoxShutsDown();
+    void keysAsPeoplePressThem_data();
+    void keysAsPeoplePressThem();
 };
 
 void tst_AppProcess::placementSavedOnSignal_data()
@@ -437,6 +439,12 @@ void tst_AppProcess::secondStartRefusedAndFirstActivated()
     const QString box = waitForWindow(display, QStringLiteral("^Öppen instans$"));
     QVERIFY2(!box.isEmpty(), second->readAllStandardError().constData());
     QCOMPARE(xdo(display, {QStringLiteral("getwindowname"), box}), QStringLiteral("Öppen instans"));
+    // Message boxes carry the program's icon too.
+    QProcess xprop;
+    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-display"), display, QStringLiteral("-id"), box,
+                                          QStringLiteral("_NET_WM_ICON")});
+    QVERIFY(xprop.waitForFinished(10000));
+    QVERIFY(xprop.readAllStandardOutput().startsWith("_NET_WM_ICON(CARDINAL) = "));
     QCOMPARE(second->state(), QProcess::Running);
 
     // Answer the box the way a user does: focus it and press Return.
@@ -491,6 +499,45 @@ void tst_AppProcess::closeBoxShutsDown()
     QVERIFY2(endsCleanly(kortvik), kortvik->readAllStandardError().constData());
     QCOMPARE(sectionLines(session.k.sandbox.settingsPath(), QStringLiteral("Kortvik")),
              placementLines(600, 420, 40, 50));
+}
+
+void tst_AppProcess::keysAsPeoplePressThem_data()
+{
+    QTest::addColumn<QString>("keys");   // xdotool's words
+    QTest::addColumn<bool>("loggedIn");  // afterwards
+    QTest::newRow("Ctrl down, U down, Ctrl up, U up") << "keydown ctrl keydown u keyup ctrl keyup u" << false;
+    QTest::newRow("Ctrl down, U down, U up, Ctrl up") << "keydown ctrl keydown u keyup u keyup ctrl" << false;
+    QTest::newRow("Ctrl+Shift+U does nothing") << "keydown ctrl keydown shift key u keyup shift keyup ctrl" << true;
+    QTest::newRow("Ctrl+Q quits") << "keydown ctrl key q keyup ctrl" << false;
+}
+
+// The keys through an X server as a member presses them: each acts as it
+// goes down, whichever key is let go of first.
+void tst_AppProcess::keysAsPeoplePressThem()
+{
+    QFETCH(QString, keys);
+    QFETCH(bool, loggedIn);
+    QString why;
+    if (windowToolsMissing(&why))
+        KORTVIK_SKIP_WITHOUT_TOOL(why);
+    XvfbServer x;
+    QVERIFY2(x.start(&why), qPrintable(why));
+    KortvikOnBus kortvik;
+    KortvikOnBus::Options options;
+    options.display = x.display();
+    QVERIFY2(kortvik.start(&why, options), qPrintable(why));
+    const QString window = waitForWindow(x.display(), QStringLiteral("^Kortvik - Interface till "));
+    QVERIFY(!window.isEmpty() && kortvik.login(QStringLiteral("kalle")));
+
+    xdo(x.display(), QStringList{QStringLiteral("windowfocus"), QStringLiteral("--sync"), window} + keys.split(u' '));
+    if (keys.contains(QLatin1String(" q "))) {
+        QVERIFY(endsCleanly(kortvik.program));
+        return;
+    }
+    // Once F1's help window is up, the keys before it have been handled.
+    xdo(x.display(), {QStringLiteral("key"), QStringLiteral("F1")});
+    QVERIFY(!waitForWindow(x.display(), QStringLiteral("^Kortvik - Hjälp$")).isEmpty());
+    QCOMPARE(kortvik.property(QStringLiteral("LoggedIn")).toBool(), loggedIn);
 }
 
 QTEST_MAIN(tst_AppProcess)

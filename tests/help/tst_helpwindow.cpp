@@ -465,7 +465,7 @@ void tst_HelpWindow::mainWindow()
     quietSessionTimers(*main);
 
     // F1 before tmrSetHelp has fired does nothing, and fails nothing.
-    QTest::keyRelease(main.get(), Qt::Key_F1);
+    QTest::keyClick(main.get(), Qt::Key_F1);
     QTRY_VERIFY(main->helpObject());
     QVERIFY(!main->timer(QStringLiteral("tmrSetHelp"))->isActive());
     const QMetaObject *meta = main->helpObject()->metaObject();
@@ -478,7 +478,7 @@ void tst_HelpWindow::mainWindow()
     // the main window, not in the screen's corner; Escape closes it,
     // wherever the focus is.
     main->move(40, 60);
-    QTest::keyRelease(main.get(), Qt::Key_F1, Qt::ShiftModifier);
+    QTest::keyClick(main.get(), Qt::Key_F1, Qt::ShiftModifier);
     QPointer<frmHelp> help = object->helpWindow();
     QVERIFY(help && help->isVisible());
     QCOMPARE(help->pos(), clsHelp::placeBeside(main->frameGeometry(), help->frameGeometry().size(),

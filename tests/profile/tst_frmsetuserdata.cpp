@@ -188,7 +188,7 @@ void TstFrmSetUserData::captionsAndTooltips_data()
     row("txtPostal", "", "", "Postnummer:");
     row("txtTelephone", "", "", "Telefonnummer:");
     row("txtCompany", "", "", "Företag:");
-    row("cmdPersonalInfo", "?", "", "");
+    row("cmdPersonalInfo", "?", "Hjälp om gatuadress, postnummer och telefonnummer", "");
     row("txtInterests", "", "", "Intressen:");
     row("txtPresentation", "", "", "Presentation:");
     row("txtFoundThis", "", "", "Hittat hit från:");
@@ -201,7 +201,7 @@ void TstFrmSetUserData::captionsAndTooltips_data()
     row("cmbBirthYear", "", "", "Födelsedatum:");
     row("cmbBirthMonth", "", "", "");
     row("cmbBirthDay", "", "", "");
-    row("cmdBirthInfo", "?", "", "");
+    row("cmdBirthInfo", "?", "Hjälp om födelsedatum", "");
 }
 
 void TstFrmSetUserData::captionsAndTooltips()
@@ -219,6 +219,9 @@ void TstFrmSetUserData::captionsAndTooltips()
     QCOMPARE(w->toolTip(), tip);
     QString found;
     for (QLabel *l : editor.findChildren<QLabel *>()) {
+        // Hidden labels name a control for a screen reader only.
+        if (l->isHidden())
+            continue;
         if (l->buddy() == w || (l->buddy() && l->buddy()->focusProxy() == w))
             found = l->text();
     }

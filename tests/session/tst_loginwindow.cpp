@@ -3,7 +3,12 @@
 #include "app/frmmain.h"
 #include "app/prglogin.h"
 #include "app/sttmain.h"
+#include "net/site.h"
+#include "scriptedserver.h"
+#include "session/autologin.h"
 #include "session/frmlogin.h"
+#include "session/storedpassword.h"
+#include "settings/modsettings.h"
 #include "quiettimers.h"
 #include "sessionfixture.h"
 #include "simsite.h"
@@ -11,7 +16,9 @@
 #include "widgetwatch.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 
@@ -74,6 +81,8 @@ private slots:
     void wrongPasswordBringsTheDialogBack();
     void cancelDuringAStalledRequest_data();
     void cancelDuringAStalledRequest();
+    void failedLoginSaysWhy_data();
+    void failedLoginSaysWhy();
 
 private:
     std::unique_ptr<SimSite> m_sim;
@@ -97,7 +106,9 @@ void TestLoginWindow::init()
     m_window = std::make_unique<frmMain>(&session());
     session().setView(m_window.get());
     m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    // The keys are the window's shortcuts: they need it active.
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     // The start-up login and the 10 s iMail check are not under test here.
     quietSessionTimers(*m_window);
     QCOMPARE(panel(1), QStringLiteral("Utloggad"));
@@ -205,6 +216,8 @@ void TestLoginWindow::cancelDuringAStalledRequest()
             sttMain *stt = m_window->statusBarPanels();
             QTest::mouseDClick(stt, Qt::LeftButton, {}, stt->panelGeometry(1).center());
         } else if (how == QLatin1String("ctrl-u")) {
+            // The window has the keyboard back from the password dialog.
+            QTRY_VERIFY(m_window->isActiveWindow());
             QTest::keyClick(m_window.get(), Qt::Key_U, Qt::ControlModifier);
         } else {
             m_window->menuItem(QStringLiteral("mnuLogout"))->trigger();
@@ -224,9 +237,95 @@ void TestLoginWindow::cancelDuringAStalledRequest()
     QVERIFY(m_window->menuItem(QStringLiteral("mnuLogin"))->isVisible());
     QVERIFY(m_window->progressBar()->isIdle());
     QVERIFY(m_fixture->events.isEmpty());
+    // A cancel is the member's own doing: no box says why.
+    QVERIFY(!m_window->findChild<QMessageBox *>());
     // No request after the one that stalled.
     QTest::qWait(200);
     QCOMPARE(requestPaths(stalling.requestLog()), (QStringList{"/cookie.asp", "/default.asp", "/login.asp"}));
+}
+
+void TestLoginWindow::failedLoginSaysWhy_data()
+{
+    QTest::addColumn<QString>("how");       // who starts the login
+    QTest::addColumn<QString>("site");      // "sim", "closed" (nothing listens), "blank" (empty pages)
+    QTest::addColumn<QStringList>("dialog");  // each showing: "the line above the box|typed" ("" typed cancels)
+    QTest::addColumn<bool>("box");          // "Kan inte nå Sandlund (host:port)." in a box
+    QTest::addColumn<bool>("loggedIn");
+
+    const QString notReached = QStringLiteral("Kan inte nå Sandlund (%1).");
+    QTest::newRow("wrong password, then the right one")
+        << "menu" << "sim" << QStringList{"|fel99", "Fel lösenord.|fel88", "Fel lösenord.|anna5"} << false << true;
+    QTest::newRow("site not reached, Ctrl+I") << "ctrl+i" << "closed" << QStringList{"|kalle"} << true << false;
+    QTest::newRow("plug-in's dialog, site not reached")
+        << "doLogin(true)" << "closed" << QStringList{"|kalle"} << true << false;
+    // An empty login page brings the dialog back: the site failed, not the password.
+    QTest::newRow("empty pages") << "menu" << "blank" << QStringList{"|kalle", notReached + u'|'} << false << false;
+    QTest::newRow("cancelled") << "menu" << "closed" << QStringList{"|"} << false << false;
+    // Nobody typed these passwords: false and "Utloggad", as before.
+    QTest::newRow("plug-in, site not reached") << "doLogin(false)" << "closed" << QStringList{} << false << false;
+    QTest::newRow("plug-in, wrong password") << "doLogin(false)" << "sim" << QStringList{"|"} << false << false;
+    QTest::newRow("start-up, site not reached") << "start-up" << "closed" << QStringList{} << false << false;
+    QTest::newRow("plug-in's password rejected, the member's right")
+        << "doLogin(false)" << "sim" << QStringList{"|kalle"} << false << true;
+}
+
+void TestLoginWindow::failedLoginSaysWhy()
+{
+    QFETCH(QString, how);
+    QFETCH(QString, site);
+    QFETCH(QStringList, dialog);
+    QFETCH(bool, box);
+    QFETCH(bool, loggedIn);
+
+    ScriptedServer blank;
+    blank.setScript({ScriptedServer::send(httpAnswer(QByteArray())), ScriptedServer::close()});
+    if (site == QLatin1String("closed"))
+        modData::configureSite(QStringLiteral("127.0.0.1:9"));
+    else if (site == QLatin1String("blank") && blank.listen())
+        blank.useAsSite();
+    const QString notReached = QStringLiteral("Kan inte nå Sandlund (%1).").arg(modData::site().authority());
+
+    QStringList seen;  // as in the dialog column
+    std::function<void()> answerNext = [&] {
+        whenVisible<frmLogin>([&](frmLogin *d) {
+            const auto *reason = d->findChild<QLabel *>(QStringLiteral("lblReason"));
+            const QString typed = dialog.value(seen.size()).section(u'|', 1);
+            seen << (reason->isVisible() ? reason->text() : QString()) + u'|' + typed;
+            auto *line = d->findChild<QLineEdit *>(QStringLiteral("txtPassword"));
+            QTest::keyClicks(line, typed);
+            typed.isEmpty() ? d->reject() : QTest::keyClick(line, Qt::Key_Return);
+            if (seen.size() < dialog.size())
+                answerNext();  // at the next showing
+        });
+    };
+    if (!dialog.isEmpty())
+        answerNext();
+
+    if (how == QLatin1String("menu")) {
+        m_window->menuItem(QStringLiteral("mnuLogin"))->trigger();
+    } else if (how == QLatin1String("ctrl+i")) {
+        QTest::keyClick(m_window.get(), Qt::Key_I, Qt::ControlModifier);
+    } else if (how.startsWith(QLatin1String("doLogin"))) {
+        // The plug-in's password is wrong for the demo site.
+        QCOMPARE(m_fixture->server.doLogin(how == QLatin1String("doLogin(true)"), QStringLiteral("zzzzz")), loggedIn);
+    } else {
+        const QString section = QStringLiteral("autologin");
+        modSettings::writeSetting(section, QStringLiteral("logintype"), QStringLiteral("lastlogin"));
+        modSettings::writeSetting(section, QStringLiteral("lastlogin"), sealPassword(QStringLiteral("kalle")));
+        loadLogin(session());
+    }
+
+    QCOMPARE(seen, dialog.replaceInStrings(QStringLiteral("%1"), modData::site().authority()));
+    QCOMPARE(isLoggedIn(), loggedIn);
+    QCOMPARE(panel(1), loggedIn ? QStringLiteral("Inloggad") : QStringLiteral("Utloggad"));
+    // Up, once, by the time the login has ended.
+    auto *shown = m_window->findChild<QMessageBox *>();
+    QCOMPARE(shown && shown->isVisible(), box);
+    if (box) {
+        QCOMPARE(shown->windowTitle() + u'|' + shown->text(), QStringLiteral("Inloggningen misslyckades|") + notReached);
+        QVERIFY(shown->icon() == QMessageBox::Information && shown->standardButtons() == QMessageBox::Ok);
+        shown->button(QMessageBox::Ok)->click();
+    }
 }
 
 QTEST_MAIN(TestLoginWindow)

@@ -145,9 +145,10 @@ void FakeMainView::freezeDrawing(bool frozen)
     freezeDepth += frozen ? 1 : -1;
 }
 
-QString FakeMainView::askPassword()
+QString FakeMainView::askPassword(const QString &reason)
 {
     calls << QStringLiteral("askPassword");
+    passwordReasons << reason;
     ++passwordAsked;
     return passwordAnswers.isEmpty() ? QString() : passwordAnswers.takeFirst();
 }

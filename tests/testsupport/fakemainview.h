@@ -38,6 +38,8 @@ public:
     // Answers of the password dialog, taken from the front; "" when empty.
     QStringList passwordAnswers;
     int passwordAsked = 0;
+    // The reason line of every question, in order.
+    QStringList passwordReasons;
 
     void showLoggedOut(bool loginRunning) override;
     void showLoggingIn() override;
@@ -48,7 +50,7 @@ public:
     void showLoginProgress(double value) override;
     void setKeepAlive(bool on) override;
     void relayout() override;
-    QString askPassword() override;
+    QString askPassword(const QString &reason) override;
     void showIMailCounts(int count, int newCount);
 
     void setPanelText(int panel, const QString &text);

@@ -3,6 +3,7 @@
 #include "frmimail.h"
 #include "imailhandlerservice.h"
 #include "mainserverclient.h"
+#include "app/appicon.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -34,6 +35,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kortvik-imail"));
+    QApplication::setWindowIcon(kortvikIcon());
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Visar Kortviks inkorg och hanterar menyn \"iMails\"."));
