@@ -3,6 +3,7 @@
 #include "app/frmmain.h"
 #include "desktop/desktopnotices.h"
 #include "desktop/kortviktray.h"
+#include "desktop/networkwatcher.h"
 #include "desktop/notificationclient.h"
 #include "desktop/sleepwatcher.h"
 #include "imail/imaillist.h"
@@ -16,9 +17,10 @@ DesktopIntegration::DesktopIntegration(frmMain *window, QObject *parent)
     : QObject(parent)
     , m_window(window)
     , m_tray(new KortvikTray(this))
-    , m_notices(new DesktopNotices(this))
+    , m_notices(new DesktopNotices(NotifiedRows::defaultFolder(), this))
     , m_client(new NotificationClient(QDBusConnection::sessionBus(), this))
     , m_sleep(new SleepWatcher(this))
+    , m_network(new NetworkWatcher(true, this))
 {
     connect(m_tray, &KortvikTray::activateRequested, m_window, &frmMain::Activate);
     connect(m_client, &NotificationClient::activated, m_window, &frmMain::Activate);
@@ -26,7 +28,14 @@ DesktopIntegration::DesktopIntegration(frmMain *window, QObject *parent)
     connect(m_tray, &KortvikTray::logoutRequested, this, [this] { runMenuItem(QStringLiteral("mnuLogout")); });
     connect(m_tray, &KortvikTray::quitRequested, this, [this] { runMenuItem(QStringLiteral("mnuQuit")); });
     connect(m_notices, &DesktopNotices::notify, m_client, &NotificationClient::show);
+    connect(m_notices, &DesktopNotices::withdraw, m_client, &NotificationClient::withdraw);
+    // "Visa iMails" and the tray's iMail rows do what the menu "iMails" does.
+    connect(m_client, &NotificationClient::imailsRequested, this, [this] { runMenuItem(QStringLiteral("mnuIMails")); });
+    connect(m_tray, &KortvikTray::imailsRequested, this, [this] { runMenuItem(QStringLiteral("mnuIMails")); });
     connect(m_sleep, &SleepWatcher::resumed, this, &DesktopIntegration::wokeUp);
+    connect(m_network, &NetworkWatcher::reconnected, this, &DesktopIntegration::wokeUp);
+    connect(m_network, &NetworkWatcher::disconnectedChanged, m_tray, &KortvikTray::showNetwork);
+    m_tray->showNetwork(m_network->isDisconnected());
 }
 
 void DesktopIntegration::follow(modGlobal::Session *session, modWebFunctions::IMailWatch *watch)
@@ -42,7 +51,10 @@ void DesktopIntegration::follow(modGlobal::Session *session, modWebFunctions::IM
         refresh();
     });
     // The session raises these before its logged-in flag changes.
-    connect(session, &Session::loggedIn, this, [this] { showAs(true); });
+    connect(session, &Session::loggedIn, this, [this](const QString &, qint32 userId) {
+        m_memberId = userId;
+        showAs(true);
+    });
     connect(session, &Session::loggedOut, this, [this] { showAs(false); });
     connect(session, &Session::profileChanged, this, &DesktopIntegration::refresh);
     connect(session, &Session::endedBySite, this, &DesktopIntegration::siteEndedSession);
@@ -106,7 +118,7 @@ void DesktopIntegration::showSession(bool loggedIn, bool loginRunning, bool gues
     else
         m_tray->showLoggedOut(loginRunning);
     if (loggedIn && !m_loggedIn)
-        m_notices->loggedIn(guest);
+        m_notices->loggedIn(guest, m_memberId);
     else if (!loggedIn && m_loggedIn)
         m_notices->loggedOut(false);
     m_loggedIn = loggedIn;

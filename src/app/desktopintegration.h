@@ -14,12 +14,13 @@ struct IMailList;
 
 class DesktopNotices;
 class KortvikTray;
+class NetworkWatcher;
 class NotificationClient;
 class SleepWatcher;
 class frmMain;
 
 // The program on the desktop beside its main window: the tray icon, the
-// notifications and the wake-up from sleep. It only listens to the session
+// notifications, the wake-up from sleep and the return of the network. It only listens to the session
 // and runs the main window's own commands; the window itself is unchanged.
 class DesktopIntegration : public QObject
 {
@@ -30,7 +31,8 @@ public:
     KortvikTray *tray() const { return m_tray; }
 
     // Follows the session's state and the iMail checks; a wake-up from sleep
-    // runs the iMail check and, when logged in, the keep-alive at once.
+    // or the network's return runs the iMail check and, when logged in, the
+    // keep-alive at once.
     void follow(modGlobal::Session *session, modWebFunctions::IMailWatch *watch);
 
     // The tray and the notifications show unread rows only; an inbox of
@@ -46,7 +48,7 @@ public slots:
     void siteEndedSession();
 
 signals:
-    // The machine woke from sleep.
+    // The machine woke from sleep, or its network came back.
     void wokeUp();
 
 private:
@@ -60,7 +62,10 @@ private:
     DesktopNotices *m_notices;
     NotificationClient *m_client;
     SleepWatcher *m_sleep;
+    NetworkWatcher *m_network;
     modGlobal::Session *m_session = nullptr;
+    // The logged-in member's id, for what the notifications remember.
+    qint32 m_memberId = 0;
     bool m_loggedIn = false;
     // From loginStarted to loginFinished.
     bool m_loginRunning = false;

@@ -2,6 +2,8 @@
 
 #include "settings/modsettings.h"
 
+#include <utility>
+
 namespace {
 
 // The longest sender or subject a notification shows.
@@ -94,7 +96,11 @@ QString noticeText(const QString &text, qsizetype max)
 
 } // namespace
 
-DesktopNotices::DesktopNotices(QObject *parent) : QObject(parent) {}
+DesktopNotices::DesktopNotices(const QString &memoryFolder, QObject *parent)
+    : QObject(parent)
+    , m_memory(memoryFolder)
+{
+}
 
 bool DesktopNotices::enabledInSettings()
 {
@@ -102,10 +108,19 @@ bool DesktopNotices::enabledInSettings()
            QLatin1String("0");
 }
 
-void DesktopNotices::loggedIn(bool guest)
+QString DesktopNotices::newIMailsSummary(int newCount)
+{
+    if (newCount == 1)
+        return QStringLiteral("Du har 1 ny iMail");
+    return QStringLiteral("Du har %1 nya iMails").arg(newCount);
+}
+
+void DesktopNotices::loggedIn(bool guest, qint32 memberId)
 {
     m_member = !guest;
+    m_memberId = memberId;
     m_lastNew = 0;
+    m_notified = m_member ? m_memory.of(memberId) : QSet<qint32>();
 }
 
 void DesktopNotices::loggedOut(bool bySite)
@@ -113,8 +128,15 @@ void DesktopNotices::loggedOut(bool bySite)
     const bool wasMember = m_member;
     m_member = false;
     m_lastNew = 0;
+    endNewIMails();
     if (bySite && wasMember && enabledInSettings())
         emit notify(Kind::LoggedOut, QStringLiteral("Du har blivit utloggad från Sandlund"), QString());
+}
+
+void DesktopNotices::endNewIMails()
+{
+    if (std::exchange(m_shown, false))
+        emit withdraw(Kind::NewIMails);
 }
 
 void DesktopNotices::imailsChecked(int count, int newCount, const DesktopIMails &rows)
@@ -122,15 +144,34 @@ void DesktopNotices::imailsChecked(int count, int newCount, const DesktopIMails 
     Q_UNUSED(count);
     if (!m_member)
         return;
-    const bool rose = newCount > m_lastNew;
+    QSet<qint32> unread;
+    DesktopIMails fresh;
+    for (const DesktopIMail &r : rows) {
+        if (!r.isNew)
+            continue;
+        unread.insert(r.mid);
+        if (!m_notified.contains(r.mid))
+            fresh.append(r);
+    }
+    // Without rows only the count tells: a rise is news.
+    const bool news = rows.isEmpty() ? newCount > m_lastNew : !fresh.isEmpty();
     m_lastNew = newCount;
-    if (!rose || !enabledInSettings())
+    if (!rows.isEmpty() || newCount == 0) {
+        // Rows read since are forgotten, so the memory stays as small as the inbox.
+        m_notified = unread;
+        m_memory.set(m_memberId, m_notified);
+    }
+    if (newCount == 0) {
+        endNewIMails();
+        return;
+    }
+    if (!news || !enabledInSettings())
         return;
     QString body;
-    const DesktopIMails newest = newestUnread(rows, 1);
+    const DesktopIMails newest = newestUnread(fresh, 1);
     if (!newest.isEmpty())
         body = noticeText(newest.first().sender, kMaxNoticeText) + QStringLiteral(": ") +
                noticeText(newest.first().subject, kMaxNoticeText);
-    emit notify(Kind::NewIMails, QStringLiteral("Du har ") + QString::number(newCount) + QStringLiteral(" nya iMails"),
-                body);
+    m_shown = true;
+    emit notify(Kind::NewIMails, newIMailsSummary(newCount), body);
 }

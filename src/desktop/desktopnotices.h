@@ -1,13 +1,17 @@
 #pragma once
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 #include "desktop/desktopimail.h"
+#include "desktop/notifiedrows.h"
 
 // Decides which desktop notifications the session's changes are worth:
-// one when the number of new iMails rises, one when the site ended a
-// member's session. None for the guest, none when Config.ini says
-// [Kortvik] notify=0 (read each time, so a change needs no restart).
+// one when unread iMails come that the member was not told about yet, one
+// when the site ended a member's session. None for the guest, none when
+// Config.ini says [Kortvik] notify=0 (read each time, so a change needs no
+// restart). The new-iMails notification is withdrawn when nothing is
+// unread any more and at every logout.
 class DesktopNotices : public QObject
 {
     Q_OBJECT
@@ -15,12 +19,16 @@ public:
     enum class Kind { NewIMails, LoggedOut };
     Q_ENUM(Kind)
 
-    explicit DesktopNotices(QObject *parent = nullptr);
+    // memoryFolder: where the rows already told about are kept across
+    // restarts (NotifiedRows::defaultFolder()); empty for this run only.
+    explicit DesktopNotices(const QString &memoryFolder = QString(), QObject *parent = nullptr);
 
     static bool enabledInSettings();
+    // "Du har 1 ny iMail", "Du har 2 nya iMails"
+    static QString newIMailsSummary(int newCount);
 
 public slots:
-    void loggedIn(bool guest);
+    void loggedIn(bool guest, qint32 memberId = 0);
     // bySite: the site ended the session; the member did not ask for it.
     void loggedOut(bool bySite);
     // Results of an iMail check that read the inbox page; failed exchanges
@@ -31,8 +39,18 @@ public slots:
 signals:
     // Plain text; the client escapes it for the desktop.
     void notify(DesktopNotices::Kind kind, const QString &summary, const QString &body);
+    // The notification of that kind is out of date: take it off the desktop.
+    void withdraw(DesktopNotices::Kind kind);
 
 private:
+    void endNewIMails();
+
+    NotifiedRows m_memory;
     bool m_member = false;
+    qint32 m_memberId = 0;
     int m_lastNew = 0;
+    // The unread rows the member has been told about.
+    QSet<qint32> m_notified;
+    // A new-iMails notification may be on the desktop.
+    bool m_shown = false;
 };

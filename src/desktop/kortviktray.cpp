@@ -46,6 +46,12 @@ void KortvikTray::showIMails(int count, int newCount, const DesktopIMails &rows)
     render();
 }
 
+void KortvikTray::showNetwork(bool disconnected)
+{
+    m_state.showNetwork(disconnected);
+    render();
+}
+
 void KortvikTray::render()
 {
     if (!m_icon)
@@ -53,9 +59,9 @@ void KortvikTray::render()
     using Kind = TrayState::MenuEntry::Kind;
     // Every iMail check lands here; only what changed is handed to the
     // desktop, and an open menu is left alone when nothing in it changed.
-    const std::pair<TrayState::Icon, bool> picture{m_state.icon(), m_state.newMark()};
+    const std::pair<TrayState::Icon, QString> picture{m_state.icon(), m_state.badge()};
     if (!m_pictureSet || picture != m_picture) {
-        m_icon->setIcon(trayIcon(picture.first, picture.second));
+        m_icon->setIcon(trayIcon(picture.first, m_state.newMark(), picture.second));
         m_picture = picture;
         m_pictureSet = true;
     }
@@ -74,4 +80,6 @@ void KortvikTray::render()
             Qt::QueuedConnection);
     connect(commands.value(Kind::Quit), &QAction::triggered, this, &KortvikTray::quitRequested,
             Qt::QueuedConnection);
+    for (QAction *row : commands.values(Kind::IMail))
+        connect(row, &QAction::triggered, this, &KortvikTray::imailsRequested, Qt::QueuedConnection);
 }

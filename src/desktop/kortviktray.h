@@ -25,6 +25,7 @@ public slots:
     void showLoggedOut(bool loginRunning);
     void showMember(const QString &alias);
     void showIMails(int count, int newCount, const DesktopIMails &rows);
+    void showNetwork(bool disconnected);
 
 signals:
     // A left click on the icon.
@@ -33,6 +34,8 @@ signals:
     void loginRequested();
     void logoutRequested();
     void quitRequested();
+    // An iMail row was chosen.
+    void imailsRequested();
 
 private:
     void render();
@@ -40,7 +43,7 @@ private:
     TrayState m_state;
     QSystemTrayIcon *m_icon = nullptr;
     QMenu *m_menu = nullptr;
-    std::pair<TrayState::Icon, bool> m_picture{TrayState::Icon::LoggedOut, false};
+    std::pair<TrayState::Icon, QString> m_picture{TrayState::Icon::LoggedOut, QString()};
     bool m_pictureSet = false;
     QList<TrayState::MenuEntry> m_entries;
 };

@@ -1,5 +1,7 @@
 #include "desktop/trayicons.h"
 
+#include "desktop/traybadge.h"
+
 #include <QPainter>
 #include <QPixmap>
 #include <QSvgRenderer>
@@ -45,7 +47,7 @@ void render(QPainter &p, const Picture &picture, int size)
 
 } // namespace
 
-QIcon trayIcon(TrayState::Icon state, bool newMark)
+QIcon trayIcon(TrayState::Icon state, bool newMark, const QString &badge)
 {
     // Resources linked into a static library need an explicit init.
     static const bool registered = [] {
@@ -55,13 +57,16 @@ QIcon trayIcon(TrayState::Icon state, bool newMark)
     Q_UNUSED(registered);
 
     QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64}) {
+    // 32, 44 and 48 are also the tray's sizes at a device pixel ratio of 2.
+    for (int size : {16, 22, 24, 32, 44, 48, 64}) {
         QPixmap pixmap(size, size);
         pixmap.fill(Qt::transparent);
         QPainter p(&pixmap);
         p.setRenderHint(QPainter::Antialiasing);
         render(p, pictureOf(state), size);
-        if (newMark)
+        if (!badge.isEmpty())
+            paintTrayBadge(p, size, badge);
+        else if (newMark)
             render(p, newMarkPicture(), size);
         p.end();
         icon.addPixmap(pixmap);

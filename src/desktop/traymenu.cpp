@@ -3,10 +3,10 @@
 #include <QAction>
 #include <QMenu>
 
-QHash<TrayState::MenuEntry::Kind, QAction *> fillTrayMenu(QMenu *menu, const TrayState &state)
+QMultiHash<TrayState::MenuEntry::Kind, QAction *> fillTrayMenu(QMenu *menu, const TrayState &state)
 {
     using Kind = TrayState::MenuEntry::Kind;
-    QHash<Kind, QAction *> commands;
+    QMultiHash<Kind, QAction *> commands;
     menu->clear();
     for (const TrayState::MenuEntry &e : state.menuEntries()) {
         if (e.kind == Kind::Separator) {
@@ -18,8 +18,7 @@ QHash<TrayState::MenuEntry::Kind, QAction *> fillTrayMenu(QMenu *menu, const Tra
                                                    : e.text;
         QAction *a = menu->addAction(text);
         a->setEnabled(e.enabled);
-        if (e.kind != Kind::IMail)
-            commands.insert(e.kind, a);
+        commands.insert(e.kind, a);
     }
     return commands;
 }

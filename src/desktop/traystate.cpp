@@ -76,6 +76,18 @@ void TrayState::showIMails(int count, int newCount, const DesktopIMails &rows)
     m_rows = newestUnread(rows, kMaxMenuIMails);
 }
 
+void TrayState::showNetwork(bool disconnected)
+{
+    m_disconnected = disconnected;
+}
+
+QString TrayState::badge() const
+{
+    if (!newMark())
+        return QString();
+    return m_newCount > 99 ? QStringLiteral("99+") : QString::number(m_newCount);
+}
+
 QString TrayState::imailCaption(int count, int newCount)
 {
     return QString::number(count) + QStringLiteral(" iMails (") + QString::number(newCount) +
@@ -84,15 +96,23 @@ QString TrayState::imailCaption(int count, int newCount)
 
 QString TrayState::toolTip() const
 {
+    QString first;
+    QString second;
     switch (m_icon) {
     case Icon::LoggedOut:
-        return QStringLiteral("Utloggad");
+        first = QStringLiteral("Utloggad");
+        break;
     case Icon::LoggingIn:
-        return QStringLiteral("Loggar in...");
+        first = QStringLiteral("Loggar in...");
+        break;
     case Icon::LoggedIn:
+        first = QStringLiteral("Inloggad som ") + inertMarkup(m_alias);
+        second = imailCaption(m_count, m_newCount);
         break;
     }
-    return QStringLiteral("Inloggad som ") + inertMarkup(m_alias) + QLatin1Char('\n') + imailCaption(m_count, m_newCount);
+    if (m_disconnected)
+        second = QStringLiteral("Ingen nätverksanslutning");
+    return second.isEmpty() ? first : first + QLatin1Char('\n') + second;
 }
 
 QList<TrayState::MenuEntry> TrayState::menuEntries() const
@@ -100,10 +120,10 @@ QList<TrayState::MenuEntry> TrayState::menuEntries() const
     using Kind = MenuEntry::Kind;
     QList<MenuEntry> entries;
     if (m_icon == Icon::LoggedIn) {
-        // No reader yet: the rows only tell what is waiting.
+        // Each row opens the iMails, as the main window's menu does.
         for (const DesktopIMail &r : newestUnread(m_rows, kMaxMenuIMails))
             entries.append({Kind::IMail, oneLine(r.sender, 30) + QStringLiteral(": ") + oneLine(r.subject, 50),
-                            false});
+                            true});
         if (!entries.isEmpty())
             entries.append({Kind::Separator, QString(), true});
     }

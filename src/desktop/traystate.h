@@ -25,11 +25,15 @@ public:
     void showLoggedOut(bool loginRunning);
     void showMember(const QString &alias);
     void showIMails(int count, int newCount, const DesktopIMails &rows);
+    // While the network is gone the tooltip's second line says so.
+    void showNetwork(bool disconnected);
 
     // Outputs.
     Icon icon() const { return m_icon; }
     // The fourth mark: new iMails while logged in.
     bool newMark() const { return m_icon == Icon::LoggedIn && m_newCount > 0; }
+    // The number the icon carries: "" without new iMails, "1" to "99", "99+".
+    QString badge() const;
     QString toolTip() const;
     QList<MenuEntry> menuEntries() const;
     // "3 iMails (1 nya)"
@@ -41,4 +45,5 @@ private:
     int m_count = 0;
     int m_newCount = 0;
     DesktopIMails m_rows;
+    bool m_disconnected = false;
 };

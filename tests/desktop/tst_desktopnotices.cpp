@@ -13,11 +13,17 @@ DesktopIMail row(qint32 mid, const QString &sender, const QString &subject, int 
     return {mid, sender, subject, QDateTime(QDate(2026, 12, 8), QTime(8, 0), Qt::UTC).addSecs(minutes * 60), isNew};
 }
 
-// "member", "guest", "logout", "siteLogout", or a new-iMail count "n3".
+// "member", "other" (a second member), "guest", "logout", "siteLogout", a
+// new-iMail count with its rows "n3" (message ids 1 to 3), or one without
+// rows "c3".
 void feed(DesktopNotices &notices, const QString &step)
 {
     if (step == QLatin1String("member"))
-        notices.loggedIn(false);
+        notices.loggedIn(false, 7);
+    else if (step == QLatin1String("other"))
+        notices.loggedIn(false, 8);
+    else if (step.startsWith(u'c'))
+        notices.imailsChecked(10, step.mid(1).toInt(), {});
     else if (step == QLatin1String("guest"))
         notices.loggedIn(true);
     else if (step == QLatin1String("logout"))
@@ -47,6 +53,7 @@ private slots:
     void newestSenderAndSubjectInTheBody();
     void settingTurnsThemOff_data();
     void settingTurnsThemOff();
+    void rememberedAcrossRestarts();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -67,18 +74,27 @@ void TestDesktopNotices::cleanup()
 void TestDesktopNotices::sequence_data()
 {
     QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QStringList>("expected"); // the summaries, in order
+    QTest::addColumn<QStringList>("expected"); // the summaries in order, "-" for a withdrawal
 
     const QString out = QString::fromUtf8("Du har blivit utloggad från Sandlund");
-    QTest::newRow("rises only") << QStringList{"member", "n0", "n2", "n2", "n1", "n3", "n3", "n0", "n1"}
-                                << QStringList{"Du har 2 nya iMails", "Du har 3 nya iMails", "Du har 1 nya iMails"};
+    QTest::newRow("only rows not told about")
+        << QStringList{"member", "n0", "n2", "n2", "n1", "n3", "n3", "n0", "n1"}
+        << QStringList{"Du har 2 nya iMails", "Du har 3 nya iMails", "-", "Du har 1 ny iMail"};
     QTest::newRow("first check after the login counts from zero")
         << QStringList{"member", "n4"} << QStringList{"Du har 4 nya iMails"};
-    QTest::newRow("a new login starts from zero again")
-        << QStringList{"member", "n2", "logout", "member", "n2"}
-        << QStringList{"Du har 2 nya iMails", "Du har 2 nya iMails"};
-    QTest::newRow("the member's own logout is quiet") << QStringList{"member", "n1", "logout"}
-                                                      << QStringList{"Du har 1 nya iMails"};
+    QTest::newRow("the same member's new login is not told again")
+        << QStringList{"member", "n2", "logout", "member", "n2", "n3"}
+        << QStringList{"Du har 2 nya iMails", "-", "Du har 3 nya iMails"};
+    QTest::newRow("another member is told")
+        << QStringList{"member", "n2", "logout", "other", "n2"}
+        << QStringList{"Du har 2 nya iMails", "-", "Du har 2 nya iMails"};
+    QTest::newRow("without rows a rising count tells")
+        << QStringList{"member", "c2", "c2", "c1", "c3", "c0"}
+        << QStringList{"Du har 2 nya iMails", "Du har 3 nya iMails", "-"};
+    QTest::newRow("the member's own logout withdraws") << QStringList{"member", "n1", "logout", "logout"}
+                                                       << QStringList{"Du har 1 ny iMail", "-"};
+    QTest::newRow("the site's logout withdraws and tells")
+        << QStringList{"member", "n2", "siteLogout"} << QStringList{"Du har 2 nya iMails", "-", out};
     QTest::newRow("the site's logout is told once")
         << QStringList{"member", "siteLogout", "siteLogout", "n3"} << QStringList{out};
     QTest::newRow("nothing for the guest") << QStringList{"guest", "n2", "n5", "siteLogout"} << QStringList{};
@@ -90,17 +106,19 @@ void TestDesktopNotices::sequence()
     QFETCH(QStringList, steps);
     QFETCH(QStringList, expected);
     DesktopNotices notices;
-    QSignalSpy spy(&notices, &DesktopNotices::notify);
+    QStringList events;
+    connect(&notices, &DesktopNotices::notify, this,
+            [&events](DesktopNotices::Kind kind, const QString &summary) {
+                QCOMPARE(kind == DesktopNotices::Kind::LoggedOut, summary.startsWith(QStringLiteral("Du har blivit")));
+                events << summary;
+            });
+    connect(&notices, &DesktopNotices::withdraw, this, [&events](DesktopNotices::Kind kind) {
+        QVERIFY(kind == DesktopNotices::Kind::NewIMails);
+        events << QStringLiteral("-");
+    });
     for (const QString &s : steps)
         feed(notices, s);
-    QStringList summaries;
-    for (const QList<QVariant> &call : std::as_const(spy))
-        summaries << call.at(1).toString();
-    QCOMPARE(summaries, expected);
-    for (const QList<QVariant> &call : std::as_const(spy)) {
-        const auto kind = call.at(0).value<DesktopNotices::Kind>();
-        QCOMPARE(kind == DesktopNotices::Kind::LoggedOut, call.at(1).toString().startsWith(QStringLiteral("Du har blivit")));
-    }
+    QCOMPARE(events, expected);
 }
 
 void TestDesktopNotices::newestSenderAndSubjectInTheBody_data()
@@ -172,6 +190,39 @@ void TestDesktopNotices::settingTurnsThemOff()
     feed(notices, QStringLiteral("n1"));
     feed(notices, QStringLiteral("siteLogout"));
     QCOMPARE(spy.size(), notifications);
+}
+
+void TestDesktopNotices::rememberedAcrossRestarts()
+{
+    QTemporaryDir data;
+    const QString folder = data.filePath(QStringLiteral("kortvik/notified"));
+    // One run of the program: a login and one check; the summaries told.
+    auto run = [&folder](qint32 memberId, const DesktopIMails &rows) {
+        DesktopNotices notices(folder);
+        QSignalSpy spy(&notices, &DesktopNotices::notify);
+        notices.loggedIn(false, memberId);
+        notices.imailsChecked(5, static_cast<int>(rows.size()), rows);
+        return spy.size();
+    };
+    const DesktopIMails two{row(11, QStringLiteral("A"), QStringLiteral("a"), 0, true),
+                            row(12, QStringLiteral("B"), QStringLiteral("b"), 5, true)};
+    QCOMPARE(run(7, two), 1);
+    QCOMPARE(run(7, two), 0);
+    QCOMPARE(run(7, {two.at(1)}), 0);
+    QCOMPARE(run(8, two), 1);
+    // Row 11 was read, so it is forgotten; a new row 13 is news.
+    QCOMPARE(run(7, {two.at(1), row(13, QStringLiteral("C"), QStringLiteral("c"), 9, true)}), 1);
+    QFile file(folder + QStringLiteral("/7"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("12\n13\n"));
+    file.close();
+
+    // A damaged file loses no more than its damaged lines.
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QByteArray("x\n12\n\0\n", 7));
+    file.close();
+    QCOMPARE(run(7, {two.at(1)}), 0);
+    QCOMPARE(run(7, {row(13, QStringLiteral("C"), QStringLiteral("c"), 9, true)}), 1);
 }
 
 QTEST_GUILESS_MAIN(TestDesktopNotices)

@@ -1,7 +1,8 @@
 // The running program's desktop side, from outside: a copy of kortvik on a
-// private session bus with a fake notification service, a second private
-// bus standing in for the system bus with a fake logind, and the demo site.
-// Logins go through the plug-in interface.
+// private session bus with a fake notification service and a fake iMail
+// handler, a second private bus standing in for the system bus with a fake
+// logind and a fake NetworkManager, and the demo site. Logins go through
+// the plug-in interface.
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -9,10 +10,13 @@
 #include <QtTest>
 
 #include "desktop/notificationclient.h"
+#include "fakeimailhandler.h"
 #include "fakelogind.h"
+#include "fakenetworkmanager.h"
 #include "fakenotificationservice.h"
 #include "kortvikonbus.h"
 #include "requiredtool.h"
+#include "siminboxcontrol.h"
 #include "simmembers.h"
 #include "simsite.h"
 
@@ -22,6 +26,7 @@ const QString kService = QStringLiteral("org.kortvik.Kortvik");
 const QString kServerPath = QStringLiteral("/clsMainServer");
 const QString kServerIface = QStringLiteral("org.kortvik.Kortvik.clsMainServer");
 const QString kSiteLogout = QString::fromUtf8("Du har blivit utloggad från Sandlund");
+const QString kInbox = QStringLiteral("/login/community/main.asp");
 
 const sandlundSim::SimMember &memberNamed(const QString &password)
 {
@@ -40,17 +45,20 @@ public:
     KortvikOnBus k;
     FakeNotificationService notifications;
     FakeLogind logind;
+    FakeNetworkManager network;
     QStringList heard;
 
-    // config: the Config.ini to start with ("" for none).
-    bool start(const QString &config, FakeNotificationService::Mode mode, QString *why)
+    // config: the Config.ini to start with ("" for none). networkManager:
+    // the fake NetworkManager is on the system bus from the start.
+    bool start(const QString &config, FakeNotificationService::Mode mode, QString *why, bool networkManager = false)
     {
         KortvikOnBus::Options options;
         options.config = config.toLatin1();
         options.systemBus = true;
-        options.beforeProgram = [this, mode](QString *why) {
+        options.beforeProgram = [this, mode, networkManager](QString *why) {
             notifications.setMode(mode);
-            if (notifications.start(k.bus.address()) && logind.start(k.systemBus->address()))
+            if (notifications.start(k.bus.address()) && logind.start(k.systemBus->address()) &&
+                (!networkManager || network.start(k.systemBus->address())))
                 return true;
             *why = QStringLiteral("fake services did not start");
             return false;
@@ -83,6 +91,14 @@ public:
 
     qsizetype logoutsHeard() const { return heard.size(); }
 
+    // Runs work and waits up to ms for an inbox request after it.
+    bool inboxReadAfter(const std::function<void()> &work, int ms = 5000)
+    {
+        const qsizetype before = requestPaths().size();
+        work();
+        return QTest::qWaitFor([&] { return requestPaths().mid(before).contains(kInbox); }, ms);
+    }
+
 public slots:
     void heardLogout(const QDBusMessage &m) { heard << m.arguments().value(0).toString(); }
 };
@@ -100,23 +116,38 @@ private slots:
         if (!probe.start(&why))
             KORTVIK_SKIP_WITHOUT_TOOL(why);
     }
+    void imailAndSiteLogoutNotifications_data();
     void imailAndSiteLogoutNotifications();
     void noneForTheGuestOrWithNotifyOff_data();
     void noneForTheGuestOrWithNotifyOff();
     void silentServiceHoldsNothingUp();
     void wakeRunsTheChecksAtOnce();
+    void networkReturnRunsTheChecksOnce();
 };
 
-// One notification for the new iMails of a login, none for the member's own
-// logout, the same notification replaced in place at the next login, and
-// the site's logout of an idle member: "Utloggad" within one iMail tick,
-// onLogout once, and its notification.
+void TestDesktopProcess::imailAndSiteLogoutNotifications_data()
+{
+    QTest::addColumn<bool>("actions");
+    QTest::newRow("service with actions") << true;
+    QTest::newRow("service without actions") << false;
+}
+
+// One notification for the new iMails of a login, with "Visa iMails" when
+// the service has actions, which reaches the iMail handler. Withdrawn at
+// the member's logout and when nothing is unread; never twice for the same
+// rows (new login, wake-up, restart); once more for a new row. The site's
+// logout of an idle member: "Utloggad" within one iMail tick, onLogout
+// once, and its notification.
 void TestDesktopProcess::imailAndSiteLogoutNotifications()
 {
+    QFETCH(bool, actions);
     Instance k;
+    k.notifications.setActions(actions);
     QString why;
     if (!k.start(QString(), FakeNotificationService::Mode::Answer, &why))
         QFAIL(qPrintable(why));
+    FakeIMailHandler handler(k.k.bus.address(), FakeIMailHandler::Mode::Answer);
+    QVERIFY(handler.start());
     const sandlundSim::SimMember &kalle = memberNamed(QStringLiteral("kalle"));
     int newCount = 0;
     const sandlundSim::SimIMail *newest = nullptr;
@@ -128,33 +159,90 @@ void TestDesktopProcess::imailAndSiteLogoutNotifications()
         }
     }
     QVERIFY2(newCount > 0 && newest, "the demo member needs new iMails");
+    auto summary = [](int n) {
+        return n == 1 ? QStringLiteral("Du har 1 ny iMail") : QStringLiteral("Du har %1 nya iMails").arg(n);
+    };
 
     // The login's own iMail check tells, well before the 10-second tick.
     QVERIFY(k.call(QStringLiteral("doLogin"), {false, kalle.password}));
     QVERIFY(k.notifications.waitForCalls(1, 3000));
-    FakeNotificationService::Call first = k.notifications.calls().at(0);
-    QCOMPARE(first.summary, QStringLiteral("Du har %1 nya iMails").arg(newCount));
+    QTRY_VERIFY(k.notifications.calls().at(0).id != 0);
+    const FakeNotificationService::Call first = k.notifications.calls().at(0);
+    QCOMPARE(first.summary, summary(newCount));
     QCOMPARE(first.body, NotificationClient::escapeMarkup(newest->senderName + QStringLiteral(": ") +
                                                           newest->subject.simplified()));
+    QCOMPARE(first.actions, (actions ? QStringList{"default", "Visa Kortvik", "imails", "Visa iMails"} : QStringList()));
+    QCOMPARE(first.hints.value("desktop-entry").toString(), QStringLiteral("org.kortvik.Kortvik"));
+    QCOMPARE(first.hints.value("category").toString(), QStringLiteral("email.arrived"));
+    QCOMPARE(first.hints.value("urgency").toInt(), 1);
 
-    // The member's own logout is quiet.
+    // "Visa iMails" opens the handler, when it was offered; ids and keys
+    // the program never gave, and a flood of closings, do nothing.
+    k.notifications.invokeAction(first.id + 1000, QStringLiteral("imails"));
+    k.notifications.invokeAction(first.id, QStringLiteral("bogus"));
+    for (uint id = 0; id < 300; ++id)
+        k.notifications.tellClosed(id);
+    k.notifications.invokeAction(first.id, QStringLiteral("imails"));
+    if (actions)
+        QTRY_COMPARE(handler.openCalls(), 1);
+    QTest::qWait(500);
+    QCOMPARE(handler.openCalls(), actions ? 1 : 0);
+
+    // A wake-up reads the same rows: nothing new to tell.
+    QVERIFY(k.inboxReadAfter([&] {
+        k.logind.prepareForSleep(true);
+        k.logind.prepareForSleep(false);
+    }));
+    // The member's own logout withdraws the notification; a new login has
+    // nothing new to tell.
     QVERIFY(k.call(QStringLiteral("doLogout"), {}));
-    QTRY_COMPARE(k.logoutsHeard(), 1);
-    QVERIFY(k.call(QStringLiteral("doLogin"), {false, kalle.password}));
+    QTRY_COMPARE(k.notifications.closed(), QList<uint>{first.id});
+    QVERIFY(k.inboxReadAfter([&] { QVERIFY(k.call(QStringLiteral("doLogin"), {false, kalle.password})); }));
+    QTest::qWait(500);
+    QCOMPARE(k.notifications.calls().size(), 1);
+
+    // Nor after a restart of the program.
+    k.k.program->terminate();
+    QVERIFY(k.k.program->waitForFinished(30000));
+    QProcess *again = k.k.startAgain();
+    QVERIFY(k.k.waitForMainWindow(again));
+    QVERIFY(k.inboxReadAfter([&] { QVERIFY(k.call(QStringLiteral("doLogin"), {false, kalle.password})); }));
+    QTest::qWait(500);
+    QCOMPARE(k.notifications.calls().size(), 1);
+
+    // A new row is news.
+    QVERIFY(simInbox::add(k.k.site->port(), kalle.userid, simInbox::newMail(9901, QStringLiteral("Ny rad"))));
+    QVERIFY(k.inboxReadAfter([&] { k.logind.prepareForSleep(false); }));
     QVERIFY(k.notifications.waitForCalls(2, 3000));
-    QCOMPARE(k.notifications.calls().at(1).summary, first.summary);
-    QCOMPARE(k.notifications.calls().at(1).replacesId, first.id);
+    QTRY_VERIFY(k.notifications.calls().at(1).id != 0);
+    const FakeNotificationService::Call second = k.notifications.calls().at(1);
+    QCOMPARE(second.summary, summary(newCount + 1));
+    QCOMPARE(second.body, QStringLiteral("Anna Berg: Ny rad"));
+
+    // Everything read elsewhere: the count falls to 0 and the notification goes.
+    std::optional<QList<sandlundSim::SimIMail>> inbox = simInbox::get(k.k.site->port(), kalle.userid);
+    QVERIFY(inbox);
+    for (auto &mail : *inbox) {
+        // The site tells a new row by its date's colour.
+        mail.isNew = false;
+        mail.dateColour = QStringLiteral("000000");
+    }
+    QVERIFY(simInbox::put(k.k.site->port(), kalle.userid, *inbox));
+    QVERIFY(k.inboxReadAfter([&] {
+        k.logind.prepareForSleep(true);
+        k.logind.prepareForSleep(false);
+    }));
+    QTRY_COMPARE(k.notifications.closed(), (QList<uint>{first.id, second.id}));
 
     // The site ends the session while the member is idle.
-    // Both logins count as sessions to the site.
-    QCOMPARE(k.k.site->endSession(kalle.password), 2);
+    QVERIFY(k.k.site->endSession(kalle.password) >= 1);
     QVERIFY(k.notifications.waitForCalls(3, 30000));
     QCOMPARE(k.notifications.calls().at(2).summary, kSiteLogout);
     QTRY_COMPARE(k.logoutsHeard(), 2);
     QTest::qWait(1500);
     QCOMPARE(k.logoutsHeard(), 2);
     QCOMPARE(k.notifications.calls().size(), 3);
-    QVERIFY(k.k.program->state() == QProcess::Running);
+    QVERIFY(again->state() == QProcess::Running);
 }
 
 void TestDesktopProcess::noneForTheGuestOrWithNotifyOff_data()
@@ -240,6 +328,51 @@ void TestDesktopProcess::wakeRunsTheChecksAtOnce()
     k.logind.prepareForSleep(false);
     QTest::qWait(800);
     QCOMPARE(k.requestPaths().mid(before), QStringList());
+}
+
+// NetworkManager reports the network gone and back: the iMail check and
+// the keep-alive run at once, nobody is logged out meanwhile, and a network
+// that flaps 100 times in a second costs no more than two checks.
+void TestDesktopProcess::networkReturnRunsTheChecksOnce()
+{
+    Instance k;
+    QString why;
+    if (!k.start(QString(), FakeNotificationService::Mode::Answer, &why, true))
+        QFAIL(qPrintable(why));
+    QVERIFY(k.call(QStringLiteral("doLogin"), {false, QStringLiteral("kalle")}));
+    QTest::qWait(300);
+
+    k.network.setOnline(false);
+    // Offline for longer than a keep-alive tick: still logged in.
+    QTest::qWait(1500);
+    QCOMPARE(k.k.property(QStringLiteral("LoggedIn")).toBool(), true);
+    const qsizetype before = k.requestPaths().size();
+    k.network.setOnline(true);
+    QStringList after;
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 3000) {
+        after = k.requestPaths().mid(before);
+        if (after.contains(kInbox) && after.contains(QStringLiteral("/default.asp")))
+            break;
+        QTest::qWait(20);
+    }
+    QVERIFY2(after.contains(kInbox), qPrintable(after.join(' ')));
+    QVERIFY2(after.contains(QStringLiteral("/default.asp")), qPrintable(after.join(' ')));
+
+    // 100 times offline and online within a second, then the quiet period.
+    QString seen;
+    const bool bounded = k.k.inboxRequestsDuring(2, [&] {
+        for (int i = 0; i < 100; ++i) {
+            k.network.setOnline(false);
+            k.network.setOnline(true);
+            QTest::qWait(10);
+        }
+        QTest::qWait(6000);
+    }, &seen);
+    qDebug() << "flapping network:" << seen;
+    QVERIFY2(bounded, qPrintable(seen));
+    QCOMPARE(k.k.property(QStringLiteral("LoggedIn")).toBool(), true);
 }
 
 QTEST_GUILESS_MAIN(TestDesktopProcess)

@@ -20,7 +20,9 @@ private slots:
     void init();
     void cleanup();
     void replacesInPlaceAndEscapesTheBody();
-    void clickOnOurNotificationActivates();
+    void actionsOnlyWhenTheServiceHasThem_data();
+    void actionsOnlyWhenTheServiceHasThem();
+    void withdrawClosesWhatIsShown();
     void silentServiceHoldsNothingUp();
     void failingServiceIsToldAgainWhenBack();
     void missingServiceIsToldWhenItAppears();
@@ -60,20 +62,20 @@ void TestNotificationClient::replacesInPlaceAndEscapesTheBody()
 {
     QVERIFY(m_fake->start(m_bus.address()));
     NotificationClient client(clientBus());
-    client.show(Kind::NewIMails, QStringLiteral("Du har 1 nya iMails"), QStringLiteral("Kalle & Co: <b>Hej</b>"));
+    client.show(Kind::NewIMails, QStringLiteral("Du har 1 ny iMail"), QStringLiteral("Kalle & Co: <b>Hej</b>"));
     QVERIFY(m_fake->waitForCalls(1));
     // The next one waits for the first one's id.
     client.show(Kind::NewIMails, QStringLiteral("Du har 2 nya iMails"), QStringLiteral("Anna: <i>x</i>"));
     QVERIFY(m_fake->waitForCalls(2));
     client.show(Kind::LoggedOut, QString::fromUtf8("Du har blivit utloggad från Sandlund"), QString());
     QVERIFY(m_fake->waitForCalls(3));
-    client.show(Kind::NewIMails, QStringLiteral("Du har 1 nya iMails"), QStringLiteral("Nisse: z"));
+    client.show(Kind::NewIMails, QStringLiteral("Du har 1 ny iMail"), QStringLiteral("Nisse: z"));
     QVERIFY(m_fake->waitForCalls(4));
 
     const auto &calls = m_fake->calls();
     QCOMPARE(calls.at(0).appName, QStringLiteral("Kortvik"));
     QCOMPARE(calls.at(0).replacesId, 0u);
-    QCOMPARE(calls.at(0).summary, QStringLiteral("Du har 1 nya iMails"));
+    QCOMPARE(calls.at(0).summary, QStringLiteral("Du har 1 ny iMail"));
     QCOMPARE(calls.at(0).body, QStringLiteral("Kalle &amp; Co: &lt;b&gt;Hej&lt;/b&gt;"));
     QVERIFY(calls.at(0).actions.contains(QStringLiteral("default")));
     QCOMPARE(calls.at(1).replacesId, calls.at(0).id);
@@ -85,23 +87,94 @@ void TestNotificationClient::replacesInPlaceAndEscapesTheBody()
     QCOMPARE(calls.size(), 4);
 }
 
-void TestNotificationClient::clickOnOurNotificationActivates()
+void TestNotificationClient::actionsOnlyWhenTheServiceHasThem_data()
 {
+    QTest::addColumn<bool>("announced");
+    QTest::newRow("service with actions") << true;
+    QTest::newRow("service without actions") << false;
+}
+
+// The buttons and hints, and which clicks count: only ours, only keys we
+// gave, however many the service sends, and nothing for a closing.
+void TestNotificationClient::actionsOnlyWhenTheServiceHasThem()
+{
+    QFETCH(bool, announced);
+    m_fake->setActions(announced);
     QVERIFY(m_fake->start(m_bus.address()));
     NotificationClient client(clientBus());
     QSignalSpy activated(&client, &NotificationClient::activated);
-    client.show(Kind::NewIMails, QStringLiteral("Du har 1 nya iMails"), QString());
+    QSignalSpy imails(&client, &NotificationClient::imailsRequested);
+    client.show(Kind::NewIMails, QStringLiteral("Du har 1 ny iMail"), QString());
     QVERIFY(m_fake->waitForCalls(1));
-    QTRY_VERIFY(m_fake->calls().at(0).id != 0);
-    const uint id = m_fake->calls().at(0).id;
+    client.show(Kind::LoggedOut, QString::fromUtf8("Du har blivit utloggad från Sandlund"), QString());
+    QVERIFY(m_fake->waitForCalls(2));
+    QTRY_VERIFY(m_fake->calls().at(1).id != 0);
+    const FakeNotificationService::Call mail = m_fake->calls().at(0);
+    const FakeNotificationService::Call out = m_fake->calls().at(1);
 
-    // Another program's notification and another action are not ours.
-    m_fake->invokeAction(id + 100);
-    m_fake->invokeAction(id, QStringLiteral("reply"));
-    m_fake->invokeAction(id);
-    QVERIFY(activated.wait(3000));
+    const QStringList none;
+    QCOMPARE(mail.actions, (announced ? QStringList{"default", "Visa Kortvik", "imails", "Visa iMails"} : none));
+    QCOMPARE(out.actions, (announced ? QStringList{"default", "Visa Kortvik"} : none));
+    QCOMPARE(mail.hints.value("desktop-entry").toString(), QStringLiteral("org.kortvik.Kortvik"));
+    QCOMPARE(mail.hints.value("category").toString(), QStringLiteral("email.arrived"));
+    QCOMPARE(mail.hints.value("urgency").metaType(), QMetaType::fromType<uchar>());
+    QCOMPARE(mail.hints.value("urgency").toInt(), 1);
+    QCOMPARE(out.hints.value("desktop-entry").toString(), QStringLiteral("org.kortvik.Kortvik"));
+
+    // Another program's notification, a key we never gave, "imails" on the
+    // logout notice, a flood of closings: none of it counts.
+    m_fake->invokeAction(mail.id + 100);
+    m_fake->invokeAction(mail.id + 100, QStringLiteral("imails"));
+    m_fake->invokeAction(mail.id, QStringLiteral("reply"));
+    m_fake->invokeAction(out.id, QStringLiteral("imails"));
+    for (uint id = 0; id < 500; ++id)
+        m_fake->tellClosed(id % 7);
+    m_fake->invokeAction(mail.id, QStringLiteral("imails"));
+    m_fake->invokeAction(out.id);
+    // Without actions offered, no key counts.
+    const int expected = announced ? 1 : 0;
+    QTRY_COMPARE(activated.size(), expected);
+    QTRY_COMPARE(imails.size(), expected);
+    QTest::qWait(300);
+    QCOMPARE(activated.size(), expected);
+    QCOMPARE(imails.size(), expected);
+    QCOMPARE(m_fake->calls().size(), 2);
+}
+
+void TestNotificationClient::withdrawClosesWhatIsShown()
+{
+    m_fake->setMode(FakeNotificationService::Mode::Silent);
+    QVERIFY(m_fake->start(m_bus.address()));
+    NotificationClient client(clientBus());
+    // Nothing shown, nothing to close.
+    client.withdraw(Kind::NewIMails);
+    client.show(Kind::NewIMails, QStringLiteral("Du har 1 ny iMail"), QString());
+    QVERIFY(m_fake->waitForCalls(1));
+    // Withdrawn while the call waits: closed once the service gives its id.
+    client.withdraw(Kind::NewIMails);
+    m_fake->setMode(FakeNotificationService::Mode::Answer);
+    m_fake->leave();
+    QVERIFY(m_fake->rejoin());
+    QTest::qWait(300);
+    QCOMPARE(m_fake->calls().size(), 1);
+    QCOMPARE(m_fake->closed(), QList<uint>());
+
+    client.show(Kind::NewIMails, QStringLiteral("Du har 2 nya iMails"), QString());
+    client.withdraw(Kind::NewIMails);
+    QVERIFY(m_fake->waitForCalls(2));
+    QTRY_COMPARE(m_fake->closed().size(), 1);
+    QCOMPARE(m_fake->closed().at(0), m_fake->calls().at(1).id);
+    client.show(Kind::NewIMails, QStringLiteral("Du har 3 nya iMails"), QString());
+    QVERIFY(m_fake->waitForCalls(3));
+    QTRY_VERIFY(m_fake->calls().at(2).id != 0);
+    // A new one after a withdrawal replaces nothing.
+    QCOMPARE(m_fake->calls().at(2).replacesId, 0u);
+    client.withdraw(Kind::NewIMails);
+    client.withdraw(Kind::NewIMails);
+    QTRY_COMPARE(m_fake->closed().size(), 2);
+    QCOMPARE(m_fake->closed().at(1), m_fake->calls().at(2).id);
     QTest::qWait(200);
-    QCOMPARE(activated.size(), 1);
+    QCOMPARE(m_fake->closed().size(), 2);
 }
 
 void TestNotificationClient::silentServiceHoldsNothingUp()
@@ -114,7 +187,7 @@ void TestNotificationClient::silentServiceHoldsNothingUp()
     QTimer timer;
     connect(&timer, &QTimer::timeout, this, [&ticks] { ++ticks; });
     timer.start(10);
-    client.show(Kind::NewIMails, QStringLiteral("Du har 1 nya iMails"), QString());
+    client.show(Kind::NewIMails, QStringLiteral("Du har 1 ny iMail"), QString());
     QVERIFY(m_fake->waitForCalls(1));
     // Further rises while the first call waits do not pile up calls.
     client.show(Kind::NewIMails, QStringLiteral("Du har 2 nya iMails"), QString());

@@ -1,5 +1,7 @@
 // Waking from sleep, as logind tells it on the system bus; here a fake
-// logind on a bus of the test's own stands in for both.
+// logind on a bus of the test's own stands in for both. And the network's
+// return, from the reachability Qt reports.
+#include "desktop/networkwatcher.h"
 #include "desktop/sleepwatcher.h"
 #include "fakelogind.h"
 #include "privatesessionbus.h"
@@ -19,6 +21,8 @@ private slots:
     void wakeIsTold();
     void systemBusAddressIsHonoured();
     void noSystemBusStaysSilent();
+    void networkReturnIsToldOncePerQuietPeriod_data();
+    void networkReturnIsToldOncePerQuietPeriod();
 };
 
 void TestSleepWatcher::wakeIsTold()
@@ -117,6 +121,51 @@ void TestSleepWatcher::noSystemBusStaysSilent()
     // Nothing but QTest's own lines.
     const QByteArray err = child.readAllStandardError();
     QVERIFY2(err.isEmpty(), err.constData());
+}
+
+void TestSleepWatcher::networkReturnIsToldOncePerQuietPeriod_data()
+{
+    QTest::addColumn<QString>("steps"); // off on local site unknown, "|" lets the quiet period end
+    QTest::addColumn<int>("returns");
+    QTest::addColumn<bool>("disconnected");
+    QTest::newRow("back online") << "off on" << 1 << false;
+    QTest::newRow("online from the start is no return") << "unknown on on" << 0 << false;
+    QTest::newRow("unknown is not lost") << "on unknown on" << 0 << false;
+    QTest::newRow("through local and site") << "off local site on" << 1 << false;
+    QTest::newRow("local is not online yet") << "off local" << 0 << false;
+    QTest::newRow("still disconnected") << "on off" << 0 << true;
+    QTest::newRow("flapping: at once, then once more at the end")
+        << QStringLiteral("off on ").repeated(100) + QStringLiteral("|") << 2 << false;
+    QTest::newRow("offline at the end of the quiet period owes nothing")
+        << "off on off on off |" << 1 << true;
+    QTest::newRow("after the quiet period at once again") << "off on | off on" << 2 << false;
+}
+
+void TestSleepWatcher::networkReturnIsToldOncePerQuietPeriod()
+{
+    using R = QNetworkInformation::Reachability;
+    QFETCH(QString, steps);
+    QFETCH(int, returns);
+    QFETCH(bool, disconnected);
+    NetworkWatcher watcher(false, nullptr, 200);
+    QVERIFY(!watcher.isWatching());
+    QSignalSpy told(&watcher, &NetworkWatcher::reconnected);
+    QSignalSpy changed(&watcher, &NetworkWatcher::disconnectedChanged);
+    const QHash<QString, R> states{{"off", R::Disconnected}, {"on", R::Online}, {"local", R::Local},
+                                   {"site", R::Site}, {"unknown", R::Unknown}};
+    for (const QString &step : steps.split(u' ', Qt::SkipEmptyParts)) {
+        if (step == QLatin1String("|")) {
+            // Past the quiet period: well beyond its 200 ms.
+            QTest::qWait(1000);
+            continue;
+        }
+        watcher.setReachability(states.value(step));
+    }
+    QCOMPARE(told.size(), returns);
+    QCOMPARE(watcher.isDisconnected(), disconnected);
+    // Told on each change only, and the last told is the state.
+    if (!changed.isEmpty())
+        QCOMPARE(changed.last().at(0).toBool(), disconnected);
 }
 
 QTEST_GUILESS_MAIN(TestSleepWatcher)

@@ -36,7 +36,7 @@ QList<Entry> commands(bool login, bool logout)
 
 // One step of the session and what the tray must show after it.
 struct Step {
-    enum Input { LoggedOut, LoginRunning, Member, IMails } input;
+    enum Input { LoggedOut, LoginRunning, Member, IMails, Offline, Online } input;
     QString alias;
     int count = 0;
     int newCount = 0;
@@ -45,6 +45,7 @@ struct Step {
     bool newMark;
     QString toolTip;
     QList<Entry> menu;
+    QString badge = {};
 };
 
 } // namespace
@@ -60,6 +61,8 @@ private slots:
     void newestUnreadOrderAndLimit();
     void menuShowsSiteTextAsText();
     void iconsDifferByStateAndMark();
+    void badgeIsDrawnLegibly_data();
+    void badgeIsDrawnLegibly();
     void iconThemeComesFirst_data();
     void iconThemeComesFirst();
     void withoutATrayNothingIsShown();
@@ -84,16 +87,16 @@ void TestTrayState::session_data()
                {Step::Member, QStringLiteral("Anna"), 0, 0, {}, Icon::LoggedIn, false,
                 annaTip + QStringLiteral("0 iMails (0 nya)"), commands(true, true)},
                {Step::IMails, {}, 3, 1, three, Icon::LoggedIn, true, annaTip + QStringLiteral("3 iMails (1 nya)"),
-                QList<Entry>{{Kind::IMail, QStringLiteral("Kalle: Fika?"), false}, {Kind::Separator, {}, true}} +
-                    commands(true, true)},
+                QList<Entry>{{Kind::IMail, QStringLiteral("Kalle: Fika?"), true}, {Kind::Separator, {}, true}} +
+                    commands(true, true), QStringLiteral("1")},
                {Step::IMails, {}, 8, 7, seven, Icon::LoggedIn, true, annaTip + QStringLiteral("8 iMails (7 nya)"),
-                QList<Entry>{{Kind::IMail, QStringLiteral("Anna: Nr 7"), false},
-                             {Kind::IMail, QStringLiteral("Anna: Nr 6"), false},
-                             {Kind::IMail, QStringLiteral("Anna: Nr 5"), false},
-                             {Kind::IMail, QStringLiteral("Anna: Nr 4"), false},
-                             {Kind::IMail, QStringLiteral("Anna: Nr 3"), false},
+                QList<Entry>{{Kind::IMail, QStringLiteral("Anna: Nr 7"), true},
+                             {Kind::IMail, QStringLiteral("Anna: Nr 6"), true},
+                             {Kind::IMail, QStringLiteral("Anna: Nr 5"), true},
+                             {Kind::IMail, QStringLiteral("Anna: Nr 4"), true},
+                             {Kind::IMail, QStringLiteral("Anna: Nr 3"), true},
                              {Kind::Separator, {}, true}} +
-                    commands(true, true)},
+                    commands(true, true), QStringLiteral("7")},
                {Step::IMails, {}, 3, 0, {}, Icon::LoggedIn, false, annaTip + QStringLiteral("3 iMails (0 nya)"),
                 commands(true, true)},
                {Step::LoggedOut, {}, 0, 0, {}, Icon::LoggedOut, false, QStringLiteral("Utloggad"), commands(true, false)},
@@ -109,6 +112,42 @@ void TestTrayState::session_data()
                 commands(false, true)},
                {Step::Member, QStringLiteral("Nisse"), 0, 0, {}, Icon::LoggedIn, false,
                 QStringLiteral("Inloggad som Nisse\n0 iMails (0 nya)"), commands(true, true)},
+           };
+
+    DesktopIMails many;
+    for (int i = 1; i <= 120; ++i)
+        many.append(row(100 + i, "Anna", "Nr", i, true));
+    const QString offline = QString::fromUtf8("\nIngen nätverksanslutning");
+    QTest::newRow("the network goes and comes back; 99+")
+        << QList<Step>{
+               {Step::Offline, {}, 0, 0, {}, Icon::LoggedOut, false, QStringLiteral("Utloggad") + offline,
+                commands(true, false)},
+               {Step::Member, QStringLiteral("Anna"), 0, 0, {}, Icon::LoggedIn, false,
+                QStringLiteral("Inloggad som Anna") + offline, commands(true, true)},
+               {Step::IMails, {}, 99, 99, many.mid(0, 99), Icon::LoggedIn, true, QStringLiteral("Inloggad som Anna") + offline,
+                QList<Entry>{{Kind::IMail, QStringLiteral("Anna: Nr"), true},
+                             {Kind::IMail, QStringLiteral("Anna: Nr"), true},
+                             {Kind::IMail, QStringLiteral("Anna: Nr"), true},
+                             {Kind::IMail, QStringLiteral("Anna: Nr"), true},
+                             {Kind::IMail, QStringLiteral("Anna: Nr"), true},
+                             {Kind::Separator, {}, true}} +
+                    commands(true, true), QStringLiteral("99")},
+               {Step::Online, {}, 0, 0, {}, Icon::LoggedIn, true, annaTip + QStringLiteral("99 iMails (99 nya)"),
+                QList<Entry>{{Kind::IMail, QStringLiteral("Anna: Nr"), true},
+                             {Kind::IMail, QStringLiteral("Anna: Nr"), true},
+                             {Kind::IMail, QStringLiteral("Anna: Nr"), true},
+                             {Kind::IMail, QStringLiteral("Anna: Nr"), true},
+                             {Kind::IMail, QStringLiteral("Anna: Nr"), true},
+                             {Kind::Separator, {}, true}} +
+                    commands(true, true), QStringLiteral("99")},
+               {Step::IMails, {}, 120, 100, many, Icon::LoggedIn, true, annaTip + QStringLiteral("120 iMails (100 nya)"),
+                QList<Entry>{{Kind::IMail, QStringLiteral("Anna: Nr"), true},
+                             {Kind::IMail, QStringLiteral("Anna: Nr"), true},
+                             {Kind::IMail, QStringLiteral("Anna: Nr"), true},
+                             {Kind::IMail, QStringLiteral("Anna: Nr"), true},
+                             {Kind::IMail, QStringLiteral("Anna: Nr"), true},
+                             {Kind::Separator, {}, true}} +
+                    commands(true, true), QStringLiteral("99+")},
            };
 
     // The alias as the site sends it and as the profile decodes it.
@@ -142,6 +181,10 @@ void TestTrayState::session()
         case Step::IMails:
             tray.showIMails(s.count, s.newCount, s.rows);
             break;
+        case Step::Offline:
+        case Step::Online:
+            tray.showNetwork(s.input == Step::Offline);
+            break;
         }
         const QByteArray where = "step " + QByteArray::number(i);
         QVERIFY2(tray.icon() == s.icon, where);
@@ -154,6 +197,7 @@ void TestTrayState::session()
         QVERIFY2(!Qt::mightBeRichText(tip) && !markup.match(tip).hasMatch(), where + ": " + tip.toUtf8());
         QVERIFY2(QString(tip).remove(QChar(0x2060)) == s.toolTip, where + ": " + tip.toUtf8());
         QVERIFY2(tray.menuEntries() == s.menu, where);
+        QCOMPARE(tray.badge(), s.badge);
     }
 }
 
@@ -181,13 +225,13 @@ void TestTrayState::menuShowsSiteTextAsText()
     QCOMPARE(actions.size(), 6);
     // An "&" from the site is doubled, so it is shown and is no access key.
     QCOMPARE(actions.at(0)->text(), QString::fromUtf8("Kalle && Co: <b>Hej</b> && hå"));
-    QVERIFY(!actions.at(0)->isEnabled());
+    QVERIFY(actions.at(0)->isEnabled());
     QCOMPARE(actions.at(1)->text(), QStringLiteral("Anna: ") + QString(47, QLatin1Char('x')) + QStringLiteral("..."));
     QVERIFY(actions.at(2)->isSeparator());
     QCOMPARE(commands.value(Kind::Login), actions.at(3));
     QCOMPARE(commands.value(Kind::Logout)->text(), QStringLiteral("Logga &ut"));
     QCOMPARE(commands.value(Kind::Quit)->text(), QString::fromUtf8("St&äng av"));
-    QVERIFY(!commands.contains(Kind::IMail));
+    QCOMPARE(commands.values(Kind::IMail).size(), 2);
 
     // A refill replaces the entries rather than adding to them.
     state.showLoggedOut(false);
@@ -210,6 +254,47 @@ void TestTrayState::iconsDifferByStateAndMark()
     // Drawn, not empty: the card's corner pixel is transparent, its middle is not.
     QCOMPARE(qAlpha(pictures.first().pixel(0, 0)), 0);
     QVERIFY(qAlpha(pictures.first().pixel(11, 11)) > 200);
+}
+
+void TestTrayState::badgeIsDrawnLegibly_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addColumn<qreal>("ratio");
+    for (int size : {16, 22, 24}) {
+        for (qreal ratio : {1.0, 2.0})
+            QTest::addRow("%d px at %gx", size, ratio) << size << ratio;
+    }
+}
+
+// The figures are there, white on the red pill in the lower right corner,
+// inside the icon, and "1", "9", "99" and "99+" look different at every size.
+void TestTrayState::badgeIsDrawnLegibly()
+{
+    QFETCH(int, size);
+    QFETCH(qreal, ratio);
+    QList<QImage> seen;
+    for (const char *text : {"1", "9", "99", "99+"}) {
+        const QPixmap pixmap = trayIcon(Icon::LoggedIn, true, QString::fromLatin1(text)).pixmap(QSize(size, size), ratio);
+        const QImage image = pixmap.toImage();
+        QCOMPARE(image.width(), qRound(size * ratio));
+        QVERIFY2(!seen.contains(image), text);
+        seen.append(image);
+        // White figure pixels and red pill pixels in the lower right
+        // quarter, the card's blue still in the upper left.
+        int white = 0;
+        int red = 0;
+        for (int y = image.height() / 2; y < image.height(); ++y) {
+            for (int x = image.width() / 2; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                white += c.red() > 230 && c.green() > 230 && c.blue() > 230 ? 1 : 0;
+                red += c.red() > 180 && c.green() < 80 && c.blue() < 80 ? 1 : 0;
+            }
+        }
+        const int quarter = image.width() * image.height() / 4;
+        QVERIFY2(white * 20 > quarter && red * 10 > quarter, qPrintable(QStringLiteral("%1: %2 white, %3 red of %4")
+                                                                            .arg(text).arg(white).arg(red).arg(quarter)));
+        QVERIFY(image.pixelColor(image.width() * 15 / 100, image.height() * 3 / 10).blue() > 120);
+    }
 }
 
 void TestTrayState::iconThemeComesFirst_data()

@@ -93,7 +93,10 @@ uint FakeNotificationService::Notify(const QString &appName, uint replacesId, co
 
 QStringList FakeNotificationService::GetCapabilities()
 {
-    return {QStringLiteral("body"), QStringLiteral("body-markup"), QStringLiteral("actions")};
+    QStringList caps{QStringLiteral("body"), QStringLiteral("body-markup")};
+    if (m_actionsCap)
+        caps << QStringLiteral("actions");
+    return caps;
 }
 
 QString FakeNotificationService::GetServerInformation(QString &vendor, QString &version, QString &specVersion)
@@ -106,5 +109,6 @@ QString FakeNotificationService::GetServerInformation(QString &vendor, QString &
 
 void FakeNotificationService::CloseNotification(uint id)
 {
+    m_closed.append(id);
     emit NotificationClosed(id, 3);
 }

@@ -38,11 +38,17 @@ public:
     bool rejoin();
 
     void setMode(Mode mode) { m_mode = mode; }
+    // Whether GetCapabilities lists "actions" (it does unless told otherwise).
+    void setActions(bool actions) { m_actionsCap = actions; }
     const QList<Call> &calls() const { return m_calls; }
+    // The ids CloseNotification was called with, in order.
+    const QList<uint> &closed() const { return m_closed; }
     // Runs the event loop until n calls have come or ms have passed.
     bool waitForCalls(int n, int ms = 5000);
     // The member clicks a notification (action "default") or a button.
     void invokeAction(uint id, const QString &actionKey = QStringLiteral("default"));
+    // The service says a notification is gone (reason 1: it expired).
+    void tellClosed(uint id, uint reason = 1) { emit NotificationClosed(id, reason); }
 
 public slots:
     Q_SCRIPTABLE uint Notify(const QString &appName, uint replacesId, const QString &appIcon,
@@ -60,6 +66,8 @@ private:
     QString m_connectionName;
     QString m_address;
     Mode m_mode = Mode::Answer;
+    bool m_actionsCap = true;
+    QList<uint> m_closed;
     uint m_nextId = 1;
     QList<Call> m_calls;
     QList<QDBusMessage> m_unanswered;
