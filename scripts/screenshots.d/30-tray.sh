@@ -39,6 +39,8 @@ notify_pid=$!
 pids+=($notify_pid)
 settle 1
 
+# Earlier scenes logged the member in: he has been told of his iMails.
+rm -rf "$XDG_DATA_HOME/kortvik/notified"
 start_kortvik >/dev/null
 key ctrl+i
 wait_window "Kortvik - Logga in" >/dev/null

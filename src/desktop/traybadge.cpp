@@ -19,13 +19,22 @@ void paintTrayBadge(QPainter &p, int size, const QString &text)
     font.setBold(true);
     font.setPixelSize(100);
     QPainterPath figures;
-    figures.addText(0, 0, font, text);
-    QRectF box = figures.boundingRect();
+    // A trailing "+" is raised and smaller, so "99+" needs little more
+    // room than "99".
+    const bool more = text.endsWith(u'+');
+    const QString digits = more ? text.chopped(1) : text;
+    figures.addText(0, 0, font, digits);
+    if (more) {
+        QFont small = font;
+        small.setPixelSize(70);
+        figures.addText(figures.boundingRect().right() + 4, -30, small, QStringLiteral("+"));
+    }
+    const QRectF box = figures.boundingRect();
     if (box.isEmpty())
         return;
     // Scaled from the figures' own outline, whatever the font's metrics.
     const qreal scaleY = figureHeight / box.height();
-    const qreal maxWidth = size - 2 * rim - height * 0.3;
+    const qreal maxWidth = size - 2 * rim - height * 0.2;
     const qreal scaleX = std::min(scaleY, maxWidth / box.width());
     const qreal width = std::clamp(box.width() * scaleX + height * 0.45, height, qreal(size));
 

@@ -118,6 +118,8 @@ void TestTrayState::session_data()
     for (int i = 1; i <= 120; ++i)
         many.append(row(100 + i, "Anna", "Nr", i, true));
     const QString offline = QString::fromUtf8("\nIngen nätverksanslutning");
+    const QList<Entry> fiveRows = QList<Entry>(TrayState::kMaxMenuIMails, {Kind::IMail, QStringLiteral("Anna: Nr"), true}) +
+                                  QList<Entry>{{Kind::Separator, {}, true}} + commands(true, true);
     QTest::newRow("the network goes and comes back; 99+")
         << QList<Step>{
                {Step::Offline, {}, 0, 0, {}, Icon::LoggedOut, false, QStringLiteral("Utloggad") + offline,
@@ -125,29 +127,11 @@ void TestTrayState::session_data()
                {Step::Member, QStringLiteral("Anna"), 0, 0, {}, Icon::LoggedIn, false,
                 QStringLiteral("Inloggad som Anna") + offline, commands(true, true)},
                {Step::IMails, {}, 99, 99, many.mid(0, 99), Icon::LoggedIn, true, QStringLiteral("Inloggad som Anna") + offline,
-                QList<Entry>{{Kind::IMail, QStringLiteral("Anna: Nr"), true},
-                             {Kind::IMail, QStringLiteral("Anna: Nr"), true},
-                             {Kind::IMail, QStringLiteral("Anna: Nr"), true},
-                             {Kind::IMail, QStringLiteral("Anna: Nr"), true},
-                             {Kind::IMail, QStringLiteral("Anna: Nr"), true},
-                             {Kind::Separator, {}, true}} +
-                    commands(true, true), QStringLiteral("99")},
+                fiveRows, QStringLiteral("99")},
                {Step::Online, {}, 0, 0, {}, Icon::LoggedIn, true, annaTip + QStringLiteral("99 iMails (99 nya)"),
-                QList<Entry>{{Kind::IMail, QStringLiteral("Anna: Nr"), true},
-                             {Kind::IMail, QStringLiteral("Anna: Nr"), true},
-                             {Kind::IMail, QStringLiteral("Anna: Nr"), true},
-                             {Kind::IMail, QStringLiteral("Anna: Nr"), true},
-                             {Kind::IMail, QStringLiteral("Anna: Nr"), true},
-                             {Kind::Separator, {}, true}} +
-                    commands(true, true), QStringLiteral("99")},
+                fiveRows, QStringLiteral("99")},
                {Step::IMails, {}, 120, 100, many, Icon::LoggedIn, true, annaTip + QStringLiteral("120 iMails (100 nya)"),
-                QList<Entry>{{Kind::IMail, QStringLiteral("Anna: Nr"), true},
-                             {Kind::IMail, QStringLiteral("Anna: Nr"), true},
-                             {Kind::IMail, QStringLiteral("Anna: Nr"), true},
-                             {Kind::IMail, QStringLiteral("Anna: Nr"), true},
-                             {Kind::IMail, QStringLiteral("Anna: Nr"), true},
-                             {Kind::Separator, {}, true}} +
-                    commands(true, true), QStringLiteral("99+")},
+                fiveRows, QStringLiteral("99+")},
            };
 
     // The alias as the site sends it and as the profile decodes it.
