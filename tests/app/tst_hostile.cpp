@@ -239,7 +239,10 @@ void tst_Hostile::glitches()
     QSignalSpy notified(notices, &DesktopNotices::notify);
     QVERIFY(login(QStringLiteral("kalle")));
     QCOMPARE(views(), kKalleViews);
-    QCOMPARE(notified.size(), 1);
+    // His new iMail is told at his first login in this process only: what
+    // was told is remembered across logins.
+    const qsizetype told = notified.size();
+    QVERIFY(told <= 1);
     QSignalSpy properties(&m_inbox->properties(), &PluginProperties::changed);
     QSignalSpy lists(m_inbox, &PluginInbox::imailsChanged);
 
@@ -275,7 +278,7 @@ void tst_Hostile::glitches()
         QCOMPARE(lists.size(), 0);
         session().checkIMail();
         QCOMPARE(views(), after);
-        QCOMPARE(notified.size(), 1);
+        QCOMPARE(notified.size(), told);
         QCOMPARE(properties.size(), 0);
     } else if (!session().isLoggedIn()) {
         // One PropertiesChanged: the login's properties and the counts together.
@@ -289,7 +292,7 @@ void tst_Hostile::glitches()
         QVERIFY(simInbox::put(m_site.port(), kKalle, *kalle));
         session().checkIMail();
         QCOMPARE(views(), kKalleViews);
-        QCOMPARE(notified.size(), 2);
+        QCOMPARE(notified.size(), told + 1);
     }
     QVERIFY(simInbox::put(m_site.port(), kKalle, *kalle));
 }

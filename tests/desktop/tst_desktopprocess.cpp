@@ -238,6 +238,7 @@ void TestDesktopProcess::imailAndSiteLogoutNotifications()
     QVERIFY(k.k.site->endSession(kalle.password) >= 1);
     QVERIFY(k.notifications.waitForCalls(3, 30000));
     QCOMPARE(k.notifications.calls().at(2).summary, kSiteLogout);
+    QCOMPARE(k.notifications.calls().at(2).actions, (actions ? QStringList{"default", "Visa Kortvik"} : QStringList()));
     QTRY_COMPARE(k.logoutsHeard(), 2);
     QTest::qWait(1500);
     QCOMPARE(k.logoutsHeard(), 2);
