@@ -20,11 +20,13 @@
 #include <QDBusPendingCall>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
 
 #include <memory>
 
 #include "fakelogind.h"
+#include "fakenetworkmanager.h"
 #include "privatesessionbus.h"
 #include "quiettimers.h"
 #include "requiredtool.h"
@@ -52,6 +54,8 @@ class tst_Hostile : public QObject
     SimSite m_slowSite{{QStringLiteral("--delay"), kKeepAlive + QStringLiteral("=500")}};
     SimSite *m_current = nullptr;
     FakeLogind m_logind;
+    FakeNetworkManager m_network;
+    QThread m_networkThread;
     std::unique_ptr<clsMainApp> m_app;
     frmMain *m_window = nullptr;
     DesktopIntegration *m_desktop = nullptr;
@@ -105,11 +109,13 @@ public slots:
 
 private slots:
     void initTestCase();
+    void cleanupTestCase();
     void cleanup();
     void wakeUps_data();
     void wakeUps();
     void glitches_data();
     void glitches();
+    void networkGoneIsShownNotActedOn();
 };
 
 void tst_Hostile::initTestCase()
@@ -127,6 +133,10 @@ void tst_Hostile::initTestCase()
     QVERIFY2(m_site.start(), qPrintable(m_site.otherOutput()));
     QVERIFY2(m_slowSite.start(), qPrintable(m_slowSite.otherOutput()));
     QVERIFY(m_logind.start(m_systemBus.address()));
+    // Qt's backend asks it with blocking calls from this thread.
+    m_networkThread.start();
+    m_network.moveToThread(&m_networkThread);
+    QVERIFY(m_network.start(m_systemBus.address()));
     useSite(m_site);
 
     m_app = std::make_unique<clsMainApp>();
@@ -146,6 +156,12 @@ void tst_Hostile::initTestCase()
                                                  QStringLiteral("/org/freedesktop/login1"),
                                                  QStringLiteral("org.freedesktop.login1.Manager"),
                                                  QStringLiteral("PrepareForSleep"), this, SLOT(heardSleepSignal(bool))));
+}
+
+void tst_Hostile::cleanupTestCase()
+{
+    m_networkThread.quit();
+    m_networkThread.wait();
 }
 
 void tst_Hostile::cleanup()
@@ -295,6 +311,25 @@ void tst_Hostile::glitches()
         QCOMPARE(notified.size(), told + 1);
     }
     QVERIFY(simInbox::put(m_site.port(), kKalle, *kalle));
+}
+
+// While NetworkManager says the network is gone the tray says so; nobody is
+// logged out for it and the counts stay. Its return reads the inbox at once.
+void tst_Hostile::networkGoneIsShownNotActedOn()
+{
+    QVERIFY(login(QStringLiteral("kalle")));
+    QCOMPARE(views(), kKalleViews);
+    m_network.setOnline(false);
+    QString offline = kKalleViews;
+    offline.replace(QStringLiteral("tray 3 iMails (1 nya)"), QString::fromUtf8("tray Ingen nätverksanslutning"));
+    QTRY_COMPARE(views(), offline);
+    session().checkIMail();
+    QVERIFY(session().isLoggedIn());
+    QCOMPARE(views(), offline);
+    const int from = m_site.requestLog().size();
+    m_network.setOnline(true);
+    QTRY_COMPARE(views(), kKalleViews);
+    QTRY_COMPARE(requests(kInbox, from), 1);
 }
 
 QTEST_MAIN(tst_Hostile)

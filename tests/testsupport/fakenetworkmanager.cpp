@@ -39,7 +39,8 @@ void FakeNetworkManager::setOnline(bool online)
     QDBusMessage signal = QDBusMessage::createSignal(kPath, QStringLiteral("org.freedesktop.DBus.Properties"),
                                                      QStringLiteral("PropertiesChanged"));
     signal << kService
-           << QVariantMap{{QStringLiteral("State"), m_state}, {QStringLiteral("Connectivity"), m_connectivity}}
+           << QVariantMap{{QStringLiteral("State"), m_state.load()},
+                          {QStringLiteral("Connectivity"), m_connectivity.load()}}
            << QStringList();
     QDBusConnection(m_connectionName).send(signal);
 }

@@ -3,10 +3,14 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
+
 // Owns org.freedesktop.NetworkManager on a test's own bus (standing in for
 // the system bus) with what Qt's NetworkManager backend reads: the
 // properties State, Connectivity, PrimaryConnection and Metered of
 // /org/freedesktop/NetworkManager, and PropertiesChanged when they change.
+// A test that runs the program in its own process moves it to a thread of
+// its own: Qt reads the properties with a blocking call.
 class FakeNetworkManager : public QObject
 {
     Q_OBJECT
@@ -36,6 +40,6 @@ public:
 
 private:
     QString m_connectionName;
-    uint m_state = kConnectedGlobal;
-    uint m_connectivity = kConnectivityFull;
+    std::atomic<uint> m_state = kConnectedGlobal;
+    std::atomic<uint> m_connectivity = kConnectivityFull;
 };
