@@ -138,8 +138,11 @@ struct clsData::Impl {
             emit q->Connected(&a, &c, &p, &r);
             request = modData::buildRequest(a, c, p, r);
         }
-        if (sckData->state() == QAbstractSocket::ConnectedState)
+        if (sckData->state() == QAbstractSocket::ConnectedState) {
             sckData->write(cp1252::encode(request));
+            // Out now, not at the loop's next turn.
+            sckData->flush();
+        }
     }
 
     // Data that nobody waits for, or that cannot be taken, fails the exchange.
