@@ -6,35 +6,52 @@
 #include <QDBusServiceWatcher>
 #include <QVariantMap>
 
+#include <algorithm>
 #include <utility>
 
 NotificationClient::NotificationClient(const QDBusConnection &bus, QObject *parent)
     : QObject(parent)
     , m_bus(bus)
 {
+    m_sendSoon.setSingleShot(true);
+    m_sendSoon.setInterval(0);
+    connect(&m_sendSoon, &QTimer::timeout, this, &NotificationClient::sendUnsent);
     if (!m_bus.isConnected())
         return;
     auto *watcher = new QDBusServiceWatcher(QString::fromLatin1(kService), m_bus,
                                             QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
             [this](const QString &, const QString &oldOwner, const QString &newOwner) {
-                // Ids belong to the server that gave them.
+                // Ids and capabilities belong to the server that gave them.
                 if (!oldOwner.isEmpty())
                     for (Notice &n : m_notices)
                         n.id = 0;
-                if (!newOwner.isEmpty())
+                m_capabilitiesKnown = false;
+                m_asking = false;
+                ++m_serviceGeneration;
+                if (!newOwner.isEmpty()) {
+                    m_away = false;
                     onServiceRegistered();
+                }
             });
     m_bus.connect(QString::fromLatin1(kService), QString::fromLatin1(kPath), QString::fromLatin1(kInterface),
                   QStringLiteral("ActionInvoked"), this, SLOT(onActionInvoked(uint, QString)));
-    askCapabilities();
+}
+
+bool NotificationClient::isAwayError(const QString &error)
+{
+    return error == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown") ||
+           error == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner") ||
+           error.startsWith(QLatin1String("org.freedesktop.DBus.Error.Spawn."));
 }
 
 void NotificationClient::askCapabilities()
 {
-    m_capabilitiesKnown = false;
+    if (m_asking)
+        return;
+    m_asking = true;
     m_actions = false;
-    const int generation = ++m_serviceGeneration;
+    const int generation = m_serviceGeneration;
     QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(kService), QString::fromLatin1(kPath),
                                                        QString::fromLatin1(kInterface),
                                                        QStringLiteral("GetCapabilities"));
@@ -45,7 +62,13 @@ void NotificationClient::askCapabilities()
         w->deleteLater();
         if (generation != m_serviceGeneration)
             return;
+        m_asking = false;
         const QDBusPendingReply<QStringList> reply = *w;
+        if (reply.isError() && isAwayError(reply.error().name())) {
+            // Asked again when the service takes its name.
+            m_away = true;
+            return;
+        }
         m_actions = !reply.isError() && reply.value().contains(QStringLiteral("actions"));
         m_capabilitiesKnown = true;
         sendUnsent();
@@ -67,8 +90,8 @@ void NotificationClient::show(DesktopNotices::Kind kind, const QString &summary,
     n.closeOnReply = false;
     // While a call is on its way its answer brings the id to replace; the
     // newest text follows then.
-    if (!n.pending && m_capabilitiesKnown)
-        send(k);
+    if (!n.pending && !m_away)
+        m_sendSoon.start();
 }
 
 void NotificationClient::withdraw(DesktopNotices::Kind kind)
@@ -132,23 +155,33 @@ void NotificationClient::onReply(QDBusPendingCallWatcher *watcher, int kind)
         // Shown again once the service is (back) on the bus, unless it
         // was withdrawn meanwhile.
         n.unsent = !std::exchange(n.closeOnReply, false);
+        if (isAwayError(reply.error().name()))
+            m_away = true;
         return;
     }
     n.id = reply.value();
     if (std::exchange(n.closeOnReply, false))
         close(std::exchange(n.id, 0u));
-    else if (n.unsent && m_capabilitiesKnown)
-        send(kind);
+    else if (n.unsent)
+        sendUnsent();
 }
 
 void NotificationClient::onServiceRegistered()
 {
-    // A new server may offer other capabilities; the unsent follow its answer.
-    askCapabilities();
+    sendUnsent();
 }
 
 void NotificationClient::sendUnsent()
 {
+    if (m_away)
+        return;
+    const bool waiting = std::any_of(m_notices.cbegin(), m_notices.cend(),
+                                     [](const Notice &n) { return n.unsent && !n.pending; });
+    if (!waiting)
+        return;
+    // The first notification for a server waits for what it can show.
+    if (!m_capabilitiesKnown)
+        return askCapabilities();
     for (int k = 0; k < static_cast<int>(m_notices.size()); ++k) {
         if (m_notices[k].unsent && !m_notices[k].pending)
             send(k);

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include <array>
 
@@ -14,8 +15,11 @@ class QDBusPendingCallWatcher;
 // are asynchronous only: a missing, slow or failing service never holds the
 // program up. Each kind of notification replaces its own previous one in
 // place; one that could not be shown is shown when the service comes back.
-// Buttons are offered only to a service that lists "actions" among its
-// capabilities; the first Notify waits for that answer.
+// Calls go out from the event loop, never from inside the caller (a login
+// step), and none is made while the service is known to be away: a bus
+// that cannot start it is not asked again at every login. Buttons are
+// offered only to a service that lists "actions" among its capabilities;
+// the first Notify to a server waits for that answer.
 class NotificationClient : public QObject
 {
     Q_OBJECT
@@ -55,17 +59,25 @@ private:
     };
 
     void send(int kind);
+    void sendUnsent();
     void onReply(QDBusPendingCallWatcher *watcher, int kind);
     void onServiceRegistered();
     void askCapabilities();
     void close(uint id);
-    void sendUnsent();
+    // Errors that mean nobody owns the name and the bus cannot start anyone.
+    static bool isAwayError(const QString &error);
 
     QDBusConnection m_bus;
     std::array<Notice, 2> m_notices;
-    // The service has answered GetCapabilities (or failed to).
+    // A call failed because the service is not there and could not be
+    // started; true until it takes its name on the bus.
+    bool m_away = false;
+    QTimer m_sendSoon;
+    // The server's answer to GetCapabilities has come (or it failed to answer).
     bool m_capabilitiesKnown = false;
+    bool m_asking = false;
     bool m_actions = false;
-    // Counts the service's comings, so that a late answer of a gone one is ignored.
+    // Counts the service's comings and goings, so that a late answer of a
+    // gone server is ignored.
     int m_serviceGeneration = 0;
 };

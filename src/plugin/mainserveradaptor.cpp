@@ -5,6 +5,8 @@
 #include "plugin/loginrequests.h"
 #include "plugin/plugininbox.h"
 
+#include "net/logintrace.h"
+
 MainServerAdaptor::MainServerAdaptor(clsMainServer *server, LoginRequests *requests, PluginInbox *inbox,
                                      const QDBusConnection &bus)
     : QDBusAbstractAdaptor(server), m_requests(requests), m_inbox(inbox), m_bus(bus)
@@ -35,6 +37,7 @@ void MainServerAdaptor::CheckIMails(const QDBusMessage &message)
 
 bool MainServerAdaptor::doLogin(bool ShowBox, const QString &Password, const QDBusMessage &message)
 {
+    loginTrace::mark("doLogin");
     message.setDelayedReply(true);
     QDBusConnection bus = m_bus;
     m_requests->login(ShowBox, Password, [bus, message](const LoginRequests::Outcome &outcome) mutable {
@@ -42,6 +45,8 @@ bool MainServerAdaptor::doLogin(bool ShowBox, const QString &Password, const QDB
             bus.send(message.createErrorReply(QString::fromLatin1(pluginBus::kErrorName), outcome.error));
         else
             bus.send(message.createReply(outcome.loggedIn));
+        loginTrace::mark("reply");
+        loginTrace::flush();
     });
     return false;
 }
