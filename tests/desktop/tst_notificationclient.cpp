@@ -117,7 +117,8 @@ void TestNotificationClient::withdrawClosesWhatIsShown()
     client.withdraw(Kind::NewIMails);
     client.show(Kind::NewIMails, QStringLiteral("Du har 1 ny iMail"), QString());
     QVERIFY(m_fake->waitForCalls(1));
-    // Withdrawn while the call waits: closed once the service gives its id.
+    // Withdrawn while the call waits, and the service goes: it is not shown
+    // again when the service comes back.
     client.withdraw(Kind::NewIMails);
     m_fake->setMode(FakeNotificationService::Mode::Answer);
     m_fake->leave();
@@ -126,9 +127,15 @@ void TestNotificationClient::withdrawClosesWhatIsShown()
     QCOMPARE(m_fake->calls().size(), 1);
     QCOMPARE(m_fake->closed(), QList<uint>());
 
+    // Withdrawn before it went out: it never goes.
     client.show(Kind::NewIMails, QStringLiteral("Du har 2 nya iMails"), QString());
     client.withdraw(Kind::NewIMails);
+    QTest::qWait(300);
+    QCOMPARE(m_fake->calls().size(), 1);
+    // Withdrawn as it is shown: closed by the id the service gives.
+    client.show(Kind::NewIMails, QStringLiteral("Du har 2 nya iMails"), QString());
     QVERIFY(m_fake->waitForCalls(2));
+    client.withdraw(Kind::NewIMails);
     QTRY_COMPARE(m_fake->closed().size(), 1);
     QCOMPARE(m_fake->closed().at(0), m_fake->calls().at(1).id);
     client.show(Kind::NewIMails, QStringLiteral("Du har 3 nya iMails"), QString());
