@@ -25,15 +25,6 @@ cat >"$work/dunstrc" <<'RC'
     foreground = "#ffffff"
     timeout = 0
 RC
-# A notification service that this bus started for an earlier scene would
-# show the notification in its own style: it makes way for ours.
-owner=$(dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
-  org.freedesktop.DBus.GetConnectionUnixProcessID string:org.freedesktop.Notifications 2>/dev/null |
-  awk '/uint32/ { print $2 }' || true)
-if [ -n "$owner" ]; then
-  kill "$owner" 2>/dev/null || true
-  for _ in $(seq 50); do kill -0 "$owner" 2>/dev/null || break; sleep 0.1; done
-fi
 dunst -conf "$work/dunstrc" >/dev/null 2>&1 &
 notify_pid=$!
 pids+=($notify_pid)
