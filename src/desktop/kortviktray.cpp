@@ -36,7 +36,6 @@ void KortvikTray::createIcon()
     });
     render();
     m_icon->show();
-    emit shown();
 }
 
 KortvikTray::~KortvikTray()

@@ -31,8 +31,6 @@ public slots:
 signals:
     // A left click on the icon, or "Visa Kortvik" in its menu.
     void activateRequested();
-    // The icon is on the desktop (at start or when a tray came later).
-    void shown();
     // The menu's commands; the main window runs its own.
     void loginRequested();
     void logoutRequested();

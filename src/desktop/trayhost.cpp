@@ -22,6 +22,21 @@ const QString kWatcherPath = QStringLiteral("/StatusNotifierWatcher");
 // A watcher that hangs must not hold the start for long.
 constexpr int kWatcherTimeoutMs = 2000;
 
+QDBusMessage hostQuestion()
+{
+    QDBusMessage get = QDBusMessage::createMethodCall(kWatcher, kWatcherPath,
+                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                      QStringLiteral("Get"));
+    get << kWatcher << QStringLiteral("IsStatusNotifierHostRegistered");
+    return get;
+}
+
+bool saysHostRegistered(const QDBusMessage &reply)
+{
+    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()
+           && qvariant_cast<QDBusVariant>(reply.arguments().first()).variant().toBool();
+}
+
 } // namespace
 
 namespace trayHost {
@@ -30,13 +45,7 @@ bool statusNotifierHostPresent(const QDBusConnection &bus)
 {
     if (!bus.isConnected() || !bus.interface() || !bus.interface()->isServiceRegistered(kWatcher))
         return false;
-    QDBusMessage get = QDBusMessage::createMethodCall(kWatcher, kWatcherPath,
-                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
-    get << kWatcher << QStringLiteral("IsStatusNotifierHostRegistered");
-    const QDBusMessage reply = bus.call(get, QDBus::Block, kWatcherTimeoutMs);
-    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()
-           && qvariant_cast<QDBusVariant>(reply.arguments().first()).variant().toBool();
+    return saysHostRegistered(bus.call(hostQuestion(), QDBus::Block, kWatcherTimeoutMs));
 }
 
 bool xembedTrayPresent()
@@ -89,16 +98,10 @@ TrayHostWatch::TrayHostWatch(QObject *parent) : QObject(parent)
     // One that was up but too slow to answer at start is asked once more,
     // without waiting for it.
     if (bus.interface() && bus.interface()->isServiceRegistered(kWatcher)) {
-        QDBusMessage get = QDBusMessage::createMethodCall(kWatcher, kWatcherPath,
-                                                          QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                          QStringLiteral("Get"));
-        get << kWatcher << QStringLiteral("IsStatusNotifierHostRegistered");
-        auto *pending = new QDBusPendingCallWatcher(bus.asyncCall(get), this);
+        auto *pending = new QDBusPendingCallWatcher(bus.asyncCall(hostQuestion()), this);
         connect(pending, &QDBusPendingCallWatcher::finished, this, [this, pending] {
             pending->deleteLater();
-            const QDBusMessage reply = pending->reply();
-            if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()
-                && qvariant_cast<QDBusVariant>(reply.arguments().first()).variant().toBool())
+            if (saysHostRegistered(pending->reply()))
                 emit hostAppeared();
         });
     }

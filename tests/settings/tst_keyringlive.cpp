@@ -1,13 +1,19 @@
-// The stored password in GNOME Keyring, from outside: a copy of kortvik on a
-// private session bus where the test starts the keyring itself (unlocked,
-// locked, or not at all), the demo site, and secret-tool reading it back.
+// The stored password in GNOME Keyring: the dialogs in this process, and a
+// copy of kortvik from outside, each on a private session bus where the test
+// starts the keyring itself (unlocked, locked, or not at all), with the demo
+// site, and secret-tool reading the keyring back.
+#include <QPushButton>
 #include <QtTest>
 
+#include "app/frmdesktop.h"
+#include "isolatedhome.h"
 #include "kortvikonbus.h"
 #include "requiredtool.h"
 #include "session/storedpassword.h"
+#include "settings/frmlocaloptions.h"
 #include "settings/keyringstore.h"
 #include "settings/modsettings.h"
+#include "silentservice.h"
 #include "testkeyring.h"
 
 class TestKeyringLive : public QObject
@@ -23,13 +29,20 @@ private slots:
         if (!TestKeyring::available())
             KORTVIK_SKIP_WITHOUT_TOOL(QStringLiteral("gnome-keyring-daemon and secret-tool are needed"));
     }
+    // First: it gives this process its session bus.
+    void deletePasswordFromBothPlaces_data();
+    void deletePasswordFromBothPlaces();
     void passwordKeptWhereTheKeyringAllows_data();
     void passwordKeptWhereTheKeyringAllows();
+
+private:
+    PrivateSessionBus m_bus;
+    TestKeyring m_secrets;
 };
 
 namespace {
 
-enum class Keyring { None, Unlocked, Locked };
+enum class Keyring { None, Unlocked, Locked, Silent };
 
 const QString kPassword = QStringLiteral("kalle");
 
@@ -48,6 +61,62 @@ bool loggedIn(KortvikOnBus &k)
 
 } // namespace
 
+void TestKeyringLive::deletePasswordFromBothPlaces_data()
+{
+    QTest::addColumn<bool>("inSettings");
+    QTest::addColumn<bool>("inKeyring");
+    QTest::newRow("keyring only") << false << true;
+    QTest::newRow("both places") << true << true;
+    QTest::newRow("Config.ini only") << true << false;
+}
+
+// "Ta bort lösenordet" counts a password in either place and removes both.
+void TestKeyringLive::deletePasswordFromBothPlaces()
+{
+    QFETCH(bool, inSettings);
+    QFETCH(bool, inKeyring);
+    QString why;
+    if (m_bus.address().isEmpty()) {
+        QVERIFY2(m_bus.start(&why), qPrintable(why));
+        // Before anything in this process connects to its session bus.
+        qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus.address().toUtf8());
+        QVERIFY2(m_secrets.start(m_bus.address(), true, &why), qPrintable(why));
+    }
+    IsolatedHome home;
+    modSettings::overrideProgramFolder(home.path());
+    const auto cleanup = qScopeGuard([] { modSettings::overrideProgramFolder(QString()); });
+    if (inSettings)
+        modSettings::writeSetting(QStringLiteral("autologin"), QStringLiteral("lastlogin"),
+                                  modGlobal::sealPassword(kPassword));
+    bool written = false;
+    if (inKeyring) {
+        keyringStore::write(kPassword, this, [&written](keyringStore::Outcome o) {
+            written = o == keyringStore::Outcome::Done;
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(written, 20000);
+    }
+    const QString server = keyringStore::itemLabel();
+    QCOMPARE(m_secrets.lookup(server, QStringLiteral("lastlogin")), inKeyring ? kPassword : QString());
+
+    // The keyring answers: the desktop dialog has nothing to warn of.
+    QPointer<frmDesktop> desktop = frmDesktop::openDialog(nullptr, {QStringLiteral("kortvik")});
+    QSignalSpy desktopLoaded(desktop.data(), &frmDesktop::settingsLoaded);
+    QVERIFY(desktopLoaded.wait(5000));
+    QCOMPARE(desktop->keyringStatus(), QString());
+    desktop->close();
+    QTRY_VERIFY(desktop.isNull());
+
+    QPointer<frmLocalOptions> d = frmLocalOptions::openDialog(nullptr, QStringLiteral("login"));
+    auto *del = d->findChild<QPushButton *>(QStringLiteral("cmdDeletePassword"));
+    QTRY_VERIFY_WITH_TIMEOUT(del->isEnabled(), 20000);
+    QTest::mouseClick(del, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(m_secrets.lookup(server, QStringLiteral("lastlogin")), QString(), 20000);
+    QCOMPARE(modSettings::readSetting(QStringLiteral("autologin"), QStringLiteral("lastlogin"), QStringLiteral("?")),
+             QString());
+    d->close();
+    QTRY_VERIFY(d.isNull());
+}
+
 void TestKeyringLive::passwordKeptWhereTheKeyringAllows_data()
 {
     QTest::addColumn<Keyring>("keyring");
@@ -60,6 +129,9 @@ void TestKeyringLive::passwordKeptWhereTheKeyringAllows_data()
     QTest::newRow("keyring, tick off: Config.ini") << Keyring::Unlocked << false << true << false;
     QTest::newRow("locked keyring: Config.ini") << Keyring::Locked << false << false << false;
     QTest::newRow("locked keyring: an old Config.ini stays") << Keyring::Locked << true << false << false;
+    // Answers nothing (the program gives up on it after 15 s).
+    QTest::newRow("silent keyring: Config.ini") << Keyring::Silent << false << false << false;
+    QTest::newRow("silent keyring: an old Config.ini stays") << Keyring::Silent << true << false << false;
     QTest::newRow("no keyring: Config.ini") << Keyring::None << false << false << false;
     QTest::newRow("no keyring: an old Config.ini stays") << Keyring::None << true << false << false;
 }
@@ -73,9 +145,15 @@ void TestKeyringLive::passwordKeptWhereTheKeyringAllows()
 
     KortvikOnBus k;
     TestKeyring secrets;
+    SilentService silent(QStringLiteral("org.freedesktop.secrets"));
     KortvikOnBus::Options options;
     options.beforeProgram = [&](QString *why) {
-        if (keyring != Keyring::None && !secrets.start(k.bus.address(), keyring == Keyring::Unlocked, why))
+        if (keyring == Keyring::Silent && !silent.start(k.bus.address())) {
+            *why = QStringLiteral("the silent keyring did not start");
+            return false;
+        }
+        if ((keyring == Keyring::Unlocked || keyring == Keyring::Locked)
+            && !secrets.start(k.bus.address(), keyring == Keyring::Unlocked, why))
             return false;
         modSettings::overrideProgramFolder(k.sandbox.folder());
         modSettings::writeSetting(QStringLiteral("autologin"), QStringLiteral("logintype"), QStringLiteral("lastlogin"));
@@ -106,8 +184,10 @@ void TestKeyringLive::passwordKeptWhereTheKeyringAllows()
         // A keyring that refuses answers at once; give it time to, all the same.
         QTest::qWait(2000);
         QCOMPARE(storedInSettings(k.sandbox.folder()), kPassword);
-        if (keyring != Keyring::None)
+        if (keyring == Keyring::Unlocked || keyring == Keyring::Locked)
             QCOMPARE(secrets.lookup(server, user), QString());
+        if (keyring == Keyring::Silent)
+            QVERIFY(silent.callsHeld() > 0);
     }
     // Nobody was logged out on the way.
     QVERIFY(loggedIn(k));
@@ -126,5 +206,5 @@ void TestKeyringLive::passwordKeptWhereTheKeyringAllows()
         QCOMPARE(storedInSettings(k.sandbox.folder()), kPassword);
 }
 
-QTEST_GUILESS_MAIN(TestKeyringLive)
+QTEST_MAIN(TestKeyringLive)
 #include "tst_keyringlive.moc"
