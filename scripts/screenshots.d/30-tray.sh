@@ -6,7 +6,8 @@ trayer --edge top --align right --widthtype request --height 26 --tint 0x30343a 
   --alpha 0 --SetDockType true --SetPartialStrut false >/dev/null 2>&1 &
 tray_pid=$!
 pids+=($tray_pid)
-# Kortvik looks for a tray once, at start: the tray must be up first.
+# Kortvik looks for an XEmbed tray once, at start: trayer must be up first
+# (only a StatusNotifierItem host may come later).
 for _ in $(seq 100); do xdotool search --class trayer >/dev/null 2>&1 && break; sleep 0.1; done
 cat >"$work/dunstrc" <<'RC'
 [global]
