@@ -265,22 +265,20 @@ void TstFrmLocalOptions::desktopDialog()
     QPointer<frmDesktop> d = frmDesktop::openDialog(m_main, command);
     QSignalSpy loaded(d.data(), &frmDesktop::settingsLoaded);
     QVERIFY(loaded.wait(5000));
-    QCOMPARE(d->windowTitle(), QStringLiteral("Skrivbord"));
-    auto *autostartBox = d->findChild<QCheckBox *>(QStringLiteral("chkAutostart"));
-    QCOMPARE(autostartBox->isChecked(), before == QLatin1String("there"));
-    QVERIFY(d->findChild<QCheckBox *>(QStringLiteral("chkNotify"))->isChecked());
-    QVERIFY(d->findChild<QCheckBox *>(QStringLiteral("chkKeyring"))->isChecked());
+    const auto box = [&d](const char *name) { return d->findChild<QCheckBox *>(QLatin1String(name)); };
+    QCOMPARE(box("chkAutostart")->isChecked(), before == QLatin1String("there"));
+    QVERIFY(box("chkNotify")->isChecked() && box("chkKeyring")->isChecked());
     // The test's bus has no Secret Service: the password stays in Config.ini, and says so.
     QCOMPARE(d->keyringStatus(), QString::fromUtf8("Nyckelringen kan inte nås: lösenordet sparas i Config.ini"));
 
-    d->findChild<QCheckBox *>(click)->click();
+    box(qPrintable(click))->click();
     QTest::mouseClick(d->findChild<QPushButton *>(QStringLiteral("cmdOK")), Qt::LeftButton);
     QCOMPARE(QFileInfo(entry).isFile(), entryAfter);
     QCOMPARE(boxes.seen.size(), message.isEmpty() ? 0 : 1);
     if (!message.isEmpty()) {
         QVERIFY2(boxes.seen[0].startsWith(message), qPrintable(boxes.seen[0]));
         // Still open, the tick off.
-        QVERIFY(d && d->isVisible() && !autostartBox->isChecked());
+        QVERIFY(d && d->isVisible() && !box("chkAutostart")->isChecked());
         d->close();
     }
     QTRY_VERIFY(d.isNull());

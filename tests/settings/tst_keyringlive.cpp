@@ -20,16 +20,17 @@ class TestKeyringLive : public QObject
 {
     Q_OBJECT
 private slots:
+    // This process's own session bus, with an unlocked keyring, for the dialogs.
     void initTestCase()
     {
-        PrivateSessionBus probe;
         QString why;
-        if (!probe.start(&why))
+        if (!m_bus.start(&why))
             KORTVIK_SKIP_WITHOUT_TOOL(why);
         if (!TestKeyring::available())
             KORTVIK_SKIP_WITHOUT_TOOL(QStringLiteral("gnome-keyring-daemon and secret-tool are needed"));
+        qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus.address().toUtf8());
+        QVERIFY2(m_secrets.start(m_bus.address(), true, &why), qPrintable(why));
     }
-    // First: it gives this process its session bus.
     void deletePasswordFromBothPlaces_data();
     void deletePasswordFromBothPlaces();
     void passwordKeptWhereTheKeyringAllows_data();
@@ -75,13 +76,6 @@ void TestKeyringLive::deletePasswordFromBothPlaces()
 {
     QFETCH(bool, inSettings);
     QFETCH(bool, inKeyring);
-    QString why;
-    if (m_bus.address().isEmpty()) {
-        QVERIFY2(m_bus.start(&why), qPrintable(why));
-        // Before anything in this process connects to its session bus.
-        qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus.address().toUtf8());
-        QVERIFY2(m_secrets.start(m_bus.address(), true, &why), qPrintable(why));
-    }
     IsolatedHome home;
     modSettings::overrideProgramFolder(home.path());
     const auto cleanup = qScopeGuard([] { modSettings::overrideProgramFolder(QString()); });
@@ -145,10 +139,10 @@ void TestKeyringLive::passwordKeptWhereTheKeyringAllows()
 
     KortvikOnBus k;
     TestKeyring secrets;
-    SilentService silent(QStringLiteral("org.freedesktop.secrets"));
+    SilentService silent;
     KortvikOnBus::Options options;
     options.beforeProgram = [&](QString *why) {
-        if (keyring == Keyring::Silent && !silent.start(k.bus.address())) {
+        if (keyring == Keyring::Silent && !silent.start(k.bus.address(), QStringLiteral("org.freedesktop.secrets"))) {
             *why = QStringLiteral("the silent keyring did not start");
             return false;
         }

@@ -1,5 +1,4 @@
 #pragma once
-#include <QDBusConnection>
 #include <QDBusContext>
 #include <QObject>
 #include <QStringList>
@@ -11,32 +10,22 @@ class FakeStatusNotifierWatcher : public QObject, protected QDBusContext
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
-    Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ items)
     Q_PROPERTY(bool IsStatusNotifierHostRegistered READ hostRegistered)
-    Q_PROPERTY(int ProtocolVersion READ protocolVersion)
 public:
-    explicit FakeStatusNotifierWatcher(QObject *parent = nullptr);
-    ~FakeStatusNotifierWatcher() override;
-
+    ~FakeStatusNotifierWatcher() override { leave(); }
     bool start(const QString &busAddress);
     void leave();
-
     // Every registration so far (an item that registers again counts again).
     const QStringList &registrations() const { return m_registrations; }
-    QStringList items() const { return m_items; }
     bool hostRegistered() const { return true; }
-    int protocolVersion() const { return 0; }
 
 public slots:
     Q_SCRIPTABLE void RegisterStatusNotifierItem(const QString &service);
-    Q_SCRIPTABLE void RegisterStatusNotifierHost(const QString &service);
 
 signals:
-    Q_SCRIPTABLE void StatusNotifierItemRegistered(const QString &service);
     Q_SCRIPTABLE void StatusNotifierHostRegistered();
 
 private:
-    QString m_connectionName;
-    QStringList m_items;
+    QString m_connection = QStringLiteral("fake-sni-watcher-%1").arg(quintptr(this), 0, 16);
     QStringList m_registrations;
 };

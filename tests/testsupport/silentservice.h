@@ -2,25 +2,25 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVirtualObject>
-#include <QList>
-#include <QString>
 
 // A service that owns its name on a test's bus and never answers: every
 // call to any of its objects waits until the caller gives up.
 class SilentService : public QDBusVirtualObject
 {
 public:
-    explicit SilentService(const QString &name);
-    ~SilentService() override;
-
-    bool start(const QString &busAddress);
-    qsizetype callsHeld() const { return m_held.size(); }
+    ~SilentService() override { QDBusConnection::disconnectFromBus(m_connection); }
+    bool start(const QString &busAddress, const QString &name)
+    {
+        QDBusConnection bus = QDBusConnection::connectToBus(busAddress, m_connection);
+        return bus.registerVirtualObject(QStringLiteral("/"), this, QDBusConnection::SubPath)
+               && bus.registerService(name);
+    }
+    qsizetype callsHeld() const { return m_held; }
 
     QString introspect(const QString &) const override { return {}; }
-    bool handleMessage(const QDBusMessage &message, const QDBusConnection &) override;
+    bool handleMessage(const QDBusMessage &, const QDBusConnection &) override { return ++m_held > 0; }
 
 private:
-    QString m_name;
-    QString m_connectionName;
-    QList<QDBusMessage> m_held;
+    QString m_connection = QStringLiteral("silent-%1").arg(quintptr(this), 0, 16);
+    qsizetype m_held = 0;
 };

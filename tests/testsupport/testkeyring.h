@@ -10,23 +10,17 @@
 class TestKeyring
 {
 public:
-    TestKeyring() = default;
     ~TestKeyring();
-    TestKeyring(const TestKeyring &) = delete;
-    TestKeyring &operator=(const TestKeyring &) = delete;
-
     static bool available();
     // Waits until org.freedesktop.secrets is owned on the bus.
     bool start(const QString &busAddress, bool unlocked, QString *why);
-    void stop();
-
-    // secret-tool's answer for the program's item ("" when there is none).
+    // secret-tool's output for the item with these attributes: the secret
+    // ("lookup"), or its label ("search"); "" when there is none.
     QString lookup(const QString &server, const QString &user);
-    // The label of that item, as `secret-tool search` prints it.
     QString label(const QString &server, const QString &user);
 
 private:
-    QString secretTool(const QStringList &args);
+    QString secretTool(const QString &command, const QString &server, const QString &user);
 
     QTemporaryDir m_home;
     QProcessEnvironment m_env;
