@@ -43,6 +43,6 @@ read -r screen_w _ < <(xdpyinfo | awk '/dimensions:/ { split($2, d, "x"); print 
 xdotool mousemove $((screen_w - 13)) 13 click 3
 settle 1
 # The top right corner: the tray, its menu and the notification beside it.
-shot_area tray-menu "430x112+$((screen_w - 430))+0"
+shot_area tray-menu "430x150+$((screen_w - 430))+0"
 key Escape
 kill "$tray_pid" "$notify_pid" 2>/dev/null || true
