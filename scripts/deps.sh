@@ -3,7 +3,7 @@
 KORTVIK_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev
   libqt6sql6-sqlite libgl-dev libssl-dev openssl dbus xvfb xauth clang
   libclang-rt-14-dev sqlite3 python3 xdotool tzdata dpkg-dev desktop-file-utils appstream man-db
-  x11-utils)
+  x11-utils qtkeychain-qt6-dev gnome-keyring libsecret-tools)
 
 kortvik_install_deps() {
   local missing=()

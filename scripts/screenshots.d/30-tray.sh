@@ -6,7 +6,8 @@ trayer --edge top --align right --widthtype request --height 26 --tint 0x30343a 
   --alpha 0 --SetDockType true --SetPartialStrut false >/dev/null 2>&1 &
 tray_pid=$!
 pids+=($tray_pid)
-# Kortvik looks for a tray once, at start: the tray must be up first.
+# Kortvik looks for an XEmbed tray once, at start: trayer must be up first
+# (only a StatusNotifierItem host may come later).
 for _ in $(seq 100); do xdotool search --class trayer >/dev/null 2>&1 && break; sleep 0.1; done
 cat >"$work/dunstrc" <<'RC'
 [global]
@@ -25,15 +26,6 @@ cat >"$work/dunstrc" <<'RC'
     foreground = "#ffffff"
     timeout = 0
 RC
-# A notification service that this bus started for an earlier scene would
-# show the notification in its own style: it makes way for ours.
-owner=$(dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
-  org.freedesktop.DBus.GetConnectionUnixProcessID string:org.freedesktop.Notifications 2>/dev/null |
-  awk '/uint32/ { print $2 }' || true)
-if [ -n "$owner" ]; then
-  kill "$owner" 2>/dev/null || true
-  for _ in $(seq 50); do kill -0 "$owner" 2>/dev/null || break; sleep 0.1; done
-fi
 dunst -conf "$work/dunstrc" >/dev/null 2>&1 &
 notify_pid=$!
 pids+=($notify_pid)
@@ -53,6 +45,6 @@ read -r screen_w _ < <(xdpyinfo | awk '/dimensions:/ { split($2, d, "x"); print 
 xdotool mousemove $((screen_w - 13)) 13 click 3
 settle 1
 # The top right corner: the tray, its menu and the notification beside it.
-shot_area tray-menu "430x112+$((screen_w - 430))+0"
+shot_area tray-menu "430x150+$((screen_w - 430))+0"
 key Escape
 kill "$tray_pid" "$notify_pid" 2>/dev/null || true

@@ -3,6 +3,7 @@
 #include "app/desktopintegration.h"
 #include "app/frmmain.h"
 #include "app/frmmainbus.h"
+#include "desktop/kortviktray.h"
 #include "app/modthreading.h"
 #include "imail/imaillist.h"
 #include "net/logintrace.h"
@@ -81,7 +82,12 @@ clsMainApp::clsMainApp()
     // The tray, notifications and the wake-up from sleep; they only listen.
     auto *desktop = new DesktopIntegration(m_mainWindow, m_mainWindow);
     desktop->follow(&m_session, imailWatch);
-    m_mainWindow->show();
+    // Hidden only where the tray icon is a way back to it; loading starts
+    // the start-up login and the timers all the same.
+    if (modThreading::startMinimized() && desktop->tray()->isShown())
+        m_mainWindow->load();
+    else
+        m_mainWindow->show();
 }
 
 clsMainApp::~clsMainApp()

@@ -69,7 +69,8 @@ Options parse(const QStringList &arguments)
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QString());
     const QCommandLineOption site(QStringLiteral("site"), QString(), QStringLiteral("host"));
     const QCommandLineOption automation(QStringLiteral("automation"), QString());
-    parser.addOptions({help, version, site, automation});
+    const QCommandLineOption minimized(QStringLiteral("minimized"), QString());
+    parser.addOptions({help, version, site, automation, minimized});
     for (const char *name : kQtValueOptions)
         parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value")));
     for (const char *name : kQtFlags)
@@ -95,6 +96,7 @@ Options parse(const QStringList &arguments)
     if (!sites.isEmpty())
         options.site = sites.last();
     options.automation = parser.isSet(automation);
+    options.minimized = parser.isSet(minimized);
     return options;
 }
 
@@ -110,6 +112,8 @@ QString helpText()
                "  --site VÄRD[:PORT]  använd den här webbplatsen i stället för den inbyggda\n"
                "                      (%1, port 80); går före miljövariabeln\n"
                "                      KORTVIK_SITE\n"
+               "  --minimized         starta med bara ikonen i systemfältet (finns inget\n"
+               "                      systemfält visas fönstret som vanligt)\n"
                "  -h, --help          visa den här texten och avsluta\n"
                "  -v, --version       visa versionen och avsluta\n"
                "\n"

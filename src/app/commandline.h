@@ -11,6 +11,7 @@ struct Options {
     Action action = Action::Run;
     QString site;            // --site HOST[:PORT]; empty when not given
     bool automation = false; // --automation: started for an automation client
+    bool minimized = false;  // --minimized: only the tray icon, when there is a tray
     QString error;           // one Swedish line when action is Error
 };
 

@@ -1,6 +1,7 @@
 #include "app/frmmain.h"
 
 #include "app/appicon.h"
+#include "app/frmdesktop.h"
 #include "app/placement.h"
 #include "app/prglogin.h"
 #include "app/sessionprofilelink.h"
@@ -156,6 +157,8 @@ void frmMain::buildMenus()
     QMenu *local = addSubmenu(options, QStringLiteral("mnuOptionsLocal"), QStringLiteral("&På datorn"));
     connect(addItem(local, QStringLiteral("mnuOptionsLocalAuto"), QStringLiteral("&Inloggning")),
             &QAction::triggered, this, &frmMain::mnuOptionsLocalAuto_Click);
+    connect(addItem(local, QStringLiteral("mnuOptionsLocalDesktop"), QStringLiteral("&Skrivbord...")),
+            &QAction::triggered, this, &frmMain::mnuOptionsLocalDesktop_Click);
 
     QAction *imails = menuBar()->addAction(QStringLiteral("0 iMails (0 nya)"));
     imails->setObjectName(QStringLiteral("mnuIMails"));
@@ -607,6 +610,15 @@ void frmMain::openProfileEditor(const QString &tag)
 void frmMain::mnuOptionsLocalAuto_Click()
 {
     frmLocalOptions::openDialog(this, QStringLiteral("login"));
+}
+
+void frmMain::mnuOptionsLocalDesktop_Click()
+{
+    // Started with the desktop: hidden in the tray, against the same site.
+    QStringList command{QCoreApplication::applicationFilePath(), QStringLiteral("--minimized")};
+    if (modData::site().authority() != QStringLiteral(KORTVIK_SITE_HOST_DEFAULT))
+        command << QStringLiteral("--site") << modData::site().authority();
+    frmDesktop::openDialog(this, command);
 }
 
 void frmMain::sttMain_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y)

@@ -111,6 +111,7 @@ private:
     void sttMain_PanelDblClick(int panel);
     void openProfileEditor(const QString &tag);
     void mnuOptionsLocalAuto_Click();
+    void mnuOptionsLocalDesktop_Click();
     void sttMain_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
     void tmrMain_Timer();
     void tmrLoadLogin_Timer();

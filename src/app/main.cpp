@@ -34,6 +34,7 @@ int main(int argc, char **argv)
     modData::configureSite(options.site);
     modThreading::setStartMode(options.automation ? modThreading::StartMode::Automation
                                                   : modThreading::StartMode::User);
+    modThreading::setStartMinimized(options.minimized);
 
     QApplication app(argc, argv);
     // One id everywhere: the X11 window class, the tray item's id and the

@@ -23,6 +23,7 @@ namespace modThreading {
 namespace {
 
 std::atomic<StartMode> g_startMode{StartMode::User};
+std::atomic<bool> g_startMinimized{false};
 // Set once the first thread has made its marker window: the stand-in for a
 // title search from threads that cannot look at the first thread's widgets.
 std::atomic<bool> g_markerMade{false};
@@ -97,6 +98,16 @@ void setStartMode(StartMode mode)
 StartMode startMode()
 {
     return g_startMode;
+}
+
+void setStartMinimized(bool minimized)
+{
+    g_startMinimized = minimized;
+}
+
+bool startMinimized()
+{
+    return g_startMinimized;
 }
 
 QString busName()

@@ -33,6 +33,9 @@ private:
 enum class StartMode { User, Automation };
 void setStartMode(StartMode mode);
 StartMode startMode();
+// --minimized: the main window stays hidden when the desktop has a tray.
+void setStartMinimized(bool minimized);
+bool startMinimized();
 
 // The bus name owned by the running program.
 QString busName();

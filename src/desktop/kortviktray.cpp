@@ -1,5 +1,6 @@
 #include "desktop/kortviktray.h"
 
+#include "desktop/trayhost.h"
 #include "desktop/trayicons.h"
 #include "desktop/traymenu.h"
 
@@ -9,8 +10,23 @@
 
 KortvikTray::KortvikTray(QObject *parent) : QObject(parent)
 {
-    if (!QSystemTrayIcon::isSystemTrayAvailable())
+    if (trayHost::present()) {
+        createIcon();
         return;
+    }
+    m_hostWatch = new TrayHostWatch(this);
+    connect(m_hostWatch, &TrayHostWatch::hostAppeared, this, [this] {
+        if (m_icon || !QSystemTrayIcon::isSystemTrayAvailable())
+            return;
+        // Qt's icon follows its host from here on, also when the panel restarts.
+        m_hostWatch->deleteLater();
+        m_hostWatch = nullptr;
+        createIcon();
+    });
+}
+
+void KortvikTray::createIcon()
+{
     m_menu = new QMenu();
     m_icon = new QSystemTrayIcon(this);
     m_icon->setContextMenu(m_menu);
@@ -74,6 +90,8 @@ void KortvikTray::render()
     const auto commands = fillTrayMenu(m_menu, m_state);
     // Queued: the command may run a modal dialog or shut down; let the
     // menu close first.
+    connect(commands.value(Kind::Show), &QAction::triggered, this, &KortvikTray::activateRequested,
+            Qt::QueuedConnection);
     connect(commands.value(Kind::Login), &QAction::triggered, this, &KortvikTray::loginRequested,
             Qt::QueuedConnection);
     connect(commands.value(Kind::Logout), &QAction::triggered, this, &KortvikTray::logoutRequested,

@@ -8,9 +8,11 @@
 
 class QMenu;
 class QSystemTrayIcon;
+class TrayHostWatch;
 
 // The tray icon with its tooltip and menu. When the desktop has no tray it
-// shows nothing; the slots then only keep the state.
+// shows nothing and the slots only keep the state, until a tray host comes
+// up: the icon then appears with that state.
 class KortvikTray : public QObject
 {
     Q_OBJECT
@@ -28,7 +30,7 @@ public slots:
     void showNetwork(bool disconnected);
 
 signals:
-    // A left click on the icon.
+    // A left click on the icon, or "Visa Kortvik" in its menu.
     void activateRequested();
     // The menu's commands; the main window runs its own.
     void loginRequested();
@@ -38,11 +40,13 @@ signals:
     void imailsRequested();
 
 private:
+    void createIcon();
     void render();
 
     TrayState m_state;
     QSystemTrayIcon *m_icon = nullptr;
     QMenu *m_menu = nullptr;
+    TrayHostWatch *m_hostWatch = nullptr;
     std::pair<TrayState::Icon, QString> m_picture{TrayState::Icon::LoggedOut, QString()};
     bool m_pictureSet = false;
     QList<TrayState::MenuEntry> m_entries;

@@ -118,13 +118,14 @@ QString TrayState::toolTip() const
 QList<TrayState::MenuEntry> TrayState::menuEntries() const
 {
     using Kind = MenuEntry::Kind;
-    QList<MenuEntry> entries;
+    // First: the way back to a window started hidden (--minimized).
+    QList<MenuEntry> entries{{Kind::Show, QStringLiteral("Visa Kortvik"), true}, {Kind::Separator, QString(), true}};
     if (m_icon == Icon::LoggedIn) {
         // Each row opens the iMails, as the main window's menu does.
         for (const DesktopIMail &r : newestUnread(m_rows, kMaxMenuIMails))
             entries.append({Kind::IMail, oneLine(r.sender, 30) + QStringLiteral(": ") + oneLine(r.subject, 50),
                             true});
-        if (!entries.isEmpty())
+        if (entries.size() > 2)
             entries.append({Kind::Separator, QString(), true});
     }
     // As the main window: a login can be started unless one runs, and

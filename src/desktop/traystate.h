@@ -12,7 +12,7 @@ public:
     enum class Icon { LoggedOut, LoggingIn, LoggedIn };
 
     struct MenuEntry {
-        enum class Kind { IMail, Separator, Login, Logout, Quit };
+        enum class Kind { Show, IMail, Separator, Login, Logout, Quit };
         Kind kind;
         QString text;   // as shown; "&" marks the access key of commands
         bool enabled;

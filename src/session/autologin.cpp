@@ -8,6 +8,7 @@
 #include "session/sitelogout.h"
 #include "session/usablepassword.h"
 #include "session/storedpassword.h"
+#include "settings/keyringstore.h"
 #include "settings/modsettings.h"
 
 #include <QCoreApplication>
@@ -21,6 +22,27 @@ namespace {
 QString loginType()
 {
     return modSettings::readSetting(QStringLiteral("autologin"), QStringLiteral("logintype"), QString());
+}
+
+// The keyring answers when it answers (within its bound); by then the
+// member may have logged in by hand, which the answer must not disturb.
+void loginFromKeyring(Session &session)
+{
+    keyringStore::read(&session, [&session](keyringStore::Outcome outcome, const QString &password) {
+        if (outcome != keyringStore::Outcome::Done)
+            return;
+        if (!isUsablePassword(password)) {
+            // As an unusable Config.ini value: forgotten, not tried on every start.
+            keyringStore::remove(&session, [](keyringStore::Outcome) {});
+            return;
+        }
+        if (session.isLoggedIn() || session.loginInProgress()
+            || modSettings::readSetting(QStringLiteral("autologin"), QStringLiteral("logintype"), QString())
+                   != QLatin1String("lastlogin"))
+            return;
+        session.setPassword(password);
+        session.loginSequence();
+    });
 }
 
 } // namespace
@@ -45,11 +67,15 @@ void loadLogin(Session &session)
 
     const QString stored =
         modSettings::readSetting(QStringLiteral("autologin"), QStringLiteral("lastlogin"), QString());
+    if (stored.isEmpty() && loginType() == QLatin1String("lastlogin") && keyringStore::inUse())
+        loginFromKeyring(session);
     if (!stored.isEmpty() && loginType() == QLatin1String("lastlogin")) {
         QCoreApplication::processEvents();
         const QString password = unsealPassword(stored);
         QCoreApplication::processEvents();
         if (isUsablePassword(password)) {
+            // Into the keyring, if there is one, while the login runs.
+            keyringStore::moveFromSettings(password, stored);
             session.setPassword(password);
             session.loginSequence();
         } else {

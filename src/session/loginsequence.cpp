@@ -6,6 +6,7 @@
 #include "profile/profilerecord.h"
 #include "session/mainview.h"
 #include "session/storedpassword.h"
+#include "settings/keyringstore.h"
 #include "settings/modsettings.h"
 #include "text/formfields.h"
 
@@ -193,9 +194,12 @@ void LoginRun::succeed(bool guest)
     if (MainView *view = m_s.view(); view && !guest)
         view->showMemberCommands(true);
     if (modSettings::readSetting(QStringLiteral("autologin"), QStringLiteral("logintype"), QString())
-        == QLatin1String("lastlogin"))
-        modSettings::writeSetting(QStringLiteral("autologin"), QStringLiteral("lastlogin"),
-                                  sealPassword(m_s.password()));
+        == QLatin1String("lastlogin")) {
+        // Config.ini first: the keyring takes it over once it holds it.
+        const QString sealed = sealPassword(m_s.password());
+        modSettings::writeSetting(QStringLiteral("autologin"), QStringLiteral("lastlogin"), sealed);
+        keyringStore::moveFromSettings(m_s.password(), sealed);
+    }
     if (MainView *view = m_s.view())
         view->setKeepAlive(true);
     m_s.checkIMail();

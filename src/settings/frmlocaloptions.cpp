@@ -1,5 +1,6 @@
 #include "settings/frmlocaloptions.h"
 
+#include "settings/keyringstore.h"
 #include "settings/logintypeoption.h"
 #include "settings/modsettings.h"
 
@@ -170,6 +171,13 @@ void frmLocalOptions::tmrFocus_Timer()
     }
     cmdDeletePassword->setEnabled(!modSettings::readSetting(kSection, kLastLogin, QString()).isEmpty());
     cmdSet->setEnabled(false);
+    // A password in the keyring counts as stored too; its answer may come later.
+    if (!cmdDeletePassword->isEnabled() && keyringStore::offered()) {
+        keyringStore::read(this, [this](keyringStore::Outcome outcome, const QString &) {
+            if (outcome == keyringStore::Outcome::Done && !m_passwordDeleted)
+                cmdDeletePassword->setEnabled(true);
+        });
+    }
     emit settingsLoaded();
 }
 
@@ -196,6 +204,10 @@ void frmLocalOptions::cmdOK_Click()
 void frmLocalOptions::cmdDeletePassword_Click()
 {
     cmdDeletePassword->setEnabled(false);
+    m_passwordDeleted = true;
+    // From both places; the keyring's item goes even if the file cannot be written.
+    if (keyringStore::offered())
+        keyringStore::remove(this, [](keyringStore::Outcome) {});
     if (!store(kLastLogin, QString()))
         cmdDeletePassword->setEnabled(true);
 }

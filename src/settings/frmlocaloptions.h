@@ -43,6 +43,7 @@ private:
 
     QString m_tag;
     bool m_shownOnce = false;
+    bool m_passwordDeleted = false;
     QTabWidget *ssTab = nullptr;
     QWidget *pctAuto = nullptr;
     QRadioButton *optNoAuto = nullptr;

@@ -13,12 +13,16 @@
 #include "fakeimailhandler.h"
 #include "fakelogind.h"
 #include "fakenetworkmanager.h"
+#include "fakestatusnotifierwatcher.h"
 #include "fakenotificationservice.h"
 #include "kortvikonbus.h"
 #include "requiredtool.h"
 #include "siminboxcontrol.h"
 #include "simmembers.h"
+#include "session/storedpassword.h"
+#include "settings/modsettings.h"
 #include "simsite.h"
+#include "xvfbserver.h"
 
 namespace {
 
@@ -123,6 +127,8 @@ private slots:
     void silentServiceHoldsNothingUp();
     void wakeRunsTheChecksAtOnce();
     void networkReturnRunsTheChecksOnce();
+    void minimizedAndLaterTray_data();
+    void minimizedAndLaterTray();
 };
 
 void TestDesktopProcess::imailAndSiteLogoutNotifications_data()
@@ -374,6 +380,96 @@ void TestDesktopProcess::networkReturnRunsTheChecksOnce()
     qDebug() << "flapping network:" << seen;
     QVERIFY2(bounded, qPrintable(seen));
     QCOMPARE(k.k.property(QStringLiteral("LoggedIn")).toBool(), true);
+}
+
+// The main window on the test's display, seen as a member would: mapped
+// windows by title, through xdotool.
+bool mainWindowVisible(const QString &display)
+{
+    QProcess xdo;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), display);
+    xdo.setProcessEnvironment(env);
+    xdo.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                          QStringLiteral("--name"), QStringLiteral("^Kortvik - Interface till ")});
+    xdo.waitForFinished(10000);
+    return !xdo.readAllStandardOutput().trimmed().isEmpty();
+}
+
+void TestDesktopProcess::minimizedAndLaterTray_data()
+{
+    QTest::addColumn<bool>("trayAtStart");
+    QTest::addColumn<bool>("minimized");
+    QTest::newRow("--minimized with a tray: icon only") << true << true;
+    QTest::newRow("--minimized without a tray: the window") << false << true;
+    QTest::newRow("a tray that comes later gets the icon") << false << false;
+}
+
+// Under Xvfb with a fake panel (a StatusNotifierWatcher with its host): the
+// start-up login runs with the window hidden or shown, and an icon appears
+// when the panel does, also when the panel restarts.
+void TestDesktopProcess::minimizedAndLaterTray()
+{
+    QFETCH(bool, trayAtStart);
+    QFETCH(bool, minimized);
+    if (!XvfbServer::available() || QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+        KORTVIK_SKIP_WITHOUT_TOOL(QStringLiteral("Xvfb and xdotool are needed"));
+    XvfbServer x;
+    QString why;
+    if (!x.start(&why))
+        KORTVIK_SKIP_WITHOUT_TOOL(why);
+
+    KortvikOnBus k;
+    FakeStatusNotifierWatcher panel;
+    KortvikOnBus::Options options;
+    options.display = x.display();
+    if (minimized)
+        options.args = {QStringLiteral("--minimized")};
+    options.beforeProgram = [&](QString *why) {
+        modSettings::overrideProgramFolder(k.sandbox.folder());
+        modSettings::writeSetting(QStringLiteral("autologin"), QStringLiteral("logintype"), QStringLiteral("lastlogin"));
+        modSettings::writeSetting(QStringLiteral("autologin"), QStringLiteral("lastlogin"),
+                                  modGlobal::sealPassword(QStringLiteral("kalle")));
+        modSettings::overrideProgramFolder(QString());
+        if (trayAtStart && !panel.start(k.bus.address())) {
+            *why = QStringLiteral("the fake panel did not start");
+            return false;
+        }
+        return true;
+    };
+    QVERIFY2(k.start(&why, options), qPrintable(why));
+
+    // The icon first: the program asks the panel at start, and the panel
+    // lives in this thread, which must not be waiting on the program then.
+    if (trayAtStart)
+        QTRY_COMPARE_WITH_TIMEOUT(panel.registrations().size(), 1, 10000);
+    // The start-up login runs, window or not.
+    QTRY_VERIFY_WITH_TIMEOUT(k.property(QStringLiteral("LoggedIn")).toBool(), 30000);
+    const bool hidden = minimized && trayAtStart;
+    if (!hidden)
+        QTRY_VERIFY_WITH_TIMEOUT(mainWindowVisible(x.display()), 10000);
+    QCOMPARE(mainWindowVisible(x.display()), !hidden);
+
+    if (hidden) {
+        // A left click on the icon brings the window.
+        const QString item = panel.registrations().first();
+        QDBusMessage click = QDBusMessage::createMethodCall(item.section(QLatin1Char('/'), 0, 0),
+                                                            QStringLiteral("/StatusNotifierItem"),
+                                                            QStringLiteral("org.kde.StatusNotifierItem"),
+                                                            QStringLiteral("Activate"));
+        click << 10 << 10;
+        QCOMPARE(k.client().call(click, QDBus::Block, 10000).type(), QDBusMessage::ReplyMessage);
+        QTRY_VERIFY_WITH_TIMEOUT(mainWindowVisible(x.display()), 10000);
+    }
+    if (!trayAtStart) {
+        // The panel starts after the program, goes away and comes back.
+        QVERIFY(panel.start(k.bus.address()));
+        QTRY_COMPARE_WITH_TIMEOUT(panel.registrations().size(), 1, 10000);
+        panel.leave();
+        QVERIFY(panel.start(k.bus.address()));
+        QTRY_COMPARE_WITH_TIMEOUT(panel.registrations().size(), 2, 10000);
+    }
+    QVERIFY(k.program->state() == QProcess::Running);
 }
 
 QTEST_GUILESS_MAIN(TestDesktopProcess)

@@ -27,6 +27,9 @@ DesktopIMail row(qint32 mid, const char *sender, const char *subject, int minute
     return {mid, QString::fromUtf8(sender), QString::fromUtf8(subject), kT0.addSecs(minutes * 60), isNew};
 }
 
+// Every menu begins with the way back to the window.
+const QList<Entry> kShowEntry{{Kind::Show, QStringLiteral("Visa Kortvik"), true}, {Kind::Separator, {}, true}};
+
 QList<Entry> commands(bool login, bool logout)
 {
     return {{Kind::Login, QStringLiteral("Logga &in..."), login},
@@ -180,7 +183,7 @@ void TestTrayState::session()
         static const QRegularExpression markup(QStringLiteral("<[A-Za-z/!?]|&[A-Za-z#]"));
         QVERIFY2(!Qt::mightBeRichText(tip) && !markup.match(tip).hasMatch(), where + ": " + tip.toUtf8());
         QVERIFY2(QString(tip).remove(QChar(0x2060)) == s.toolTip, where + ": " + tip.toUtf8());
-        QVERIFY2(tray.menuEntries() == s.menu, where);
+        QVERIFY2(tray.menuEntries() == kShowEntry + s.menu, where);
         QCOMPARE(tray.badge(), s.badge);
     }
 }
@@ -206,13 +209,15 @@ void TestTrayState::menuShowsSiteTextAsText()
     QMenu menu;
     const auto commands = fillTrayMenu(&menu, state);
     const QList<QAction *> actions = menu.actions();
-    QCOMPARE(actions.size(), 6);
+    QCOMPARE(actions.size(), 8);
+    QCOMPARE(commands.value(Kind::Show), actions.at(0));
+    QVERIFY(actions.at(1)->isSeparator());
     // An "&" from the site is doubled, so it is shown and is no access key.
-    QCOMPARE(actions.at(0)->text(), QString::fromUtf8("Kalle && Co: <b>Hej</b> && hå"));
-    QVERIFY(actions.at(0)->isEnabled());
-    QCOMPARE(actions.at(1)->text(), QStringLiteral("Anna: ") + QString(47, QLatin1Char('x')) + QStringLiteral("..."));
-    QVERIFY(actions.at(2)->isSeparator());
-    QCOMPARE(commands.value(Kind::Login), actions.at(3));
+    QCOMPARE(actions.at(2)->text(), QString::fromUtf8("Kalle && Co: <b>Hej</b> && hå"));
+    QVERIFY(actions.at(2)->isEnabled());
+    QCOMPARE(actions.at(3)->text(), QStringLiteral("Anna: ") + QString(47, QLatin1Char('x')) + QStringLiteral("..."));
+    QVERIFY(actions.at(4)->isSeparator());
+    QCOMPARE(commands.value(Kind::Login), actions.at(5));
     QCOMPARE(commands.value(Kind::Logout)->text(), QStringLiteral("Logga &ut"));
     QCOMPARE(commands.value(Kind::Quit)->text(), QString::fromUtf8("St&äng av"));
     QCOMPARE(commands.values(Kind::IMail).size(), 2);
@@ -220,8 +225,8 @@ void TestTrayState::menuShowsSiteTextAsText()
     // A refill replaces the entries rather than adding to them.
     state.showLoggedOut(false);
     fillTrayMenu(&menu, state);
-    QCOMPARE(menu.actions().size(), 3);
-    QVERIFY(!menu.actions().at(1)->isEnabled());
+    QCOMPARE(menu.actions().size(), 5);
+    QVERIFY(!menu.actions().at(3)->isEnabled());
 }
 
 void TestTrayState::iconsDifferByStateAndMark()

@@ -1,5 +1,12 @@
-// The local login options dialog against a real Config.ini.
+// The local login options dialog and the desktop dialog against a real
+// Config.ini and a real autostart folder.
+#include <QCheckBox>
 #include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPointer>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QFile>
 #include <QPushButton>
 #include <QRadioButton>
@@ -7,8 +14,11 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include "app/frmdesktop.h"
 #include "isolatedhome.h"
 #include "messageboxcatcher.h"
+#include "requiredtool.h"
+#include "settings/autostart.h"
 #include "settings/frmlocaloptions.h"
 #include "settings/modsettings.h"
 
@@ -24,6 +34,8 @@ private slots:
     void choices();
     void deletedPasswordStaysDeleted();
     void unsavedChoiceIsNoSuccess();
+    void desktopDialog_data();
+    void desktopDialog();
 
 private:
     frmLocalOptions *open();
@@ -208,6 +220,83 @@ void TstFrmLocalOptions::unsavedChoiceIsNoSuccess()
     // Still open, the choice still pending.
     QVERIFY(d && d->isVisible());
     QVERIFY(d->findChild<QPushButton *>(QStringLiteral("cmdSet"))->isEnabled());
+}
+
+void TstFrmLocalOptions::desktopDialog_data()
+{
+    QTest::addColumn<QString>("before");   // the autostart entry: "none", "there", "blocked"
+    QTest::addColumn<QString>("click");    // the box the member clicks
+    QTest::addColumn<bool>("entryAfter");
+    QTest::addColumn<QString>("notifyAfter");
+    QTest::addColumn<QString>("message");  // the box shown, "" for none
+
+    const QString noFolder = QStringLiteral("Kunde inte spara|Kortvik kan inte starta med datorn: mappen ");
+    QTest::newRow("tick: entry written") << "none" << "chkAutostart" << true << "" << "";
+    QTest::newRow("untick: entry removed") << "there" << "chkAutostart" << false << "" << "";
+    QTest::newRow("folder not writable: tick stays off") << "blocked" << "chkAutostart" << false << "" << noFolder;
+    QTest::newRow("notifications off") << "none" << "chkNotify" << false << "0" << "";
+}
+
+void TstFrmLocalOptions::desktopDialog()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, click);
+    QFETCH(bool, entryAfter);
+    QFETCH(QString, notifyAfter);
+    QFETCH(QString, message);
+    const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+    if (validator.isEmpty())
+        KORTVIK_SKIP_WITHOUT_TOOL(QStringLiteral("desktop-file-validate is not installed"));
+
+    // A program path as an installed one may have: blanks and a quote.
+    const QStringList command{m_dir->filePath(QStringLiteral("my \"apps\"/kortvik")), QStringLiteral("--minimized")};
+    const QString entry = autostart::entryPath();
+    QVERIFY(entry.startsWith(m_dir->path()));
+    if (before == QLatin1String("there"))
+        QVERIFY(autostart::turnOn(command, nullptr));
+    if (before == QLatin1String("blocked")) {
+        // A file where the folder should be (permissions do not stop root).
+        QFile blocker(QFileInfo(entry).absolutePath());
+        QVERIFY(QDir().mkpath(QFileInfo(blocker.fileName()).absolutePath()));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+    }
+
+    MessageBoxCatcher boxes;
+    QPointer<frmDesktop> d = frmDesktop::openDialog(m_main, command);
+    QSignalSpy loaded(d.data(), &frmDesktop::settingsLoaded);
+    QVERIFY(loaded.wait(5000));
+    const auto box = [&d](const char *name) { return d->findChild<QCheckBox *>(QLatin1String(name)); };
+    QCOMPARE(box("chkAutostart")->isChecked(), before == QLatin1String("there"));
+    QVERIFY(box("chkNotify")->isChecked() && box("chkKeyring")->isChecked());
+    // The test's bus has no Secret Service: the password stays in Config.ini, and says so.
+    QCOMPARE(d->keyringStatus(), QString::fromUtf8("Nyckelringen kan inte nås: lösenordet sparas i Config.ini"));
+
+    box(qPrintable(click))->click();
+    QTest::mouseClick(d->findChild<QPushButton *>(QStringLiteral("cmdOK")), Qt::LeftButton);
+    QCOMPARE(QFileInfo(entry).isFile(), entryAfter);
+    QCOMPARE(boxes.seen.size(), message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty()) {
+        QVERIFY2(boxes.seen[0].startsWith(message), qPrintable(boxes.seen[0]));
+        // Still open, the tick off.
+        QVERIFY(d && d->isVisible() && !box("chkAutostart")->isChecked());
+        d->close();
+    }
+    QTRY_VERIFY(d.isNull());
+    QCOMPARE(modSettings::readSetting(QStringLiteral("Kortvik"), QStringLiteral("notify"), QString()), notifyAfter);
+
+    if (entryAfter) {
+        QFile f(entry);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(f.readAll());
+        QVERIFY2(text.contains(QStringLiteral("\nExec=\"") + m_dir->path()
+                               + QStringLiteral("/my \\\\\"apps\\\\\"/kortvik\" --minimized\n")),
+                 qPrintable(text));
+        QProcess validate;
+        validate.start(validator, {entry});
+        QVERIFY(validate.waitForFinished(30000));
+        const QByteArray remarks = validate.readAllStandardOutput() + validate.readAllStandardError();
+        QVERIFY2(validate.exitCode() == 0 && remarks.isEmpty(), remarks.constData());
+    }
 }
 
 QTEST_MAIN(TstFrmLocalOptions)
