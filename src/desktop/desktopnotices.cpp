@@ -117,7 +117,7 @@ void DesktopNotices::loggedOut(bool bySite)
         emit notify(Kind::LoggedOut, QStringLiteral("Du har blivit utloggad från Sandlund"), QString());
 }
 
-void DesktopNotices::imailsChecked(int count, int newCount, const DesktopIMails &rows)
+void DesktopNotices::imailsChecked(int count, int newCount, const IMailRows &rows)
 {
     Q_UNUSED(count);
     if (!m_member)
@@ -127,9 +127,9 @@ void DesktopNotices::imailsChecked(int count, int newCount, const DesktopIMails 
     if (!rose || !enabledInSettings())
         return;
     QString body;
-    const DesktopIMails newest = newestUnread(rows, 1);
+    const IMailRows newest = imailRow::newestUnread(rows, 1);
     if (!newest.isEmpty())
-        body = noticeText(newest.first().sender, kMaxNoticeText) + QStringLiteral(": ") +
+        body = noticeText(newest.first().senderName, kMaxNoticeText) + QStringLiteral(": ") +
                noticeText(newest.first().subject, kMaxNoticeText);
     emit notify(Kind::NewIMails, QStringLiteral("Du har ") + QString::number(newCount) + QStringLiteral(" nya iMails"),
                 body);

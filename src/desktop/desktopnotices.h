@@ -2,7 +2,7 @@
 #include <QObject>
 #include <QString>
 
-#include "desktop/desktopimail.h"
+#include "imailrow.h"
 
 // Decides which desktop notifications the session's changes are worth:
 // one when the number of new iMails rises, one when the site ended a
@@ -26,7 +26,7 @@ public slots:
     // Results of an iMail check that read the inbox page; failed exchanges
     // are not reported here, so a site that is away for a while does not
     // count as a fall and a rise.
-    void imailsChecked(int count, int newCount, const DesktopIMails &rows);
+    void imailsChecked(int count, int newCount, const IMailRows &rows);
 
 signals:
     // Plain text; the client escapes it for the desktop.

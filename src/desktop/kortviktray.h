@@ -24,7 +24,7 @@ public:
 public slots:
     void showLoggedOut(bool loginRunning);
     void showMember(const QString &alias);
-    void showIMails(int count, int newCount, const DesktopIMails &rows);
+    void showIMails(int count, int newCount, const IMailRows &rows);
 
 signals:
     // A left click on the icon.

@@ -8,9 +8,10 @@
 
 namespace {
 
-DesktopIMail row(qint32 mid, const QString &sender, const QString &subject, int minutes, bool isNew)
+IMailRow row(qint32 mid, const QString &sender, const QString &subject, int minutes, bool isNew)
 {
-    return {mid, sender, subject, QDateTime(QDate(2026, 12, 8), QTime(8, 0), Qt::UTC).addSecs(minutes * 60), isNew};
+    const qint64 at = QDateTime(QDate(2026, 12, 8), QTime(8, 0), Qt::UTC).toSecsSinceEpoch() + minutes * 60;
+    return {mid, subject, at, isNew, 0, sender};
 }
 
 // "member", "guest", "logout", "siteLogout", or a new-iMail count "n3".
@@ -26,7 +27,7 @@ void feed(DesktopNotices &notices, const QString &step)
         notices.loggedOut(true);
     else {
         const int n = step.mid(1).toInt();
-        DesktopIMails rows;
+        IMailRows rows;
         for (int i = 0; i < n; ++i)
             rows.append(row(i + 1, QStringLiteral("Avs %1").arg(i + 1), QStringLiteral("Ämne %1").arg(i + 1), i, true));
         notices.imailsChecked(n + 2, n, rows);
