@@ -87,8 +87,17 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
 
     // Form_Load
     lblAbout->setText(aboutText());
+    fitAboutText();
     lblVersion->setText(QStringLiteral(KORTVIK_VERSION_TEXT));
     cmdOK->setFocus();
+}
+
+void frmAbout::fitAboutText()
+{
+    // A fixed-size layout asks a wrapped label only for its size hint, which
+    // guesses the lines; with a larger font or a long site address the text
+    // was cut. Reserve the height the text needs at its width.
+    lblAbout->setMinimumHeight(lblAbout->heightForWidth(lblAbout->maximumWidth()));
 }
 
 QString frmAbout::aboutText()
@@ -129,6 +138,10 @@ bool frmAbout::event(QEvent *event)
     case QEvent::FocusOut:
     case QEvent::Resize:
         setLinkUnderlined(false);
+        break;
+    case QEvent::FontChange:
+    case QEvent::StyleChange:
+        fitAboutText();
         break;
     default:
         if (isClosingKey(event)) {

@@ -27,6 +27,7 @@ public:
 
 protected:
     bool event(QEvent *event) override;
+    void fitAboutText();
     bool eventFilter(QObject *watched, QEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
 

@@ -6,6 +6,8 @@
 #include "version.h"
 #include "darkpalette.h"
 
+#include <QScopeGuard>
+
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -43,6 +45,8 @@ private slots:
     void underline();
     void linkColour_data();
     void linkColour();
+    void wholeTextShown_data();
+    void wholeTextShown();
 
 private:
     QPointer<frmAbout> m_about;
@@ -216,6 +220,33 @@ void tst_About::linkColour()
             seen = drawn.pixelColor(x, y) == expected;
     }
     QVERIFY(seen);
+}
+
+
+void tst_About::wholeTextShown_data()
+{
+    QTest::addColumn<int>("pointSize");
+    QTest::newRow("default font") << 0;
+    QTest::newRow("a larger desktop font") << 14;
+}
+
+// A larger font (a dark desktop theme brings one) must not cut the text.
+void tst_About::wholeTextShown()
+{
+    QFETCH(int, pointSize);
+    delete m_about.data();
+    QFont font = QApplication::font();
+    const QFont before = font;
+    if (pointSize > 0)
+        font.setPointSize(pointSize);
+    QApplication::setFont(font);
+    const auto restore = qScopeGuard([&] { QApplication::setFont(before); });
+    m_about = new frmAbout;
+    m_about->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_about));
+    QLabel *text = label(m_about, "lblAbout");
+    QVERIFY(text->height() >= text->heightForWidth(text->width()));
+    QVERIFY(text->geometry().bottom() < label(m_about, "lblVersionText")->geometry().top());
 }
 
 QTEST_MAIN(tst_About)
