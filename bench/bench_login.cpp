@@ -9,6 +9,8 @@
 #include "session/session.h"
 #include "settings/modsettings.h"
 
+#include "plainclient.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -17,100 +19,9 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <map>
 #include <vector>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
-namespace {
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n == 0 ? 0 : (n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2);
-}
-
-struct Page {
-    const char *path;
-    bool headerOnly;
-};
-
-// The pages of a member login, in the order the sequence asks for them.
-const Page kPages[] = {
-    {"/cookie.asp", true},
-    {"/default.asp", true},
-    {"/login.asp", false},
-    {"/default.asp", true},
-    {"/login/register/visitkort_edit.asp", false},
-    {"/login/register/visitkort_edit.asp", false},
-    {"/login/community/main.asp", false},
-};
-
-// One exchange: send, then read up to the end of the header (header only)
-// or until the server closes. The answer, or empty on failure.
-QByteArray blockingExchange(quint16 port, const QByteArray &request, bool headerOnly)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0)
-        return {};
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(port);
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    QByteArray answer;
-    if (::connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) == 0
-        && ::send(fd, request.constData(), request.size(), MSG_NOSIGNAL) == request.size()) {
-        char buf[65536];
-        for (;;) {
-            const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
-            if (n <= 0)
-                break;
-            answer.append(buf, n);
-            if (headerOnly && answer.contains("\r\n\r\n"))
-                break;
-        }
-    }
-    ::close(fd);
-    return answer;
-}
-
-// The same seven requests with a minimal cookie jar of its own.
-bool blockingLogin(quint16 port, const QString &password)
-{
-    std::vector<std::pair<QByteArray, QByteArray>> jar{{"memberid", password.toLatin1()}};
-    for (const Page &p : kPages) {
-        QStringList cookies;
-        for (const auto &c : jar)
-            cookies << QString::fromLatin1(c.first + '=' + c.second);
-        while (cookies.size() < modData::kCookieSlots)
-            cookies << QString();
-        const QByteArray request =
-            modData::buildRequest(QString::fromLatin1(p.path), cookies, QString(), QString()).toLatin1();
-        const QByteArray answer = blockingExchange(port, request, p.headerOnly);
-        if (answer.isEmpty())
-            return false;
-        for (qsizetype at = answer.indexOf("Set-Cookie: "); at >= 0; at = answer.indexOf("Set-Cookie: ", at + 1)) {
-            const qsizetype end = answer.indexOf(';', at);
-            const QByteArray text = answer.mid(at + 12, end - at - 12);
-            const qsizetype eq = text.indexOf('=');
-            if (eq <= 0)
-                continue;
-            const QByteArray name = text.left(eq);
-            auto it = std::find_if(jar.begin(), jar.end(), [&](const auto &c) { return c.first == name; });
-            if (it == jar.end())
-                jar.emplace_back(name, text.mid(eq + 1));
-            else
-                it->second = text.mid(eq + 1);
-        }
-    }
-    return true;
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {
@@ -144,6 +55,7 @@ int main(int argc, char **argv)
     modGlobal::Session session;
     new modWebFunctions::IMailWatch(&session);
 
+    const std::vector<plainClient::Page> pages = plainClient::memberLoginPages();
     std::vector<double> loginMs;
     std::vector<double> plainMs;
     int failures = 0;
@@ -160,7 +72,7 @@ int main(int argc, char **argv)
             ++failures;
 
         t.restart();
-        if (!blockingLogin(port, QStringLiteral("kalle")))
+        if (!plainClient::login(port, QStringLiteral("kalle"), pages))
             ++failures;
         const double b = t.nsecsElapsed() / 1e6;
         if (i >= 0) {
@@ -172,12 +84,14 @@ int main(int argc, char **argv)
     sim.kill();
     sim.waitForFinished(2000);
 
-    const double a = median(loginMs);
-    const double b = median(plainMs);
+    const double a = plainClient::median(loginMs);
+    const double b = plainClient::median(plainMs);
     std::printf("bench_login: member login against sandlund-sim on loopback, %d rounds, 7 requests each\n",
                 rounds);
-    std::printf("  login sequence (Read, cookies, scraping, inbox): median %.3f ms\n", a);
-    std::printf("  same requests, blocking POSIX client:            median %.3f ms\n", b);
+    std::printf("  login sequence (Read, cookies, scraping, inbox): median %.3f ms, best %.3f ms\n", a,
+                plainClient::best(loginMs));
+    std::printf("  same requests, blocking POSIX client:            median %.3f ms, best %.3f ms\n", b,
+                plainClient::best(plainMs));
     std::printf("  ratio login / plain: %.2f\n", b > 0 ? a / b : 0.0);
     if (failures)
         std::printf("  failures: %d (figures above are not comparable)\n", failures);

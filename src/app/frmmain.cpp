@@ -31,12 +31,15 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QTimer>
+#include <QTimerEvent>
 
 #include <array>
 
 namespace {
 const QString kLogoutCaption = QStringLiteral("Logga &ut");
 const QString kCancelCaption = QStringLiteral("&Avbryt inloggning");
+// One frame of a 60 Hz screen.
+constexpr int kFrameMs = 16;
 
 // Creates an object of one of the program's classes by its class name, as
 // an automation client would; null for a name that is not ours.
@@ -434,6 +437,30 @@ void frmMain::showLoginFailure(const QString &reason)
 }
 
 // ---- Window events ------------------------------------------------------------
+
+bool frmMain::event(QEvent *event)
+{
+    if (event->type() == QEvent::UpdateRequest) {
+        m_drawDue = true;
+        if (!m_frame.isActive())
+            m_frame.start(kFrameMs, Qt::PreciseTimer, this);
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void frmMain::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() != m_frame.timerId()) {
+        QMainWindow::timerEvent(event);
+        return;
+    }
+    m_frame.stop();
+    if (std::exchange(m_drawDue, false)) {
+        QEvent draw(QEvent::UpdateRequest);
+        QMainWindow::event(&draw);
+    }
+}
 
 void frmMain::closeEvent(QCloseEvent *event)
 {

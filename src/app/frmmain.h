@@ -1,4 +1,5 @@
 #pragma once
+#include <QBasicTimer>
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
@@ -79,6 +80,8 @@ public slots:
     void setVisible(bool visible) override;
 
 protected:
+    bool event(QEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -86,6 +89,10 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    // The window is drawn at most once a frame: changes that come in a burst
+    // (a login's steps on a fast site) are drawn together at the frame's end.
+    QBasicTimer m_frame;
+    bool m_drawDue = false;
     void buildMenus();
     void buildShortcuts();
     void buildTimers();

@@ -10,6 +10,9 @@ NotificationClient::NotificationClient(const QDBusConnection &bus, QObject *pare
     : QObject(parent)
     , m_bus(bus)
 {
+    m_sendSoon.setSingleShot(true);
+    m_sendSoon.setInterval(0);
+    connect(&m_sendSoon, &QTimer::timeout, this, &NotificationClient::sendUnsent);
     if (!m_bus.isConnected())
         return;
     auto *watcher = new QDBusServiceWatcher(QString::fromLatin1(kService), m_bus,
@@ -20,8 +23,10 @@ NotificationClient::NotificationClient(const QDBusConnection &bus, QObject *pare
                 if (!oldOwner.isEmpty())
                     for (Notice &n : m_notices)
                         n.id = 0;
-                if (!newOwner.isEmpty())
+                if (!newOwner.isEmpty()) {
+                    m_away = false;
                     onServiceRegistered();
+                }
             });
     m_bus.connect(QString::fromLatin1(kService), QString::fromLatin1(kPath), QString::fromLatin1(kInterface),
                   QStringLiteral("ActionInvoked"), this, SLOT(onActionInvoked(uint, QString)));
@@ -41,8 +46,16 @@ void NotificationClient::show(DesktopNotices::Kind kind, const QString &summary,
     n.unsent = true;
     // While a call is on its way its answer brings the id to replace; the
     // newest text follows then.
-    if (!n.pending)
-        send(k);
+    if (!n.pending && !m_away)
+        m_sendSoon.start();
+}
+
+void NotificationClient::sendUnsent()
+{
+    for (int k = 0; k < static_cast<int>(m_notices.size()); ++k) {
+        if (m_notices[k].unsent && !m_notices[k].pending && !m_away)
+            send(k);
+    }
 }
 
 void NotificationClient::send(int kind)
@@ -72,6 +85,11 @@ void NotificationClient::onReply(QDBusPendingCallWatcher *watcher, int kind)
     if (reply.isError()) {
         // Shown again once the service is (back) on the bus.
         n.unsent = true;
+        const QString error = reply.error().name();
+        if (error == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown")
+            || error == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner")
+            || error.startsWith(QLatin1String("org.freedesktop.DBus.Error.Spawn.")))
+            m_away = true;
         return;
     }
     n.id = reply.value();
@@ -81,10 +99,7 @@ void NotificationClient::onReply(QDBusPendingCallWatcher *watcher, int kind)
 
 void NotificationClient::onServiceRegistered()
 {
-    for (int k = 0; k < static_cast<int>(m_notices.size()); ++k) {
-        if (m_notices[k].unsent && !m_notices[k].pending)
-            send(k);
-    }
+    sendUnsent();
 }
 
 void NotificationClient::onActionInvoked(uint id, const QString &actionKey)

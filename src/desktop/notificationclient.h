@@ -2,6 +2,7 @@
 #include <QDBusConnection>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <array>
 
@@ -13,6 +14,9 @@ class QDBusPendingCallWatcher;
 // are asynchronous only: a missing, slow or failing service never holds the
 // program up. Each kind of notification replaces its own previous one in
 // place; one that could not be shown is shown when the service comes back.
+// Calls go out from the event loop, never from inside the caller (a login
+// step), and none is made while the service is known to be away: a bus
+// that cannot start it is not asked again at every login.
 class NotificationClient : public QObject
 {
     Q_OBJECT
@@ -46,9 +50,14 @@ private:
     };
 
     void send(int kind);
+    void sendUnsent();
     void onReply(QDBusPendingCallWatcher *watcher, int kind);
     void onServiceRegistered();
 
     QDBusConnection m_bus;
     std::array<Notice, 2> m_notices;
+    // A call failed because the service is not there and could not be
+    // started; true until it takes its name on the bus.
+    bool m_away = false;
+    QTimer m_sendSoon;
 };

@@ -2,6 +2,7 @@
 
 #include "net/chunkeddecoder.h"
 #include "net/frmtimer.h"
+#include "net/logintrace.h"
 #include "net/moddata.h"
 #include "net/site.h"
 #include "text/cp1252.h"
@@ -92,6 +93,7 @@ struct clsData::Impl {
     {
         q->m_exchangeState = s;
         if (s != Running) {
+            loginTrace::mark(s == Finished ? "answered" : "failed");
             for (QEventLoop *l : std::as_const(waiters))
                 l->quit();
         }
@@ -125,6 +127,7 @@ struct clsData::Impl {
 
     void onConnected()
     {
+        loginTrace::mark("connected");
         accepting = true;
         QString request;
         if (synchronous) {
@@ -135,8 +138,11 @@ struct clsData::Impl {
             emit q->Connected(&a, &c, &p, &r);
             request = modData::buildRequest(a, c, p, r);
         }
-        if (sckData->state() == QAbstractSocket::ConnectedState)
+        if (sckData->state() == QAbstractSocket::ConnectedState) {
             sckData->write(cp1252::encode(request));
+            // Out now, not at the loop's next turn.
+            sckData->flush();
+        }
     }
 
     // Data that nobody waits for, or that cannot be taken, fails the exchange.
@@ -488,6 +494,8 @@ QString clsData::Read(const QString &Address, const QStringList &varCookies, con
     d->restartWatchdog(kFirstDataMs);
     d->limit->start(g_exchangeLimitMs.load());
     m_exchangeState = Running;
+    if (loginTrace::enabled())
+        loginTrace::mark("send", qPrintable(Address));
     const modData::Site &site = modData::site();
     d->sckData->connectToHost(site.host, site.port);
 
@@ -500,6 +508,7 @@ QString clsData::Read(const QString &Address, const QStringList &varCookies, con
         }
     }
     d->waiters.removeOne(&loop);
+    loginTrace::mark("woke");
 
     // A Read started on this object while we waited took over the socket;
     // this exchange was abandoned.

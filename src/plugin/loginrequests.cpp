@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "net/logintrace.h"
 #include "session/session.h"
 #include "session/usablepassword.h"
 
@@ -71,6 +72,7 @@ void LoginRequests::startWhenFree()
     Request request = std::move(*m_pending);
     m_pending.reset();
 
+    loginTrace::mark("runner");
     Outcome outcome;
     m_running = true;
     try {

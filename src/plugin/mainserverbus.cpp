@@ -3,6 +3,7 @@
 #include "kortvikbus.h"
 #include "mainserveradaptor.h"
 #include "mainserverreferenceadaptor.h"
+#include "net/logintrace.h"
 #include "plugin/clsmainserver.h"
 #include "plugin/clsmainserverreference.h"
 #include "plugin/loginrequests.h"
@@ -27,6 +28,7 @@ int MainServerBus::newIMailCount() const { return m_inbox->properties().values()
 
 bool MainServerBus::doLogin(bool ShowBox, const QString &Password)
 {
+    loginTrace::mark("doLogin");
     const bool fromBus = calledFromDBus();
     QDBusMessage call;
     QDBusConnection bus(QString{});
@@ -42,6 +44,8 @@ bool MainServerBus::doLogin(bool ShowBox, const QString &Password)
             bus.send(call.createErrorReply(QString::fromLatin1(kortvikBus::kErrorName), outcome.error));
         else
             bus.send(call.createReply(outcome.loggedIn));
+        loginTrace::mark("reply");
+        loginTrace::flush();
     });
     return false;
 }

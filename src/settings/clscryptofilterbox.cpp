@@ -6,7 +6,7 @@
 
 #include <QByteArray>
 
-#include <openssl/evp.h>
+#include "settings/libcrypto.h"
 
 #include <memory>
 #include <optional>
@@ -21,17 +21,19 @@ constexpr int kDigestKeyBytes = 5;  // 40-bit key
 constexpr int kSaltBytes = 11;      // the provider's default salt: zero bytes
 
 struct MdCtxFree {
-    void operator()(EVP_MD_CTX *ctx) const { EVP_MD_CTX_free(ctx); }
+    void operator()(EVP_MD_CTX *ctx) const { libCrypto::api()->EVP_MD_CTX_free(ctx); }
 };
 using MdCtxPtr = std::unique_ptr<EVP_MD_CTX, MdCtxFree>;
 
 // MD5 lives in OpenSSL's default provider, unlike RC4.
 std::optional<QByteArray> md5(const QByteArray &data)
 {
+    const libCrypto::Api *c = libCrypto::api();
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int size = 0;
-    if (EVP_Digest(data.constData(), static_cast<size_t>(data.size()), digest, &size, EVP_md5(),
-                   nullptr) != 1)
+    if (!c
+        || c->EVP_Digest(data.constData(), static_cast<size_t>(data.size()), digest, &size, c->EVP_md5(), nullptr)
+            != 1)
         return std::nullopt;
     return QByteArray(reinterpret_cast<const char *>(digest), static_cast<qsizetype>(size));
 }
@@ -96,17 +98,19 @@ void clsCryptoFilterBox::Sign()
 {
     m_status = 0;
     m_signature.clear();
+    // A key exists only when the library could be loaded.
     const PKeyPtr key = signatureKey();
-    MdCtxPtr ctx(EVP_MD_CTX_new());
+    const libCrypto::Api *c = key ? libCrypto::api() : nullptr;
+    MdCtxPtr ctx(c ? c->EVP_MD_CTX_new() : nullptr);
     const QByteArray data = cp1252::encode(m_inBuffer);
     const auto *bytes = reinterpret_cast<const unsigned char *>(data.constData());
     size_t length = 0;
-    if (key && ctx && EVP_DigestSignInit(ctx.get(), nullptr, EVP_md5(), nullptr, key.get()) == 1
-        && EVP_DigestSign(ctx.get(), nullptr, &length, bytes, static_cast<size_t>(data.size())) == 1
+    if (key && ctx && c->EVP_DigestSignInit(ctx.get(), nullptr, c->EVP_md5(), nullptr, key.get()) == 1
+        && c->EVP_DigestSign(ctx.get(), nullptr, &length, bytes, static_cast<size_t>(data.size())) == 1
         && length > 0) {
         QByteArray signature(static_cast<qsizetype>(length), '\0');
         auto *out = reinterpret_cast<unsigned char *>(signature.data());
-        if (EVP_DigestSign(ctx.get(), out, &length, bytes, static_cast<size_t>(data.size())) == 1)
+        if (c->EVP_DigestSign(ctx.get(), out, &length, bytes, static_cast<size_t>(data.size())) == 1)
             m_signature = cp1252::decode(signature.left(static_cast<qsizetype>(length)));
     }
     m_status = 1;
@@ -117,13 +121,14 @@ void clsCryptoFilterBox::Validate()
     m_status = 0;
     bool valid = false;
     const PKeyPtr key = signatureKey();
-    MdCtxPtr ctx(EVP_MD_CTX_new());
+    const libCrypto::Api *c = key ? libCrypto::api() : nullptr;
+    MdCtxPtr ctx(c ? c->EVP_MD_CTX_new() : nullptr);
     if (key && ctx
-        && EVP_DigestVerifyInit(ctx.get(), nullptr, EVP_md5(), nullptr, key.get()) == 1) {
+        && c->EVP_DigestVerifyInit(ctx.get(), nullptr, c->EVP_md5(), nullptr, key.get()) == 1) {
         const QByteArray data = cp1252::encode(m_inBuffer);
         const QByteArray signature = cp1252::encode(m_signature);
         // Any failure, a bad signature or another error, means not valid.
-        valid = EVP_DigestVerify(ctx.get(),
+        valid = c->EVP_DigestVerify(ctx.get(),
                                  reinterpret_cast<const unsigned char *>(signature.constData()),
                                  static_cast<size_t>(signature.size()),
                                  reinterpret_cast<const unsigned char *>(data.constData()),

@@ -7,9 +7,7 @@
 #include <QFile>
 #include <QStandardPaths>
 
-#include <openssl/bio.h>
-#include <openssl/crypto.h>
-#include <openssl/pem.h>
+#include "settings/libcrypto.h"
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -19,7 +17,7 @@ namespace userKeyStore {
 namespace {
 
 struct BioFree {
-    void operator()(BIO *bio) const { BIO_free(bio); }
+    void operator()(BIO *bio) const { libCrypto::api()->BIO_free(bio); }
 };
 using BioPtr = std::unique_ptr<BIO, BioFree>;
 
@@ -72,14 +70,15 @@ KeyStatus loadKeyPair(KeySpec spec, PKeyPtr *out)
     QFile file(keyFilePath(spec));
     if (!file.exists())
         return KeyStatus::NoKey;
-    if (!file.open(QIODevice::ReadOnly))
+    const libCrypto::Api *c = libCrypto::api();
+    if (!c || !file.open(QIODevice::ReadOnly))
         return KeyStatus::Failed;
     QByteArray pem = file.readAll();
-    BioPtr bio(BIO_new_mem_buf(pem.constData(), static_cast<int>(pem.size())));
-    EVP_PKEY *key = bio ? PEM_read_bio_PrivateKey(bio.get(), nullptr, nullptr, nullptr) : nullptr;
-    OPENSSL_cleanse(pem.data(), static_cast<size_t>(pem.size()));
-    if (!key || EVP_PKEY_get_base_id(key) != EVP_PKEY_RSA) {
-        EVP_PKEY_free(key);
+    BioPtr bio(c->BIO_new_mem_buf(pem.constData(), static_cast<int>(pem.size())));
+    EVP_PKEY *key = bio ? c->PEM_read_bio_PrivateKey(bio.get(), nullptr, nullptr, nullptr) : nullptr;
+    c->OPENSSL_cleanse(pem.data(), static_cast<size_t>(pem.size()));
+    if (!key || c->EVP_PKEY_get_base_id(key) != EVP_PKEY_RSA) {
+        c->EVP_PKEY_free(key);
         return KeyStatus::Failed;
     }
     out->reset(key);
@@ -88,19 +87,23 @@ KeyStatus loadKeyPair(KeySpec spec, PKeyPtr *out)
 
 bool generateKeyPair(KeySpec spec)
 {
-    PKeyPtr key(EVP_PKEY_Q_keygen(nullptr, nullptr, "RSA", static_cast<size_t>(kKeyBits)));
+    const libCrypto::Api *c = libCrypto::api();
+    if (!c)
+        return false;
+    PKeyPtr key(c->EVP_PKEY_Q_keygen(nullptr, nullptr, "RSA", static_cast<size_t>(kKeyBits)));
     if (!key)
         return false;
-    BioPtr bio(BIO_new(BIO_s_secmem()));
-    if (!bio || PEM_write_bio_PrivateKey(bio.get(), key.get(), nullptr, nullptr, 0, nullptr, nullptr) != 1)
+    BioPtr bio(c->BIO_new(c->BIO_s_secmem()));
+    if (!bio || c->PEM_write_bio_PrivateKey(bio.get(), key.get(), nullptr, nullptr, 0, nullptr, nullptr) != 1)
         return false;
     char *data = nullptr;
-    const long size = BIO_get_mem_data(bio.get(), &data);
+    // BIO_get_mem_data, which is a macro over BIO_ctrl.
+    const long size = c->BIO_ctrl(bio.get(), BIO_CTRL_INFO, 0, &data);
     if (size <= 0 || !data)
         return false;
     QByteArray pem(data, size);
     const auto result = atomicfile::createFile(keyFilePath(spec), pem, 0600);
-    OPENSSL_cleanse(pem.data(), static_cast<size_t>(pem.size()));
+    c->OPENSSL_cleanse(pem.data(), static_cast<size_t>(pem.size()));
     return result != atomicfile::CreateResult::Failed;
 }
 

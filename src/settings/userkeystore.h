@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include <openssl/evp.h>
+#include "settings/libcrypto.h"
 
 // The user's two RSA key pairs (signature and key exchange), kept as PEM
 // files in $XDG_DATA_HOME/kortvik/keys/: the folder 0700, the files 0600.
@@ -13,7 +13,7 @@ enum class KeySpec { Exchange = 1, Signature = 2 };
 enum class KeyStatus { Ok, NoKey, Failed };
 
 struct PKeyFree {
-    void operator()(EVP_PKEY *key) const { EVP_PKEY_free(key); }
+    void operator()(EVP_PKEY *key) const { libCrypto::api()->EVP_PKEY_free(key); }
 };
 using PKeyPtr = std::unique_ptr<EVP_PKEY, PKeyFree>;
 

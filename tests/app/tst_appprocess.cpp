@@ -366,6 +366,10 @@ void tst_AppProcess::startsWithoutSessionBus()
     QVERIFY2(waitForStderr(kortvik, "no D-Bus session bus", &err), err.constData());
     QTest::qWait(300);
     QCOMPARE(kortvik->state(), QProcess::Running);
+    // Nothing stored, nothing to decrypt: libcrypto is not even loaded.
+    QFile maps(QStringLiteral("/proc/%1/maps").arg(kortvik->processId()));
+    QVERIFY(maps.open(QIODevice::ReadOnly));
+    QVERIFY(!maps.readAll().contains("/libcrypto.so"));
     ::kill(pid_t(kortvik->processId()), SIGTERM);
     QVERIFY(endsCleanly(kortvik));
     QCOMPARE(sectionLines(k.sandbox.settingsPath(), QStringLiteral("Kortvik")), designPlacement());
