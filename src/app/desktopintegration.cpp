@@ -58,23 +58,13 @@ void DesktopIntegration::follow(modGlobal::Session *session, modWebFunctions::IM
     connect(session, &Session::loggedOut, this, [this] { showAs(false); });
     connect(session, &Session::profileChanged, this, &DesktopIntegration::refresh);
     connect(session, &Session::endedBySite, this, &DesktopIntegration::siteEndedSession);
-    connect(watch, &modWebFunctions::IMailWatch::inboxRead, this, [this](const modWebFunctions::IMailList &list) {
-        const DesktopIMails unread = unreadRowsOf(list);
-        showIMails(static_cast<int>(list.mid.size()), static_cast<int>(unread.size()), unread);
+    // The check has handed its counts to the session before it tells its rows.
+    connect(watch, &modWebFunctions::IMailWatch::imailsRead, this, [this](const IMailRows &rows) {
+        showIMails(m_session->imailCount(), m_session->newIMailCount(), rows);
     });
     // From the event loop, not from inside the bus's delivery.
     connect(this, &DesktopIntegration::wokeUp, this, &DesktopIntegration::wake, Qt::QueuedConnection);
     refresh();
-}
-
-DesktopIMails DesktopIntegration::unreadRowsOf(const modWebFunctions::IMailList &list)
-{
-    DesktopIMails rows;
-    for (qsizetype i = 0; i < list.mid.size(); ++i) {
-        if (list.isNew.value(i))
-            rows.append({list.mid.value(i), list.senderName.value(i), list.subject.value(i), list.sentAt.value(i), true});
-    }
-    return rows;
 }
 
 void DesktopIntegration::refresh()
@@ -124,7 +114,7 @@ void DesktopIntegration::showSession(bool loggedIn, bool loginRunning, bool gues
     m_loggedIn = loggedIn;
 }
 
-void DesktopIntegration::showIMails(int count, int newCount, const DesktopIMails &rows)
+void DesktopIntegration::showIMails(int count, int newCount, const IMailRows &rows)
 {
     m_tray->showIMails(count, newCount, rows);
     m_notices->imailsChecked(count, newCount, rows);

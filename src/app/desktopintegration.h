@@ -2,14 +2,13 @@
 #include <QObject>
 #include <QString>
 
-#include "desktop/desktopimail.h"
+#include "imailrow.h"
 
 namespace modGlobal {
 class Session;
 }
 namespace modWebFunctions {
 class IMailWatch;
-struct IMailList;
 }
 
 class DesktopNotices;
@@ -35,15 +34,11 @@ public:
     // keep-alive at once.
     void follow(modGlobal::Session *session, modWebFunctions::IMailWatch *watch);
 
-    // The tray and the notifications show unread rows only; an inbox of
-    // thousands is not copied for them.
-    static DesktopIMails unreadRowsOf(const modWebFunctions::IMailList &list);
-
 public slots:
     // The session's state as the status bar shows it.
     void showSession(bool loggedIn, bool loginRunning, bool guest, const QString &alias);
     // An iMail check that read the inbox page.
-    void showIMails(int count, int newCount, const DesktopIMails &rows);
+    void showIMails(int count, int newCount, const IMailRows &rows);
     // The site ended the member's session; called before the logout.
     void siteEndedSession();
 

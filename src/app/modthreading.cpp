@@ -5,6 +5,7 @@
 #include "app/frmmainbus.h"
 #include "app/frmprocess.h"
 #include "app/termsignals.h"
+#include "kortvikbus.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -112,7 +113,7 @@ bool startMinimized()
 
 QString busName()
 {
-    return QStringLiteral("org.kortvik.Kortvik");
+    return QString::fromLatin1(kortvikBus::kService);
 }
 
 clsMainApp *&mainApp()

@@ -139,14 +139,14 @@ void DesktopNotices::endNewIMails()
         emit withdraw(Kind::NewIMails);
 }
 
-void DesktopNotices::imailsChecked(int count, int newCount, const DesktopIMails &rows)
+void DesktopNotices::imailsChecked(int count, int newCount, const IMailRows &rows)
 {
     Q_UNUSED(count);
     if (!m_member)
         return;
     QSet<qint32> unread;
-    DesktopIMails fresh;
-    for (const DesktopIMail &r : rows) {
+    IMailRows fresh;
+    for (const IMailRow &r : rows) {
         if (!r.isNew)
             continue;
         unread.insert(r.mid);
@@ -168,9 +168,9 @@ void DesktopNotices::imailsChecked(int count, int newCount, const DesktopIMails 
     if (!news || !enabledInSettings())
         return;
     QString body;
-    const DesktopIMails newest = newestUnread(fresh, 1);
+    const IMailRows newest = imailRow::newestUnread(fresh, 1);
     if (!newest.isEmpty())
-        body = noticeText(newest.first().sender, kMaxNoticeText) + QStringLiteral(": ") +
+        body = noticeText(newest.first().senderName, kMaxNoticeText) + QStringLiteral(": ") +
                noticeText(newest.first().subject, kMaxNoticeText);
     m_shown = true;
     emit notify(Kind::NewIMails, newIMailsSummary(newCount), body);

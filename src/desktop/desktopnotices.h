@@ -3,8 +3,8 @@
 #include <QSet>
 #include <QString>
 
-#include "desktop/desktopimail.h"
 #include "desktop/notifiedrows.h"
+#include "imailrow.h"
 
 // Decides which desktop notifications the session's changes are worth:
 // one when unread iMails come that the member was not told about yet, one
@@ -34,7 +34,7 @@ public slots:
     // Results of an iMail check that read the inbox page; failed exchanges
     // are not reported here, so a site that is away for a while does not
     // count as a fall and a rise.
-    void imailsChecked(int count, int newCount, const DesktopIMails &rows);
+    void imailsChecked(int count, int newCount, const IMailRows &rows);
 
 signals:
     // Plain text; the client escapes it for the desktop.

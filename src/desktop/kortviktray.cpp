@@ -56,7 +56,7 @@ void KortvikTray::showMember(const QString &alias)
     render();
 }
 
-void KortvikTray::showIMails(int count, int newCount, const DesktopIMails &rows)
+void KortvikTray::showIMails(int count, int newCount, const IMailRows &rows)
 {
     m_state.showIMails(count, newCount, rows);
     render();

@@ -26,7 +26,7 @@ public:
 public slots:
     void showLoggedOut(bool loginRunning);
     void showMember(const QString &alias);
-    void showIMails(int count, int newCount, const DesktopIMails &rows);
+    void showIMails(int count, int newCount, const IMailRows &rows);
     void showNetwork(bool disconnected);
 
 signals:

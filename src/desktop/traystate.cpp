@@ -1,7 +1,5 @@
 #include "desktop/traystate.h"
 
-#include <algorithm>
-
 namespace {
 
 // A menu line holds one line of text; long subjects are cut.
@@ -33,23 +31,6 @@ QString inertMarkup(const QString &text)
 
 } // namespace
 
-DesktopIMails newestUnread(const DesktopIMails &rows, int max)
-{
-    DesktopIMails unread;
-    for (const DesktopIMail &r : rows) {
-        if (r.isNew)
-            unread.append(r);
-    }
-    std::stable_sort(unread.begin(), unread.end(), [](const DesktopIMail &a, const DesktopIMail &b) {
-        if (a.sentAt != b.sentAt)
-            return a.sentAt > b.sentAt;
-        return a.mid > b.mid;
-    });
-    if (unread.size() > max)
-        unread.resize(max);
-    return unread;
-}
-
 void TrayState::showLoggedOut(bool loginRunning)
 {
     m_icon = loginRunning ? Icon::LoggingIn : Icon::LoggedOut;
@@ -65,7 +46,7 @@ void TrayState::showMember(const QString &alias)
     m_alias = alias;
 }
 
-void TrayState::showIMails(int count, int newCount, const DesktopIMails &rows)
+void TrayState::showIMails(int count, int newCount, const IMailRows &rows)
 {
     // Counts of a check that ended after a logout belong to nobody.
     if (m_icon != Icon::LoggedIn)
@@ -73,7 +54,7 @@ void TrayState::showIMails(int count, int newCount, const DesktopIMails &rows)
     m_count = count;
     m_newCount = newCount;
     // The menu shows no more than these; an inbox of thousands is not kept twice.
-    m_rows = newestUnread(rows, kMaxMenuIMails);
+    m_rows = imailRow::newestUnread(rows, kMaxMenuIMails);
 }
 
 void TrayState::showNetwork(bool disconnected)
@@ -122,8 +103,8 @@ QList<TrayState::MenuEntry> TrayState::menuEntries() const
     QList<MenuEntry> entries{{Kind::Show, QStringLiteral("Visa Kortvik"), true}, {Kind::Separator, QString(), true}};
     if (m_icon == Icon::LoggedIn) {
         // Each row opens the iMails, as the main window's menu does.
-        for (const DesktopIMail &r : newestUnread(m_rows, kMaxMenuIMails))
-            entries.append({Kind::IMail, oneLine(r.sender, 30) + QStringLiteral(": ") + oneLine(r.subject, 50),
+        for (const IMailRow &r : imailRow::newestUnread(m_rows, kMaxMenuIMails))
+            entries.append({Kind::IMail, oneLine(r.senderName, 30) + QStringLiteral(": ") + oneLine(r.subject, 50),
                             true});
         if (entries.size() > 2)
             entries.append({Kind::Separator, QString(), true});

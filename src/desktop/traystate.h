@@ -2,7 +2,7 @@
 #include <QList>
 #include <QString>
 
-#include "desktop/desktopimail.h"
+#include "imailrow.h"
 
 // What the tray shows, worked out without any window: the icon, its
 // tooltip and its menu, from the session's state and the last iMail check.
@@ -24,7 +24,7 @@ public:
     // Inputs.
     void showLoggedOut(bool loginRunning);
     void showMember(const QString &alias);
-    void showIMails(int count, int newCount, const DesktopIMails &rows);
+    void showIMails(int count, int newCount, const IMailRows &rows);
     // While the network is gone the tooltip's second line says so.
     void showNetwork(bool disconnected);
 
@@ -44,6 +44,6 @@ private:
     QString m_alias;
     int m_count = 0;
     int m_newCount = 0;
-    DesktopIMails m_rows;
+    IMailRows m_rows;
     bool m_disconnected = false;
 };

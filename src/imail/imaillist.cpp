@@ -1,11 +1,11 @@
 #include "imail/imaillist.h"
 
-#include "imail/imailrows.h"
 #include "imail/inboxmarkers.h"
 #include "net/clsdata.h"
 #include "net/moddata.h"
 #include "session/session.h"
 #include "session/sitelogout.h"
+#include "sitetime.h"
 #include "text/textutil.h"
 
 #include <QDate>
@@ -44,7 +44,7 @@ bool toInt32(const QString &text, qint32 &out)
 // so the result does not depend on where the program runs. Date and time are
 // read apart so a local time that falls into a daylight-saving gap still
 // counts as a readable date.
-bool parseSentAt(const QString &dateText, const QString &timeText, QDateTime &out)
+bool parseSentAt(const QString &dateText, const QString &timeText, qint64 &out)
 {
     QDate date = QDate::fromString(dateText, QStringLiteral("yyyy-MM-dd"));
     if (!date.isValid())
@@ -52,7 +52,8 @@ bool parseSentAt(const QString &dateText, const QString &timeText, QDateTime &ou
     const QTime time = QTime::fromString(timeText + QStringLiteral(":00"), QStringLiteral("HH:mm:ss"));
     if (!date.isValid() || !time.isValid())
         return false;
-    out = QDateTime(date, time);
+    // The site's wall-clock time.
+    out = siteTime::toSecsSinceEpoch(date, time);
     return true;
 }
 
@@ -62,7 +63,7 @@ QString restoreLines(QString text)
     return modGlobal::htmlDecode(text);
 }
 
-bool parseRow(const QString &row, IMailList &list, qsizetype i)
+bool parseRow(const QString &row, IMailRow &out)
 {
     using namespace inbox;
     qint32 mid = 0;
@@ -76,7 +77,6 @@ bool parseRow(const QString &row, IMailList &list, qsizetype i)
     bool isNew = false;
     if (!dateCell.startsWith(QStringLiteral("00"))) {
         isNew = true;
-        list.anyNew = true;
         if (subject.startsWith(QStringLiteral("<b>")))
             subject.remove(0, 3);
     }
@@ -84,7 +84,7 @@ bool parseRow(const QString &row, IMailList &list, qsizetype i)
     // Colour code, the closing `">` and a blank come before the date.
     const QString dateText = dateCell.mid(9);
     const QString timeText = modGlobal::cutBetween(row, timeStart(m), kTimeEnd);
-    QDateTime sentAt;
+    qint64 sentAt = 0;
     if (!parseSentAt(dateText, timeText, sentAt))
         return false;
 
@@ -94,18 +94,13 @@ bool parseRow(const QString &row, IMailList &list, qsizetype i)
     const QString senderName =
         modGlobal::cutBetween(row, senderNameStart(QString::number(senderUid)), kSenderNameEnd);
 
-    list.mid[i] = mid;
-    list.senderName[i] = restoreLines(senderName);
-    list.subject[i] = restoreLines(subject);
-    list.sentAt[i] = sentAt;
-    list.isNew[i] = isNew;
-    list.senderUid[i] = senderUid;
+    out = IMailRow{mid, restoreLines(subject), sentAt, isNew, senderUid, restoreLines(senderName)};
     return true;
 }
 
 } // namespace
 
-bool readInbox(const QString &page, IMailList &out)
+bool readInbox(const QString &page, IMailRows &out)
 {
     // Found apart rather than cut out: an inbox without rows (the markers
     // side by side) is an inbox, a page without them is not, and a table of
@@ -120,12 +115,12 @@ bool readInbox(const QString &page, IMailList &out)
         return false;
     const QStringView table = QStringView(page).mid(from, to - from);
     if (table.isEmpty()) {
-        out = IMailList();
+        out = IMailRows();
         return true;
     }
 
     const QString separator = inbox::rowSeparator();
-    // Row boundaries first, so the arrays are sized once and the rows are
+    // Row boundaries first, so the list is sized once and the rows are
     // copied one at a time.
     QList<qsizetype> starts{0};
     for (qsizetype sep = table.indexOf(separator); sep >= 0;
@@ -136,30 +131,24 @@ bool readInbox(const QString &page, IMailList &out)
     }
     const qsizetype n = starts.size();
 
-    IMailList list;
-    list.mid.resize(n);
-    list.subject.resize(n);
-    list.sentAt.resize(n);
-    list.isNew.resize(n);
-    list.senderUid.resize(n);
-    list.senderName.resize(n);
+    IMailRows list(n);
     for (qsizetype i = 0; i < n; ++i) {
         const qsizetype rowFrom = starts[i];
         const qsizetype rowTo = i + 1 < n ? starts[i + 1] - separator.size() : table.size();
-        if (!parseRow(table.mid(rowFrom, rowTo - rowFrom).toString(), list, i))
+        if (!parseRow(table.mid(rowFrom, rowTo - rowFrom).toString(), list[i]))
             return false;
     }
     out = std::move(list);
     return true;
 }
 
-int parseIMailList(const QString &page, IMailList &out)
+int parseIMailList(const QString &page, IMailRows &out)
 {
-    IMailList list;
-    if (!readInbox(page, list) || list.mid.isEmpty())
+    IMailRows list;
+    if (!readInbox(page, list) || list.isEmpty())
         return -1;
     out = std::move(list);
-    return static_cast<int>(out.mid.size() - 1);
+    return static_cast<int>(out.size() - 1);
 }
 
 namespace {
@@ -180,17 +169,16 @@ constexpr qsizetype kAsideChars = 256 * 1024;
 struct PageReading {
     bool loginForm = false; // the site's login form instead of the inbox
     bool read = false;      // an inbox table whose rows could all be read
-    IMailList list;
-    IMailRows rows;
+    IMailRows rows;         // newest first
 };
 
 PageReading readPage(const QString &page)
 {
     PageReading r;
     r.loginForm = siteLogout::isLoginFormPage(page);
-    r.read = !r.loginForm && readInbox(page, r.list);
+    r.read = !r.loginForm && readInbox(page, r.rows);
     if (r.read)
-        r.rows = toIMailRows(r.list);
+        imailRow::sortNewestFirst(r.rows);
     return r;
 }
 
@@ -231,7 +219,7 @@ void giveBackMemory()
 
 } // namespace
 
-int fetchIMailList(modGlobal::Session &session, IMailList &out)
+int fetchIMailList(modGlobal::Session &session, IMailRows &out)
 {
     if (!session.isLoggedIn())
         return -1;
@@ -284,11 +272,7 @@ void IMailWatch::runCheck()
         }
         if (!reading.read || !sameLogin())
             return;
-        int newCount = 0;
-        for (bool isNew : reading.list.isNew)
-            newCount += isNew ? 1 : 0;
-        m_session->setIMailCounts(static_cast<int>(reading.list.mid.size()), newCount);
-        emit inboxRead(reading.list);
+        m_session->setIMailCounts(static_cast<int>(reading.rows.size()), imailRow::countNew(reading.rows));
         emit imailsRead(reading.rows);
     }
     // In a turn of its own: handing back many megabytes takes a while.

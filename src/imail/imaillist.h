@@ -1,8 +1,6 @@
 #pragma once
-#include <QDateTime>
 #include <QObject>
 #include <QString>
-#include <QVector>
 
 #include "imail/imailcheckflight.h"
 #include "imailrow.h"
@@ -13,26 +11,16 @@ class Session;
 
 namespace modWebFunctions {
 
-struct IMailList {
-    QVector<qint32> mid;
-    QVector<QString> subject;
-    QVector<QDateTime> sentAt;
-    QVector<bool> isNew;
-    bool anyNew = false;
-    QVector<qint32> senderUid;
-    QVector<QString> senderName;
-};
-
-// Reads the inbox table of the start page into out; an inbox without rows
-// gives an empty list. False when the page has no inbox table or a row
-// cannot be read (then out is left untouched).
-bool readInbox(const QString &page, IMailList &out);
+// Reads the inbox table of the start page into out, in the page's order; an
+// inbox without rows gives an empty list. False when the page has no inbox
+// table or a row cannot be read (then out is left untouched).
+bool readInbox(const QString &page, IMailRows &out);
 // Parses the start page; the index of the last entry, or -1 when there is
 // no list (an empty inbox included; then out is left untouched).
-int parseIMailList(const QString &page, IMailList &out);
+int parseIMailList(const QString &page, IMailRows &out);
 // Downloads "/login/community/main.asp" with the session's cookies and parses
 // it; -1 when not logged in or on any failure.
-int fetchIMailList(modGlobal::Session &session, IMailList &out);
+int fetchIMailList(modGlobal::Session &session, IMailRows &out);
 
 // Counts the iMails whenever the session asks for it (after a login and on
 // the main window's timer) and hands the counts back to the session, which
@@ -58,9 +46,7 @@ public:
     IMailCheckFlight *flight() { return &m_flight; }
 
 signals:
-    // A check read the inbox: its list in the page's order, after the counts.
-    void inboxRead(const modWebFunctions::IMailList &list);
-    // The same check's rows, newest first.
+    // A check read the inbox: its rows, newest first, after the counts.
     void imailsRead(const IMailRows &rows);
 
 private:

@@ -3,6 +3,8 @@
 #include <QDBusArgument>
 #include <QDBusMetaType>
 
+#include <algorithm>
+
 QDBusArgument &operator<<(QDBusArgument &arg, const IMailRow &row)
 {
     arg.beginStructure();
@@ -50,6 +52,33 @@ QString busSafe(const QString &text)
             out.append(bad ? replacement : c);
     }
     return out.isNull() ? text : out;
+}
+
+int countNew(const IMailRows &rows)
+{
+    return static_cast<int>(std::count_if(rows.cbegin(), rows.cend(), [](const IMailRow &r) { return r.isNew; }));
+}
+
+void sortNewestFirst(IMailRows &rows)
+{
+    std::stable_sort(rows.begin(), rows.end(), [](const IMailRow &a, const IMailRow &b) { return a.sentAt > b.sentAt; });
+}
+
+IMailRows newestUnread(const IMailRows &rows, int max)
+{
+    IMailRows unread;
+    for (const IMailRow &r : rows) {
+        if (r.isNew)
+            unread.append(r);
+    }
+    std::stable_sort(unread.begin(), unread.end(), [](const IMailRow &a, const IMailRow &b) {
+        if (a.sentAt != b.sentAt)
+            return a.sentAt > b.sentAt;
+        return a.mid > b.mid;
+    });
+    if (unread.size() > max)
+        unread.resize(max);
+    return unread;
 }
 
 } // namespace imailRow

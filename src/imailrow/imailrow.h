@@ -5,7 +5,8 @@
 
 class QDBusArgument;
 
-// One inbox row as plug-ins see it on the bus: the struct (isxbis).
+// One inbox row, from the page reader to the bus, the tray and the plug-ins:
+// on the bus the struct (isxbis).
 struct IMailRow {
     qint32 mid = 0;
     QString subject;
@@ -35,5 +36,12 @@ void registerTypes();
 // A D-Bus string cannot hold U+0000 (libdbus would cut the text there) or
 // half a surrogate pair; both become U+FFFD so the rest arrives intact.
 QString busSafe(const QString &text);
+
+// How many rows are new: the one count of unread iMails.
+int countNew(const IMailRows &rows);
+// Newest first (rows sent in the same minute keep their order).
+void sortNewestFirst(IMailRows &rows);
+// The newest unread rows first (by time sent, then by message id), at most max.
+IMailRows newestUnread(const IMailRows &rows, int max);
 
 } // namespace imailRow

@@ -1,5 +1,7 @@
 #include "plugin/imailhandlercall.h"
 
+#include "kortvikbus.h"
+
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 
@@ -17,9 +19,9 @@ void IMailHandlerCall::open()
     // Without a session bus there is no handler to ask.
     if (!m_bus.isConnected())
         return finish(false);
-    QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(imailHandler::kService),
-                                                      QLatin1String(imailHandler::kPath),
-                                                      QLatin1String(imailHandler::kInterface),
+    QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(kortvikBus::kIMailHandlerService),
+                                                      QLatin1String(kortvikBus::kIMailHandlerPath),
+                                                      QLatin1String(kortvikBus::kIMailHandlerInterface),
                                                       QStringLiteral("Open"));
     // Without an owner the bus answers at once with ServiceUnknown; never
     // let it start a handler that nobody runs.

@@ -3,11 +3,8 @@
 #include <QObject>
 
 // Hands the "iMails" menu command to the program that owns the bus name
-// org.kortvik.Kortvik.IMailHandler, without ever waiting on it.
+// kortvikBus::kIMailHandlerService, without ever waiting on it.
 namespace imailHandler {
-inline constexpr const char *kService = "org.kortvik.Kortvik.IMailHandler";
-inline constexpr const char *kPath = "/IMailHandler";
-inline constexpr const char *kInterface = "org.kortvik.Kortvik.IMailHandler";
 inline constexpr int kTimeoutMs = 2000;
 } // namespace imailHandler
 

@@ -8,9 +8,10 @@
 
 namespace {
 
-DesktopIMail row(qint32 mid, const QString &sender, const QString &subject, int minutes, bool isNew)
+IMailRow row(qint32 mid, const QString &sender, const QString &subject, int minutes, bool isNew)
 {
-    return {mid, sender, subject, QDateTime(QDate(2026, 12, 8), QTime(8, 0), Qt::UTC).addSecs(minutes * 60), isNew};
+    const qint64 at = QDateTime(QDate(2026, 12, 8), QTime(8, 0), Qt::UTC).toSecsSinceEpoch() + minutes * 60;
+    return {mid, subject, at, isNew, 0, sender};
 }
 
 // "member", "other" (a second member), "guest", "logout", "siteLogout", a
@@ -32,7 +33,7 @@ void feed(DesktopNotices &notices, const QString &step)
         notices.loggedOut(true);
     else {
         const int n = step.mid(1).toInt();
-        DesktopIMails rows;
+        IMailRows rows;
         for (int i = 0; i < n; ++i)
             rows.append(row(i + 1, QStringLiteral("Avs %1").arg(i + 1), QStringLiteral("Ämne %1").arg(i + 1), i, true));
         notices.imailsChecked(n + 2, n, rows);
@@ -197,14 +198,14 @@ void TestDesktopNotices::rememberedAcrossRestarts()
     QTemporaryDir data;
     const QString folder = data.filePath(QStringLiteral("kortvik/notified"));
     // One run of the program: a login and one check; the summaries told.
-    auto run = [&folder](qint32 memberId, const DesktopIMails &rows) {
+    auto run = [&folder](qint32 memberId, const IMailRows &rows) {
         DesktopNotices notices(folder);
         QSignalSpy spy(&notices, &DesktopNotices::notify);
         notices.loggedIn(false, memberId);
         notices.imailsChecked(5, static_cast<int>(rows.size()), rows);
         return spy.size();
     };
-    const DesktopIMails two{row(11, QStringLiteral("A"), QStringLiteral("a"), 0, true),
+    const IMailRows two{row(11, QStringLiteral("A"), QStringLiteral("a"), 0, true),
                             row(12, QStringLiteral("B"), QStringLiteral("b"), 5, true)};
     QCOMPARE(run(7, two), 1);
     QCOMPARE(run(7, two), 0);

@@ -20,11 +20,11 @@ using Kind = TrayState::MenuEntry::Kind;
 
 namespace {
 
-const QDateTime kT0(QDate(2026, 12, 8), QTime(9, 0), Qt::UTC);
+const qint64 kT0 = QDateTime(QDate(2026, 12, 8), QTime(9, 0), Qt::UTC).toSecsSinceEpoch();
 
-DesktopIMail row(qint32 mid, const char *sender, const char *subject, int minutes, bool isNew)
+IMailRow row(qint32 mid, const char *sender, const char *subject, int minutes, bool isNew)
 {
-    return {mid, QString::fromUtf8(sender), QString::fromUtf8(subject), kT0.addSecs(minutes * 60), isNew};
+    return {mid, QString::fromUtf8(subject), kT0 + minutes * 60, isNew, 0, QString::fromUtf8(sender)};
 }
 
 // Every menu begins with the way back to the window.
@@ -43,7 +43,7 @@ struct Step {
     QString alias;
     int count = 0;
     int newCount = 0;
-    DesktopIMails rows;
+    IMailRows rows;
     Icon icon;
     bool newMark;
     QString toolTip;
@@ -74,9 +74,9 @@ private slots:
 void TestTrayState::session_data()
 {
     QTest::addColumn<QList<Step>>("steps");
-    const DesktopIMails three{row(1, "Anna", "Hej", 0, false), row(2, "Kalle", "Fika?", 10, true),
+    const IMailRows three{row(1, "Anna", "Hej", 0, false), row(2, "Kalle", "Fika?", 10, true),
                           row(3, "Nisse", "Rad 1\r\nRad 2", 5, false)};
-    DesktopIMails seven;
+    IMailRows seven;
     for (int i = 1; i <= 7; ++i)
         seven.append(row(10 + i, "Anna", qPrintable(QStringLiteral("Nr %1").arg(i)), i, true));
     seven.append(row(30, "Nisse", "Läst", 60, false));
@@ -117,7 +117,7 @@ void TestTrayState::session_data()
                 QStringLiteral("Inloggad som Nisse\n0 iMails (0 nya)"), commands(true, true)},
            };
 
-    DesktopIMails many;
+    IMailRows many;
     for (int i = 1; i <= 120; ++i)
         many.append(row(100 + i, "Anna", "Nr", i, true));
     const QString offline = QString::fromUtf8("\nIngen nätverksanslutning");
@@ -191,13 +191,13 @@ void TestTrayState::session()
 void TestTrayState::newestUnreadOrderAndLimit()
 {
     // Same time: the higher message id is the newer one.
-    const DesktopIMails rows{row(5, "A", "a", 0, true), row(9, "B", "b", 0, true), row(7, "C", "c", 30, true),
+    const IMailRows rows{row(5, "A", "a", 0, true), row(9, "B", "b", 0, true), row(7, "C", "c", 30, true),
                          row(8, "D", "d", 90, false)};
-    const DesktopIMails got = newestUnread(rows, 2);
+    const IMailRows got = imailRow::newestUnread(rows, 2);
     QCOMPARE(got.size(), 2);
     QCOMPARE(got.at(0).mid, 7);
     QCOMPARE(got.at(1).mid, 9);
-    QVERIFY(newestUnread(rows, 5).size() == 3);
+    QVERIFY(imailRow::newestUnread(rows, 5).size() == 3);
 }
 
 void TestTrayState::menuShowsSiteTextAsText()

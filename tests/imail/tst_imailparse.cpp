@@ -1,13 +1,12 @@
 // The inbox page read into the iMail list, and that list as bus rows.
 #include "imail/imaillist.h"
-#include "imail/imailrows.h"
+#include "sitetime.h"
 
 #include "inboxpage.h"
 
 #include <QRandomGenerator>
 #include <QTest>
 
-using modWebFunctions::IMailList;
 using modWebFunctions::parseIMailList;
 using inboxpage::Row;
 
@@ -25,23 +24,20 @@ Row row(const QString &mid, const QString &colour, const QString &subject = QStr
 }
 
 // A list that a failed parse must leave alone.
-IMailList sentinelList()
+const IMailRows kSentinel{{99, QStringLiteral("orörd"), 0, true, 7, QStringLiteral("Ingen")}};
+
+// The site's wall-clock time as the rows hold it.
+qint64 siteSecs(const QDate &date, const QTime &time)
 {
-    IMailList l;
-    l.mid = {99};
-    l.subject = {QStringLiteral("orörd")};
-    l.sentAt = {QDateTime(QDate(2000, 1, 1), QTime(0, 0))};
-    l.isNew = {true};
-    l.anyNew = true;
-    l.senderUid = {7};
-    l.senderName = {QStringLiteral("Ingen")};
-    return l;
+    return siteTime::toSecsSinceEpoch(date, time);
 }
 
-bool sameSizes(const IMailList &l, qsizetype n)
+QVector<bool> newFlags(const IMailRows &rows)
 {
-    return l.mid.size() == n && l.subject.size() == n && l.sentAt.size() == n && l.isNew.size() == n
-        && l.senderUid.size() == n && l.senderName.size() == n;
+    QVector<bool> flags;
+    for (const IMailRow &r : rows)
+        flags.append(r.isNew);
+    return flags;
 }
 
 } // namespace
@@ -79,17 +75,13 @@ void TestIMailParse::readsEveryField()
     second.uid = QStringLiteral("9");
     second.sender = QStringLiteral("Olle");
 
-    IMailList l;
+    IMailRows l;
     QCOMPARE(parseIMailList(inboxpage::page({r, second}), l), 1);
-    QVERIFY(sameSizes(l, 2));
-    QCOMPARE(l.mid, (QVector<qint32>{1234, 77}));
-    QCOMPARE(l.subject, (QVector<QString>{QStringLiteral("Fika?"), QStringLiteral("Svar")}));
-    QCOMPARE(l.sentAt[0], QDateTime(QDate(2023, 11, 30), QTime(8, 5, 0)));
-    QCOMPARE(l.sentAt[1], QDateTime(QDate(2024, 1, 5), QTime(14, 30, 0)));
-    QCOMPARE(l.isNew, (QVector<bool>{true, false}));
-    QVERIFY(l.anyNew);
-    QCOMPARE(l.senderUid, (QVector<qint32>{5150, 9}));
-    QCOMPARE(l.senderName, (QVector<QString>{QStringLiteral("Lisa"), QStringLiteral("Olle")}));
+    // In the page's order.
+    const IMailRows want{
+        {1234, QStringLiteral("Fika?"), siteSecs(QDate(2023, 11, 30), QTime(8, 5)), true, 5150, QStringLiteral("Lisa")},
+        {77, QStringLiteral("Svar"), siteSecs(QDate(2024, 1, 5), QTime(14, 30)), false, 9, QStringLiteral("Olle")}};
+    QCOMPARE(l, want);
 }
 
 void TestIMailParse::newAndReadRows_data()
@@ -115,10 +107,10 @@ void TestIMailParse::newAndReadRows()
     QFETCH(QList<Row>, rows);
     QFETCH(QVector<bool>, isNew);
     QFETCH(bool, anyNew);
-    IMailList l;
+    IMailRows l;
     QCOMPARE(parseIMailList(inboxpage::page(rows), l), rows.size() - 1);
-    QCOMPARE(l.isNew, isNew);
-    QCOMPARE(l.anyNew, anyNew);
+    QCOMPARE(newFlags(l), isNew);
+    QCOMPARE(imailRow::countNew(l) > 0, anyNew);
 }
 
 void TestIMailParse::textsAreRestored_data()
@@ -149,10 +141,10 @@ void TestIMailParse::textsAreRestored()
     QFETCH(QString, wantSender);
     Row r = row(QStringLiteral("3"), colour, subject);
     r.sender = sender;
-    IMailList l;
+    IMailRows l;
     QCOMPARE(parseIMailList(inboxpage::page({r}), l), 0);
-    QCOMPARE(l.subject.value(0), wantSubject);
-    QCOMPARE(l.senderName.value(0), wantSender);
+    QCOMPARE(l.value(0).subject, wantSubject);
+    QCOMPARE(l.value(0).senderName, wantSender);
 }
 
 void TestIMailParse::dateForms_data()
@@ -175,9 +167,9 @@ void TestIMailParse::dateForms()
     Row r;
     r.date = date;
     r.time = time;
-    IMailList l;
+    IMailRows l;
     QCOMPARE(parseIMailList(inboxpage::page({r}), l), 0);
-    QCOMPARE(l.sentAt.value(0), want);
+    QCOMPARE(l.value(0).sentAt, siteSecs(want.date(), want.time()));
 }
 
 void TestIMailParse::unavailableList_data()
@@ -213,13 +205,10 @@ void TestIMailParse::unavailableList_data()
 void TestIMailParse::unavailableList()
 {
     QFETCH(QString, page);
-    IMailList l = sentinelList();
+    IMailRows l = kSentinel;
     QCOMPARE(parseIMailList(page, l), -1);
-    // The caller's arrays are left as they were.
-    QCOMPARE(l.mid, QVector<qint32>{99});
-    QCOMPARE(l.subject, QVector<QString>{QStringLiteral("orörd")});
-    QCOMPARE(l.senderUid, QVector<qint32>{7});
-    QVERIFY(l.anyNew);
+    // The caller's list is left as it was.
+    QCOMPARE(l, kSentinel);
 }
 
 void TestIMailParse::tooManyRowsIsNoInbox()
@@ -227,7 +216,7 @@ void TestIMailParse::tooManyRowsIsNoInbox()
     // Separators alone cost a hostile page nothing to send; the parser must
     // not size arrays after them.
     const QString page = inboxpage::head() + inboxpage::separator().repeated(200000) + inboxpage::tail();
-    IMailList l;
+    IMailRows l;
     QCOMPARE(parseIMailList(page, l), -1);
 
     // A large but plausible inbox is still read.
@@ -235,7 +224,7 @@ void TestIMailParse::tooManyRowsIsNoInbox()
     for (int i = 0; i < 2000; ++i)
         rows.append(row(QString::number(i + 1), i % 7 ? QStringLiteral("000000") : QStringLiteral("CC0000")));
     QCOMPARE(parseIMailList(inboxpage::page(rows), l), 1999);
-    QCOMPARE(l.isNew.count(true), 286);
+    QCOMPARE(imailRow::countNew(l), 286);
 }
 
 void TestIMailParse::mangledPagesNeverCrash()
@@ -255,15 +244,12 @@ void TestIMailParse::mangledPagesNeverCrash()
             default: page.truncate(at); break;
             }
         }
-        IMailList l;
+        IMailRows l;
         const int last = parseIMailList(page, l);
         QVERIFY(last >= -1);
         if (last >= 0) {
             ++parsed;
-            QVERIFY(sameSizes(l, last + 1));
-            QCOMPARE(l.anyNew, l.isNew.contains(true));
-            for (const QDateTime &t : l.sentAt)
-                QVERIFY(t.isValid());
+            QCOMPARE(l.size(), last + 1);
         }
     }
     // Some edits leave the rows readable; the loop must have seen both outcomes.
@@ -286,10 +272,11 @@ void TestIMailParse::newestFirst()
     add("3", "2024-01-05", "14:30");
     add("4", "2023-12-31", "23:59");
     add("5", "2024-01-05", "14:31");
-    IMailList list;
+    IMailRows list;
     QCOMPARE(modWebFunctions::parseIMailList(inboxpage::page(page), list), 4);
+    imailRow::sortNewestFirst(list);
     QList<qint32> mids;
-    for (const IMailRow &r : modWebFunctions::toIMailRows(list))
+    for (const IMailRow &r : std::as_const(list))
         mids.append(r.mid);
     // Rows of the same minute keep the page's order.
     QCOMPARE(mids, (QList<qint32>{2, 5, 1, 3, 4}));

@@ -1,18 +1,17 @@
 #pragma once
 #include <QObject>
 
-// org.kortvik.Kortvik.IMailHandler on /IMailHandler: Kortvik's "iMails"
-// menu command calls Open().
+// What the handler of Kortvik's "iMails" menu command serves (its adaptor is
+// generated from org.kortvik.Kortvik.IMailHandler.xml): Kortvik calls Open().
 class IMailHandlerService : public QObject
 {
     Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.kortvik.Kortvik.IMailHandler")
 public:
     using QObject::QObject;
 
 public slots:
     // Answers at once; the window comes up from the event loop.
-    Q_SCRIPTABLE void Open();
+    void Open();
 
 signals:
     void openRequested();

@@ -1,7 +1,9 @@
 // kortvik-imail: handles Kortvik's "iMails" menu and shows the inbox that
 // Kortvik last read, following it on the session bus.
 #include "frmimail.h"
+#include "imailhandleradaptor.h"
 #include "imailhandlerservice.h"
+#include "kortvikbus.h"
 #include "mainserverclient.h"
 #include "app/appicon.h"
 
@@ -18,8 +20,8 @@
 
 namespace {
 
-const QString kHandlerService = QStringLiteral("org.kortvik.Kortvik.IMailHandler");
-const QString kHandlerPath = QStringLiteral("/IMailHandler");
+const QString kHandlerService = QString::fromLatin1(kortvikBus::kIMailHandlerService);
+const QString kHandlerPath = QString::fromLatin1(kortvikBus::kIMailHandlerPath);
 
 int quitPipe[2] = {-1, -1};
 
@@ -51,10 +53,12 @@ int main(int argc, char *argv[])
         return 1;
     }
     IMailHandlerService service;
-    if (!bus.registerObject(kHandlerPath, &service, QDBusConnection::ExportScriptableSlots)
+    new IMailHandlerAdaptor(&service);
+    if (!bus.registerObject(kHandlerPath, &service, QDBusConnection::ExportAdaptors)
         || !bus.registerService(kHandlerService)) {
         // Another copy runs: bring its window up instead.
-        QDBusMessage open = QDBusMessage::createMethodCall(kHandlerService, kHandlerPath, kHandlerService,
+        QDBusMessage open = QDBusMessage::createMethodCall(kHandlerService, kHandlerPath,
+                                                           QString::fromLatin1(kortvikBus::kIMailHandlerInterface),
                                                            QStringLiteral("Open"));
         const QDBusMessage reply = bus.call(open, QDBus::Block, 2000);
         return reply.type() == QDBusMessage::ReplyMessage ? 0 : 1;

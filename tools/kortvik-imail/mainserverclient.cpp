@@ -1,37 +1,25 @@
 #include "mainserverclient.h"
 
+#include "kortvikbus.h"
+#include "mainserverproxy.h"
+
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusPendingCallWatcher>
 #include <QDBusServiceWatcher>
-#include <QDBusVariant>
 
 namespace {
 
-const QString kService = QStringLiteral("org.kortvik.Kortvik");
-const QString kPath = QStringLiteral("/clsMainServer");
-const QString kInterface = QStringLiteral("org.kortvik.Kortvik.clsMainServer");
+const QString kService = QString::fromLatin1(kortvikBus::kService);
+const QString kInterface = QString::fromLatin1(MainServerProxy::staticInterfaceName());
 const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
-
-QDBusMessage serverCall(const QString &interface, const QString &method)
-{
-    QDBusMessage m = QDBusMessage::createMethodCall(kService, kPath, interface, method);
-    m.setAutoStartService(false);
-    return m;
-}
-
-QVariant plain(const QVariant &v)
-{
-    return v.userType() == qMetaTypeId<QDBusVariant>()
-        ? v.value<QDBusVariant>().variant()
-        : v;
-}
 
 } // namespace
 
 MainServerClient::MainServerClient(const QDBusConnection &bus, QObject *parent)
     : QObject(parent)
     , m_bus(bus)
+    , m_server(new MainServerProxy(kService, QString::fromLatin1(kortvikBus::kServerPath), bus, this))
     , m_watcher(new QDBusServiceWatcher(kService, bus,
                                         QDBusServiceWatcher::WatchForRegistration
                                             | QDBusServiceWatcher::WatchForUnregistration,
@@ -41,15 +29,21 @@ MainServerClient::MainServerClient(const QDBusConnection &bus, QObject *parent)
     connect(m_watcher, &QDBusServiceWatcher::serviceRegistered, this, [this] { refresh(); });
     connect(m_watcher, &QDBusServiceWatcher::serviceUnregistered, this, [this] { setRunning(false); });
     // Signals are matched by sender name, so they follow a restarted Kortvik.
-    m_bus.connect(kService, kPath, kProperties, QStringLiteral("PropertiesChanged"), this,
+    m_bus.connect(kService, m_server->path(), kProperties, QStringLiteral("PropertiesChanged"), this,
                   SLOT(onPropertiesChanged(QString, QVariantMap, QStringList)));
-    m_bus.connect(kService, kPath, kInterface, QStringLiteral("IMailsChanged"), this,
-                  SLOT(onIMailsChanged(QDBusMessage)));
+    connect(m_server, &MainServerProxy::IMailsChanged, this, &MainServerClient::onIMailsChanged);
+}
+
+QDBusMessage MainServerClient::call(const QString &interface, const QString &method) const
+{
+    QDBusMessage m = QDBusMessage::createMethodCall(m_server->service(), m_server->path(), interface, method);
+    m.setAutoStartService(false);
+    return m;
 }
 
 void MainServerClient::refresh()
 {
-    QDBusMessage getAll = serverCall(kProperties, QStringLiteral("GetAll"));
+    QDBusMessage getAll = call(kProperties, QStringLiteral("GetAll"));
     getAll << kInterface;
     auto *w = new QDBusPendingCallWatcher(m_bus.asyncCall(getAll), this);
     connect(w, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *call) {
@@ -60,7 +54,7 @@ void MainServerClient::refresh()
             return;
         }
         m_state.running = true;
-        applyProperties(qdbus_cast<QVariantMap>(reply.arguments().value(0)));
+        m_state.apply(qdbus_cast<QVariantMap>(reply.arguments().value(0)));
         emit stateChanged();
     });
     fetchRows();
@@ -69,7 +63,7 @@ void MainServerClient::refresh()
 void MainServerClient::fetchRows()
 {
     const quint64 generation = m_rowsGeneration;
-    auto *w = new QDBusPendingCallWatcher(m_bus.asyncCall(serverCall(kInterface, QStringLiteral("GetIMails"))), this);
+    auto *w = new QDBusPendingCallWatcher(m_bus.asyncCall(call(kInterface, QStringLiteral("GetIMails"))), this);
     connect(w, &QDBusPendingCallWatcher::finished, this, [this, generation](QDBusPendingCallWatcher *call) {
         call->deleteLater();
         const QDBusMessage reply = call->reply();
@@ -87,7 +81,7 @@ void MainServerClient::checkIMails()
     emit checkStarted();
     // A check waits for the site; give it the bus's longest patience.
     auto *w = new QDBusPendingCallWatcher(
-        m_bus.asyncCall(serverCall(kInterface, QStringLiteral("CheckIMails")), 120000), this);
+        m_bus.asyncCall(call(kInterface, QStringLiteral("CheckIMails")), 120000), this);
     connect(w, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *call) {
         call->deleteLater();
         m_checking = false;
@@ -104,7 +98,7 @@ void MainServerClient::onPropertiesChanged(const QString &interface, const QVari
         return;
     const bool wasLoggedIn = m_state.loggedIn;
     m_state.running = true;
-    applyProperties(changed);
+    m_state.apply(changed);
     if (wasLoggedIn != m_state.loggedIn) {
         // A new member's list comes with IMailsChanged; a logout empties it.
         if (!m_state.loggedIn)
@@ -115,32 +109,10 @@ void MainServerClient::onPropertiesChanged(const QString &interface, const QVari
     emit stateChanged();
 }
 
-void MainServerClient::onIMailsChanged(const QDBusMessage &message)
+void MainServerClient::onIMailsChanged(const IMailRows &rows)
 {
     ++m_rowsGeneration;
-    setRows(qdbus_cast<IMailRows>(message.arguments().value(0)));
-}
-
-void MainServerClient::applyProperties(const QVariantMap &values)
-{
-    for (auto it = values.cbegin(); it != values.cend(); ++it) {
-        const QVariant v = plain(it.value());
-        const QString &name = it.key();
-        if (name == QLatin1String("LoggedIn"))
-            m_state.loggedIn = v.toBool();
-        else if (name == QLatin1String("LoggingIn"))
-            m_state.loggingIn = v.toBool();
-        else if (name == QLatin1String("Guest"))
-            m_state.guest = v.toBool();
-        else if (name == QLatin1String("UserID"))
-            m_state.userId = v.toInt();
-        else if (name == QLatin1String("Alias"))
-            m_state.alias = v.toString();
-        else if (name == QLatin1String("IMailCount"))
-            m_state.imailCount = v.toInt();
-        else if (name == QLatin1String("NewIMailCount"))
-            m_state.newIMailCount = v.toInt();
-    }
+    setRows(rows);
 }
 
 void MainServerClient::setRows(const IMailRows &rows)

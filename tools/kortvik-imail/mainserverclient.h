@@ -1,12 +1,14 @@
 #pragma once
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QObject>
 #include <QString>
 #include <QVariantMap>
 
 #include "imailrow.h"
+#include "livestate.h"
 
-class QDBusMessage;
+class MainServerProxy;
 class QDBusServiceWatcher;
 
 // What Kortvik tells plug-ins about the login and the inbox, followed from
@@ -15,15 +17,8 @@ class MainServerClient : public QObject
 {
     Q_OBJECT
 public:
-    struct State {
-        bool running = false;   // somebody owns org.kortvik.Kortvik
-        bool loggedIn = false;
-        bool loggingIn = false;
-        bool guest = false;
-        qint32 userId = 0;
-        QString alias;
-        qint32 imailCount = 0;
-        qint32 newIMailCount = 0;
+    struct State : LiveState {
+        bool running = false;   // somebody owns Kortvik's bus name
     };
 
     explicit MainServerClient(const QDBusConnection &bus, QObject *parent = nullptr);
@@ -47,15 +42,18 @@ signals:
 
 private slots:
     void onPropertiesChanged(const QString &interface, const QVariantMap &changed, const QStringList &invalidated);
-    void onIMailsChanged(const QDBusMessage &message);
+    void onIMailsChanged(const IMailRows &rows);
 
 private:
-    void applyProperties(const QVariantMap &values);
+    QDBusMessage call(const QString &interface, const QString &method) const;
     void fetchRows();
     void setRows(const IMailRows &rows);
     void setRunning(bool running);
 
     QDBusConnection m_bus;
+    // Generated from the server's interface file; its calls are made with
+    // auto-start off (see call()), so a closed Kortvik is never started.
+    MainServerProxy *m_server;
     QDBusServiceWatcher *m_watcher;
     State m_state;
     IMailRows m_rows;
