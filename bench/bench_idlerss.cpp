@@ -1,7 +1,7 @@
 // Memory at idle: kortvik started on a private bus with no Config.ini (so it
 // sends nothing and waits), next to the bare-window baseline (barewindow: a
 // main window with a menu bar, a status bar and a bus name) on the same bus,
-// both offscreen. RSS and its private part from /proc after both have idled.
+// both offscreen. RSS and its private share from /proc after both have idled.
 //
 //   bench_idlerss [BIN_DIR...]
 //

@@ -107,7 +107,7 @@ struct Program {
     QString tracePath;
     std::unique_ptr<QFile> trace;
     std::vector<double> loginMs, plainMs;
-    std::vector<Breakdown> parts;
+    std::vector<Breakdown> breakdowns;
     std::vector<std::vector<Mark>> traces;
     int failures = 0;
 };
@@ -125,10 +125,10 @@ void printFigures(const char *label, const std::vector<double> &v)
 }
 
 template<typename F>
-std::vector<double> column(const std::vector<Breakdown> &parts, F f)
+std::vector<double> column(const std::vector<Breakdown> &breakdowns, F f)
 {
     std::vector<double> v;
-    for (const Breakdown &b : parts)
+    for (const Breakdown &b : breakdowns)
         v.push_back(f(b));
     return v;
 }
@@ -200,7 +200,7 @@ int main(int argc, char **argv)
                 continue;
             p.loginMs.push_back(received - sent);
             p.plainMs.push_back(plainEnd - plainStart);
-            p.parts.push_back(b);
+            p.breakdowns.push_back(b);
             p.traces.push_back(std::move(marks));
         }
     }
@@ -215,24 +215,24 @@ int main(int argc, char **argv)
             std::printf("    no login succeeded\n");
             continue;
         }
-        std::printf("    requests per login: %d\n", p.parts.front().requests);
+        std::printf("    requests per login: %d\n", p.breakdowns.front().requests);
         printFigures("doLogin to reply:", p.loginMs);
         printFigures("same requests, blocking client:", p.plainMs);
         std::printf("    ratio login / plain: best %.2f  median %.2f\n",
                     plainClient::best(p.loginMs) / plainClient::best(p.plainMs),
                     plainClient::median(p.loginMs) / plainClient::median(p.plainMs));
         std::printf("    from the trace:\n");
-        printFigures("  call to the program:", column(p.parts, [](const Breakdown &b) { return b.callToProgram; }));
-        printFigures("  in the program:", column(p.parts, [](const Breakdown &b) { return b.inProgram; }));
-        printFigures("    in requests (send to answer):", column(p.parts, [](const Breakdown &b) { return b.inRequests; }));
-        printFigures("    answers to their waits' end:", column(p.parts, [](const Breakdown &b) { return b.wakeUps; }));
-        printFigures("    the rest (between requests):", column(p.parts, [](const Breakdown &b) {
+        printFigures("  call to the program:", column(p.breakdowns, [](const Breakdown &b) { return b.callToProgram; }));
+        printFigures("  in the program:", column(p.breakdowns, [](const Breakdown &b) { return b.inProgram; }));
+        printFigures("    in requests (send to answer):", column(p.breakdowns, [](const Breakdown &b) { return b.inRequests; }));
+        printFigures("    answers to their waits' end:", column(p.breakdowns, [](const Breakdown &b) { return b.wakeUps; }));
+        printFigures("    the rest (between requests):", column(p.breakdowns, [](const Breakdown &b) {
                          return b.inProgram - b.inRequests - b.wakeUps;
                      }));
-        printFigures("  reply to the caller:", column(p.parts, [](const Breakdown &b) { return b.replyToCaller; }));
-        printFigures("last answer to the reply:", column(p.parts, [](const Breakdown &b) { return b.lastAnswerToReply; }));
+        printFigures("  reply to the caller:", column(p.breakdowns, [](const Breakdown &b) { return b.replyToCaller; }));
+        printFigures("last answer to the reply:", column(p.breakdowns, [](const Breakdown &b) { return b.lastAnswerToReply; }));
         std::printf("    events handled during a login: median %.0f\n",
-                    plainClient::median(column(p.parts, [](const Breakdown &b) { return double(b.events); })));
+                    plainClient::median(column(p.breakdowns, [](const Breakdown &b) { return double(b.events); })));
         // The round of the median login, step by step.
         size_t mid = 0;
         const double m = plainClient::median(p.loginMs);

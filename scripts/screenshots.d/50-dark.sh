@@ -17,7 +17,7 @@ editor="Ändra dina inställningar på Sandlund"
 focus "Kortvik - Interface" >/dev/null
 key alt+i Right k
 focus "$editor" >/dev/null
-# A few levels, so that filled and empty parts show side by side.
+# A few levels, so that filled and empty bars show side by side.
 key Tab Right Right Tab Right Right Right Right
 shot dark-profile-knowledge "$editor"
 key Escape

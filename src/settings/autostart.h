@@ -11,7 +11,7 @@ QString entryPath();
 bool isOn();
 
 // The entry's Exec line for a command (program first), quoted as the
-// Desktop Entry Specification asks.
+// freedesktop.org desktop entry format asks.
 QString execLine(const QStringList &command);
 // The whole entry.
 QByteArray entryText(const QStringList &command);
