@@ -7,25 +7,13 @@ const QString kService = QStringLiteral("org.freedesktop.login1");
 const QString kPath = QStringLiteral("/org/freedesktop/login1");
 } // namespace
 
-FakeLogind::FakeLogind(QObject *parent)
-    : QObject(parent)
-    , m_connectionName(QStringLiteral("fake-logind-%1").arg(quintptr(this), 0, 16))
+FakeLogind::FakeLogind(QObject *parent) : QObject(parent), m_bus(kService, kPath, this)
 {
 }
 
-FakeLogind::~FakeLogind()
-{
-    QDBusConnection bus(m_connectionName);
-    if (bus.isConnected()) {
-        bus.unregisterObject(kPath);
-        bus.unregisterService(kService);
-    }
-    QDBusConnection::disconnectFromBus(m_connectionName);
-}
+FakeLogind::~FakeLogind() = default;
 
 bool FakeLogind::start(const QString &busAddress)
 {
-    QDBusConnection bus = QDBusConnection::connectToBus(busAddress, m_connectionName);
-    return bus.isConnected() && bus.registerObject(kPath, this, QDBusConnection::ExportScriptableSignals) &&
-           bus.registerService(kService);
+    return m_bus.join(busAddress, this, QDBusConnection::ExportScriptableSignals);
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "busname.h"
 #include <QObject>
 #include <QString>
 
@@ -20,5 +21,5 @@ signals:
     Q_SCRIPTABLE void PrepareForSleep(bool start);
 
 private:
-    QString m_connectionName;
+    OwnedBusName m_bus;
 };

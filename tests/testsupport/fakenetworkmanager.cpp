@@ -9,27 +9,15 @@ const QString kService = QStringLiteral("org.freedesktop.NetworkManager");
 const QString kPath = QStringLiteral("/org/freedesktop/NetworkManager");
 } // namespace
 
-FakeNetworkManager::FakeNetworkManager(QObject *parent)
-    : QObject(parent)
-    , m_connectionName(QStringLiteral("fake-networkmanager-%1").arg(quintptr(this), 0, 16))
+FakeNetworkManager::FakeNetworkManager(QObject *parent) : QObject(parent), m_bus(kService, kPath, this)
 {
 }
 
-FakeNetworkManager::~FakeNetworkManager()
-{
-    QDBusConnection bus(m_connectionName);
-    if (bus.isConnected()) {
-        bus.unregisterObject(kPath);
-        bus.unregisterService(kService);
-    }
-    QDBusConnection::disconnectFromBus(m_connectionName);
-}
+FakeNetworkManager::~FakeNetworkManager() = default;
 
 bool FakeNetworkManager::start(const QString &busAddress)
 {
-    QDBusConnection bus = QDBusConnection::connectToBus(busAddress, m_connectionName);
-    return bus.isConnected() && bus.registerObject(kPath, this, QDBusConnection::ExportAllProperties) &&
-           bus.registerService(kService);
+    return m_bus.join(busAddress, this, QDBusConnection::ExportAllProperties);
 }
 
 void FakeNetworkManager::setOnline(bool online)
@@ -42,5 +30,5 @@ void FakeNetworkManager::setOnline(bool online)
            << QVariantMap{{QStringLiteral("State"), m_state.load()},
                           {QStringLiteral("Connectivity"), m_connectivity.load()}}
            << QStringList();
-    QDBusConnection(m_connectionName).send(signal);
+    m_bus.connection().send(signal);
 }

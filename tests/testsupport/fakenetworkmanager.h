@@ -1,4 +1,5 @@
 #pragma once
+#include "busname.h"
 #include <QDBusObjectPath>
 #include <QObject>
 #include <QString>
@@ -39,7 +40,7 @@ public:
     uint metered() const { return 0; }
 
 private:
-    QString m_connectionName;
+    OwnedBusName m_bus;
     std::atomic<uint> m_state = kConnectedGlobal;
     std::atomic<uint> m_connectivity = kConnectivityFull;
 };

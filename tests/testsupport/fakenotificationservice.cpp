@@ -9,40 +9,22 @@ const QString kService = QStringLiteral("org.freedesktop.Notifications");
 const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 } // namespace
 
-FakeNotificationService::FakeNotificationService(QObject *parent)
-    : QObject(parent)
-    , m_connectionName(QStringLiteral("fake-notifications-%1").arg(quintptr(this), 0, 16))
+FakeNotificationService::FakeNotificationService(QObject *parent) : QObject(parent), m_bus(kService, kPath, this)
 {
 }
 
-FakeNotificationService::~FakeNotificationService()
-{
-    QDBusConnection bus(m_connectionName);
-    if (bus.isConnected()) {
-        bus.unregisterObject(kPath);
-        bus.unregisterService(kService);
-    }
-    QDBusConnection::disconnectFromBus(m_connectionName);
-}
+FakeNotificationService::~FakeNotificationService() = default;
 
 bool FakeNotificationService::start(const QString &busAddress)
 {
     m_address = busAddress;
-    QDBusConnection bus = QDBusConnection::connectToBus(busAddress, m_connectionName);
-    if (!bus.isConnected())
-        return false;
-    if (!bus.registerObject(kPath, this, QDBusConnection::ExportScriptableSlots |
-                                             QDBusConnection::ExportScriptableSignals))
-        return false;
-    return bus.registerService(kService);
+    return m_bus.join(busAddress, this,
+                      QDBusConnection::ExportScriptableSlots | QDBusConnection::ExportScriptableSignals);
 }
 
 void FakeNotificationService::leave()
 {
-    QDBusConnection bus(m_connectionName);
-    bus.unregisterObject(kPath);
-    bus.unregisterService(kService);
-    QDBusConnection::disconnectFromBus(m_connectionName);
+    m_bus.leave();
     m_unanswered.clear();
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "busname.h"
 #include <QDBusConnection>
 #include <QDBusContext>
 #include <QDBusMessage>
@@ -63,7 +64,7 @@ signals:
     Q_SCRIPTABLE void NotificationClosed(uint id, uint reason);
 
 private:
-    QString m_connectionName;
+    OwnedBusName m_bus;
     QString m_address;
     Mode m_mode = Mode::Answer;
     bool m_actionsCap = true;
