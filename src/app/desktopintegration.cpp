@@ -42,20 +42,16 @@ void DesktopIntegration::follow(modGlobal::Session *session, modWebFunctions::IM
 {
     using modGlobal::Session;
     m_session = session;
-    connect(session, &Session::loginStarted, this, [this] {
-        m_loginRunning = true;
-        refresh();
-    });
-    connect(session, &Session::loginFinished, this, [this] {
-        m_loginRunning = false;
-        refresh();
-    });
-    // The session raises these before its logged-in flag changes.
+    connect(session, &Session::loginStarted, this, &DesktopIntegration::refresh);
+    connect(session, &Session::loginFinished, this, &DesktopIntegration::refresh);
     connect(session, &Session::loggedIn, this, [this](const QString &, qint32 userId) {
-        m_memberId = userId;
-        showAs(true);
+        refresh();
+        m_notices->loggedIn(m_session->isGuest(), userId);
     });
-    connect(session, &Session::loggedOut, this, [this] { showAs(false); });
+    connect(session, &Session::loggedOut, this, [this] {
+        refresh();
+        m_notices->loggedOut(false);
+    });
     connect(session, &Session::profileChanged, this, &DesktopIntegration::refresh);
     connect(session, &Session::endedBySite, this, &DesktopIntegration::siteEndedSession);
     // The check has handed its counts to the session before it tells its rows.
@@ -69,14 +65,12 @@ void DesktopIntegration::follow(modGlobal::Session *session, modWebFunctions::IM
 
 void DesktopIntegration::refresh()
 {
-    if (m_session)
-        showAs(m_session->isLoggedIn());
-}
-
-void DesktopIntegration::showAs(bool loggedIn)
-{
-    showSession(loggedIn, !loggedIn && (m_loginRunning || m_session->loginInProgress()), m_session->isGuest(),
-                m_session->profile().sign);
+    if (!m_session)
+        return;
+    if (m_session->isLoggedIn())
+        m_tray->showMember(m_session->alias());
+    else
+        m_tray->showLoggedOut(m_session->loginRunning() || m_session->loginInProgress());
 }
 
 void DesktopIntegration::wake()
@@ -99,19 +93,6 @@ void DesktopIntegration::runMenuItem(const QString &name)
     // "Logga in..." during a login is still the same command).
     if (QAction *action = m_window->menuItem(name))
         action->trigger();
-}
-
-void DesktopIntegration::showSession(bool loggedIn, bool loginRunning, bool guest, const QString &alias)
-{
-    if (loggedIn)
-        m_tray->showMember(alias);
-    else
-        m_tray->showLoggedOut(loginRunning);
-    if (loggedIn && !m_loggedIn)
-        m_notices->loggedIn(guest, m_memberId);
-    else if (!loggedIn && m_loggedIn)
-        m_notices->loggedOut(false);
-    m_loggedIn = loggedIn;
 }
 
 void DesktopIntegration::showIMails(int count, int newCount, const IMailRows &rows)

@@ -35,8 +35,6 @@ public:
     void follow(modGlobal::Session *session, modWebFunctions::IMailWatch *watch);
 
 public slots:
-    // The session's state as the status bar shows it.
-    void showSession(bool loggedIn, bool loginRunning, bool guest, const QString &alias);
     // An iMail check that read the inbox page.
     void showIMails(int count, int newCount, const IMailRows &rows);
     // The site ended the member's session; called before the logout.
@@ -48,8 +46,8 @@ signals:
 
 private:
     void runMenuItem(const QString &name);
+    // The tray shows the session's state.
     void refresh();
-    void showAs(bool loggedIn);
     void wake();
 
     frmMain *m_window;
@@ -59,11 +57,6 @@ private:
     SleepWatcher *m_sleep;
     NetworkWatcher *m_network;
     modGlobal::Session *m_session = nullptr;
-    // The logged-in member's id, for what the notifications remember.
-    qint32 m_memberId = 0;
-    bool m_loggedIn = false;
-    // From loginStarted to loginFinished.
-    bool m_loginRunning = false;
     // A wake-up's check and keep-alive are under way.
     bool m_waking = false;
 };

@@ -9,7 +9,7 @@ ProfileLink sessionProfileLink(Session &session)
     ProfileLink link;
     link.record = &session.profile();
     link.fetch = [&session] { return session.fetchProfile(); };
-    link.post = [&session] { return session.postProfile(); };
+    link.post = [&session](const ProfileRecord &edited) { return session.postProfile(edited); };
     return link;
 }
 

@@ -156,7 +156,7 @@ namespace {
 // The start page, "ERROR" when the exchange failed.
 QString readInboxPage(modGlobal::Session &session, QString *header)
 {
-    const std::shared_ptr<clsData> client = clsData::create(&session.cookies());
+    const std::shared_ptr<clsData> client = session.newExchange();
     return client->Read(QStringLiteral("/login/community/main.asp"), modData::cookieList(session.cookies()),
                         QString(), QString(), false, header);
 }

@@ -26,8 +26,7 @@ bool clsMainServer::doLogin(bool ShowBox, const QString &Password)
         s.setLoggedOut();
     s.clearProfile();
     s.setLoggedIn();
-    s.setPassword(Password);
-    s.loginSequence();
+    s.loginWith(Password);
     return s.isLoggedIn();
 }
 

@@ -23,35 +23,35 @@ void PluginInbox::attach(const QDBusConnection &bus, const QString &path, const 
 void PluginInbox::follow(modGlobal::Session *session)
 {
     using modGlobal::Session;
-    // The session raises loggedIn and loggedOut before its own flag follows.
-    connect(session, &Session::loginStarted, this,
-            [this, session] { showSession(session, true, session->isLoggedIn()); });
-    connect(session, &Session::loggedIn, this,
-            [this, session] { showSession(session, session->loginInProgress(), true); });
+    // "LoggingIn" goes up as a login starts and down as it ends; a login
+    // that no longer talks to the site (cancelled, or in) drops it at the
+    // next change plug-ins see.
+    connect(session, &Session::loginStarted, this, [this, session] { showSession(session, true); });
+    connect(session, &Session::loggedIn, this, [this, session] { showSession(session, session->loginInProgress()); });
     connect(session, &Session::loggedOut, this, [this, session] {
-        showSession(session, session->loginInProgress(), false);
+        showSession(session, session->loginInProgress());
         setRows({});
     });
     connect(session, &Session::profileChanged, this, [this, session] {
-        showSession(session, m_properties.values().loggingIn && session->loginInProgress(), session->isLoggedIn());
+        showSession(session, m_properties.values().loggingIn && session->loginInProgress());
     });
-    connect(session, &Session::loginFinished, this,
-            [this, session] { showSession(session, false, session->isLoggedIn()); });
+    connect(session, &Session::loginFinished, this, [this, session] { showSession(session, false); });
     connect(session, &Session::imailCountsChanged, &m_properties, &PluginProperties::setIMailCounts);
 }
 
-void PluginInbox::showSession(modGlobal::Session *session, bool loggingIn, bool in)
+void PluginInbox::showSession(modGlobal::Session *session, bool loggingIn)
 {
     // The status bar shows the profile's alias and id once the member is in;
-    // the counts are the session's, so a logout's zeros go out with it.
+    // nobody logged in has no iMails, so a logout's zeros go out with it.
+    const bool in = session->isLoggedIn();
     PluginProperties::Values v;
     v.loggedIn = in;
     v.loggingIn = loggingIn;
     v.guest = in && session->isGuest();
-    v.userId = in ? session->profile().userid : 0;
-    v.alias = in ? session->profile().sign : QString();
-    v.imailCount = session->imailCount();
-    v.newIMailCount = session->newIMailCount();
+    v.userId = in ? session->memberId() : 0;
+    v.alias = in ? session->alias() : QString();
+    v.imailCount = in ? session->imailCount() : 0;
+    v.newIMailCount = in ? session->newIMailCount() : 0;
     m_properties.setValues(v);
 }
 

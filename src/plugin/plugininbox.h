@@ -49,7 +49,7 @@ signals:
 
 private:
     void sendPropertiesChanged(const QVariantMap &changed);
-    void showSession(modGlobal::Session *session, bool loggingIn, bool loggedIn);
+    void showSession(modGlobal::Session *session, bool loggingIn);
 
     IMailCheckFlight *m_flight;
     PluginProperties m_properties;

@@ -493,7 +493,7 @@ void frmSetUserData::updateFromServer()
     const bool wasPending = cmdSet->isEnabled();
     cmdSet->setEnabled(false);
     QPointer<frmSetUserData> self(this);
-    const bool ok = runTransfer(false);
+    const bool ok = runTransfer(nullptr);
     if (!self)
         return;
     if (!ok) {
@@ -726,9 +726,12 @@ void frmSetUserData::drawKnowledgeBars()
 
 // ---- Commit ----------------------------------------------------------------
 
-bool frmSetUserData::runTransfer(bool send)
+bool frmSetUserData::runTransfer(const ProfileRecord *edited)
 {
-    const std::function<bool()> transfer = send ? m_link.post : m_link.fetch;
+    const bool send = edited != nullptr;
+    std::function<bool()> transfer = m_link.fetch;
+    if (send)
+        transfer = [post = m_link.post, record = *edited] { return post && post(record); };
     frmWaitUserData *dialog = send ? new frmWaitUserDataSet(this, transfer) : new frmWaitUserData(this, transfer);
     m_busy = true;
     QPointer<frmSetUserData> self(this);
@@ -744,7 +747,7 @@ bool frmSetUserData::ValidateInfo()
 {
     if (!m_link.record)
         return false;
-    ProfileRecord &record = *m_link.record;
+    const ProfileRecord &record = *m_link.record;
     const ProfileForm form = currentForm();
     switch (checkProfileForm(form, m_filled, record)) {
     case CommitCheck::BadTown:
@@ -765,22 +768,19 @@ bool frmSetUserData::ValidateInfo()
         break;
     }
 
-    const ProfileRecord before = record;
-    commitProfileForm(form, m_filled, record);
-    const ProfileRecord committed = record;
+    ProfileRecord committed = record;
+    commitProfileForm(form, m_filled, committed);
     cmdSet->setEnabled(false);
 
     QPointer<frmSetUserData> self(this);
-    const bool ok = runTransfer(true);
+    const bool ok = runTransfer(&committed);
     if (!self)
         return ok;
     if (ok) {
         m_filled = form;
         return true;
     }
-    // Nothing was read back: the record goes back to what the site last said.
-    if (record == committed)
-        record = before;
+    // The record still holds what the site last said.
     cmdSet->setEnabled(true);
     tell(QStringLiteral("Kunde inte spara"),
          QStringLiteral("Dina ändringar kunde inte skickas till servern.\r\n"

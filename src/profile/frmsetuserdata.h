@@ -77,7 +77,8 @@ private:
     void trackChanges();
     void markChanged();
     void fillControls(const modGlobal::ProfileRecord &record);
-    bool runTransfer(bool send);
+    // Fetches, or posts edited when given.
+    bool runTransfer(const modGlobal::ProfileRecord *edited);
     void tell(const QString &title, const QString &text);
 
     // Birth date pickers.

@@ -40,8 +40,7 @@ void loginFromKeyring(Session &session)
             || modSettings::readSetting(QStringLiteral("autologin"), QStringLiteral("logintype"), QString())
                    != QLatin1String("lastlogin"))
             return;
-        session.setPassword(password);
-        session.loginSequence();
+        session.loginWith(password);
     });
 }
 
@@ -59,8 +58,7 @@ void loadLogin(Session &session)
             if (!isUsablePassword(cookie.memberId))
                 return;
             if (type == QLatin1String("iecookie")) {
-                session.setPassword(cookie.memberId);
-                session.loginSequence();
+                session.loginWith(cookie.memberId);
             }
         }
     }
@@ -76,8 +74,7 @@ void loadLogin(Session &session)
         if (isUsablePassword(password)) {
             // Into the keyring, if there is one, while the login runs.
             keyringStore::moveFromSettings(password, stored);
-            session.setPassword(password);
-            session.loginSequence();
+            session.loginWith(password);
         } else {
             // Unusable; forget it rather than fail on every start.
             modSettings::writeSetting(QStringLiteral("autologin"), QStringLiteral("lastlogin"), QString());

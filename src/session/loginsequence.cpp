@@ -27,8 +27,10 @@ bool isGuestPassword(const QString &password)
     return password.toUpper() == QLatin1String("BVOLK");
 }
 
+} // namespace
+
 // One login sequence: steps 2 to 20 on an exchange object of its own.
-class LoginRun
+class Session::LoginRun
 {
 public:
     explicit LoginRun(Session &s) : m_s(s), m_id(s.beginSequence()) {}
@@ -42,7 +44,7 @@ public:
         // Our own reference: the session's client may be replaced while Read waits.
         const std::shared_ptr<clsData> client = m_client;
         const QString result =
-            client->Read(path, modData::cookieList(m_s.cookies()), QString(), QString(), onlyHeader);
+            client->Read(path, modData::cookieList(m_s.m_cookies), QString(), QString(), onlyHeader);
         if (superseded())
             return Step::Superseded;
         if (!m_s.loginInProgress())
@@ -57,7 +59,7 @@ public:
     void newClient()
     {
         m_s.setLoginInProgress(false);
-        m_client = clsData::create(&m_s.cookies());
+        m_client = m_s.newExchange();
         m_s.setClient(m_client);
         m_s.setLoginInProgress(true);
     }
@@ -95,7 +97,7 @@ private:
 };
 
 // Steps 2 to 17: one road from the first page to a logged-in display.
-Step LoginRun::attempt()
+Step Session::LoginRun::attempt()
 {
     for (;;) {
         m_s.notifyPlugins(false);
@@ -107,7 +109,7 @@ Step LoginRun::attempt()
         newClient();
         showRunning(true);
 
-        modData::CookieJar &jar = m_s.cookies();
+        modData::CookieJar &jar = m_s.m_cookies;
         jar.cookieNames[0] = QStringLiteral("memberid");
         jar.cookieValues[0] = m_s.password();
 
@@ -146,17 +148,18 @@ Step LoginRun::attempt()
         return st;
     progress(5.0);
 
-    ProfileRecord &p = m_s.profile();
     if (isGuestPassword(m_s.password())) {
         m_s.clearProfile();
         m_s.setGuest(true);
-        p.firstname = QStringLiteral("Gäst");
-        p.sign = QStringLiteral("Gäst");
+        // The cleared profile has no member id: the guest's is 0.
+        m_s.editProfile([](ProfileRecord &p) {
+            p.firstname = QStringLiteral("Gäst");
+            p.sign = QStringLiteral("Gäst");
+        });
         if (MainView *view = m_s.view())
             view->showMemberCommands(false);
         m_s.setLoggedIn();
         progress(0.0001);
-        p.userid = 0;
         return Step::Next;
     }
 
@@ -169,7 +172,7 @@ Step LoginRun::attempt()
     const int userid = formFieldValue(QStringLiteral("userid"), page).toInt(&ok, 10);
     if (!ok)
         return siteFailed();
-    p.userid = userid;
+    m_s.editProfile([userid](ProfileRecord &p) { p.userid = userid; });
 
     for (int tries = 0; tries < 3; ++tries) {
         bool answered = false;
@@ -187,7 +190,7 @@ Step LoginRun::attempt()
 }
 
 // Steps 18 to 20.
-void LoginRun::succeed(bool guest)
+void Session::LoginRun::succeed(bool guest)
 {
     progress(0.0001);
     m_s.notifyPlugins(true);
@@ -204,8 +207,6 @@ void LoginRun::succeed(bool guest)
         view->setKeepAlive(true);
     m_s.checkIMail();
 }
-
-} // namespace
 
 QString rejectedPasswordText()
 {
@@ -232,7 +233,7 @@ void Session::startLogin()
         // starts once it has ended.
         m_loginAgain = true;
         if (m_loginInProgress) {
-            m_loginInProgress = false;
+            setLoginInProgress(false);
             if (std::shared_ptr<clsData> client = m_client)
                 client->CloseCon(true);
         }
@@ -253,6 +254,7 @@ void Session::loginSequence()
             QTimer::singleShot(0, this, &Session::startLogin);
     });
     LoginRun run(*this);
+    setLoginRunning(true);
     emit loginStarted();
     if (m_view)
         m_view->showLoginCancelHint();
@@ -283,14 +285,21 @@ void Session::loginSequence()
     if (outcome == Step::Failed)
         setLoggedOut();
 
-    m_loginInProgress = false;
+    setLoginInProgress(false);
     m_client.reset();
     run.showRunning(false);
     // Only the member who typed the password is told; plug-ins and the
     // start-up login have their own answer (false, "Utloggad").
     if (outcome == Step::Failed && run.failedAtSite() && m_passwordTyped)
         emit loginFailed(siteUnreachableText());
+    setLoginRunning(false);
     emit loginFinished(isLoggedIn());
+}
+
+void Session::loginWith(const QString &password)
+{
+    setPassword(password);
+    loginSequence();
 }
 
 } // namespace modGlobal

@@ -10,42 +10,77 @@ Session::Session(QObject *parent) : QObject(parent) {}
 
 Session::~Session() = default;
 
+void Session::updateLoginState()
+{
+    const LoginState next = m_pluginLoggedIn ? LoginState::LoggedIn
+                            : m_loginRunning ? LoginState::LoggingIn
+                                             : LoginState::LoggedOut;
+    if (next == m_loginState)
+        return;
+    m_loginState = next;
+    emit loginStateChanged(next);
+}
+
+void Session::setLoginInProgress(bool inProgress)
+{
+    change(m_loginInProgress, inProgress, [this] { emit loginInProgressChanged(m_loginInProgress); });
+}
+
+void Session::setLoginRunning(bool running)
+{
+    change(m_loginRunning, running, [] {});
+}
+
+void Session::setGuest(bool guest)
+{
+    change(m_guest, guest, [this] { emit guestChanged(m_guest); });
+}
+
 void Session::setClient(std::shared_ptr<clsData> client)
 {
+    // Who holds the exchange is no state anyone shows.
     m_client = std::move(client);
+}
+
+void Session::setPassword(const QString &password)
+{
+    m_password = password;
+    m_passwordTyped = false;
+}
+
+std::shared_ptr<clsData> Session::newExchange()
+{
+    return clsData::create(&m_cookies);
 }
 
 void Session::notifyPlugins(bool loggedIn)
 {
+    // The state first, so that whoever hears the event reads the new one.
+    // Listeners get copies, so none can change the session's own fields.
     const bool leaving = !loggedIn && m_pluginLoggedIn;
-    const bool hadCounts = m_imailCount != 0 || m_newIMailCount != 0;
-    // The counts were the departing member's; listeners of loggedOut
-    // already see them gone, and hear of it once they have heard the logout.
-    if (leaving) {
-        m_imailCount = 0;
-        m_newIMailCount = 0;
-    }
-    if (loggedIn != m_pluginLoggedIn) {
-        // Listeners get copies, so none can change the session's own fields.
+    change(m_pluginLoggedIn, loggedIn, [this, loggedIn] {
         if (loggedIn)
             emit this->loggedIn(m_password, m_profile.userid);
         else
             emit loggedOut(m_password, m_profile.userid);
-    }
-    m_pluginLoggedIn = loggedIn;
-    if (leaving && hadCounts)
-        emit imailCountsChanged(0, 0);
+    });
+    // The counts were the departing member's; they are nobody's once the
+    // logout has been heard.
+    if (leaving)
+        setIMailCounts(0, 0);
 }
 
 void Session::clearProfile()
 {
-    ProfileRecord &p = m_profile;
-    p.userid = 0;
-    for (QString *field : {&p.firstname, &p.lastname, &p.company, &p.street, &p.sex, &p.sign,
-                           &p.strMobiltelefon, &p.interests, &p.foundthis, &p.strabout,
-                           &p.homepage, &p.email, &p.icq, &p.strChatWelcome, &p.homecityName,
-                           &p.postal})
+    ProfileRecord cleared = m_profile;
+    cleared.userid = 0;
+    for (QString *field : {&cleared.firstname, &cleared.lastname, &cleared.company, &cleared.street, &cleared.sex,
+                           &cleared.sign, &cleared.strMobiltelefon, &cleared.interests, &cleared.foundthis,
+                           &cleared.strabout, &cleared.homepage, &cleared.email, &cleared.icq,
+                           &cleared.strChatWelcome, &cleared.homecityName, &cleared.postal})
         field->clear();
+    // Always announced: a logout repaints whatever was shown before.
+    m_profile = cleared;
     emit profileChanged();
 }
 
@@ -62,7 +97,7 @@ void Session::setLoggedOut()
         m_view->showLoginProgress(0.0001);
 
     if (m_loginInProgress) {
-        m_loginInProgress = false;
+        setLoginInProgress(false);
         // Hold a reference: the close may run code that replaces the client.
         if (std::shared_ptr<clsData> client = m_client)
             client->CloseCon(true);
@@ -76,8 +111,7 @@ void Session::setLoggedIn()
 {
     if (!m_view)
         return;
-    m_view->showMember(m_profile.firstname + QLatin1Char(' ') + m_profile.lastname, m_profile.sign,
-                       m_profile.userid);
+    m_view->showMember(name(), alias(), memberId());
 }
 
 void Session::endBySite(const QString &password, quint64 sequence)
@@ -94,7 +128,7 @@ void Session::endBySite(const QString &password, quint64 sequence)
 void Session::cancelLogin()
 {
     m_loginAgain = false;
-    m_loginInProgress = false;
+    setLoginInProgress(false);
     // Hold a reference: the close may run code that replaces the client.
     if (std::shared_ptr<clsData> client = m_client)
         client->CloseCon(true);
@@ -107,11 +141,7 @@ void Session::checkIMail()
 
 void Session::setIMailCounts(int count, int newCount)
 {
-    if (count == m_imailCount && newCount == m_newIMailCount)
-        return;
-    m_imailCount = count;
-    m_newIMailCount = newCount;
-    emit imailCountsChanged(count, newCount);
+    change(m_counts, std::pair{count, newCount}, [this] { emit imailCountsChanged(m_counts.first, m_counts.second); });
 }
 
 } // namespace modGlobal

@@ -3,11 +3,13 @@
 #include <QString>
 
 #include <memory>
+#include <utility>
 
 #include "net/moddata.h"
 #include "profile/profilerecord.h"
 
 class clsData;
+class SessionProbe;
 
 namespace modGlobal {
 
@@ -21,7 +23,22 @@ class MainView;
 class Session : public QObject
 {
     Q_OBJECT
+    Q_PROPERTY(LoginState loginState READ loginState NOTIFY loginStateChanged)
+    Q_PROPERTY(bool loggedIn READ isLoggedIn NOTIFY loginStateChanged)
+    Q_PROPERTY(bool loginInProgress READ loginInProgress NOTIFY loginInProgressChanged)
+    Q_PROPERTY(bool guest READ isGuest NOTIFY guestChanged)
+    Q_PROPERTY(qint32 memberId READ memberId NOTIFY profileChanged)
+    Q_PROPERTY(QString name READ name NOTIFY profileChanged)
+    Q_PROPERTY(QString alias READ alias NOTIFY profileChanged)
+    Q_PROPERTY(int imailCount READ imailCount NOTIFY imailCountsChanged)
+    Q_PROPERTY(int newIMailCount READ newIMailCount NOTIFY imailCountsChanged)
 public:
+    // LoggingIn lasts from loginStarted to loginFinished while nobody is
+    // logged in; a login that has logged in is LoggedIn at once (listeners
+    // hear onLogin while the sequence still finishes its steps).
+    enum class LoginState { LoggedOut, LoggingIn, LoggedIn };
+    Q_ENUM(LoginState)
+
     explicit Session(QObject *parent = nullptr);
     ~Session() override;
 
@@ -29,32 +46,33 @@ public:
     void setView(MainView *view) { m_view = view; }
     MainView *view() const { return m_view; }
 
+    LoginState loginState() const { return m_loginState; }
+    // Logged in: plug-ins have heard onLogin and not yet onLogout.
+    bool isLoggedIn() const { return m_loginState == LoginState::LoggedIn; }
+    // A login sequence is under way (from loginStarted to loginFinished),
+    // whether or not it has logged in yet.
+    bool loginRunning() const { return m_loginRunning; }
+    bool isGuest() const { return m_guest; }
+    qint32 memberId() const { return m_profile.userid; }
+    QString name() const { return m_profile.firstname + QLatin1Char(' ') + m_profile.lastname; }
+    QString alias() const { return m_profile.sign; }
+
+    // Written only by the session's own steps; changes come with profileChanged.
     const ProfileRecord &profile() const { return m_profile; }
-    ProfileRecord &profile() { return m_profile; }
     // The site's cookies: every exchange of the session fills this jar and
     // sends what it holds; a logout empties it.
     const modData::CookieJar &cookies() const { return m_cookies; }
-    modData::CookieJar &cookies() { return m_cookies; }
-    // Logged in as far as plug-ins have been told.
-    bool isLoggedIn() const { return m_pluginLoggedIn; }
-    bool isGuest() const { return m_guest; }
-    void setGuest(bool guest) { m_guest = guest; }
+    // An exchange object that keeps its cookies in the session's jar.
+    std::shared_ptr<clsData> newExchange();
+    // The exchange of a running login may talk to the site.
     bool loginInProgress() const { return m_loginInProgress; }
     QString password() const { return m_password; }
-    // A password given by a plug-in or the start-up login, not typed.
-    void setPassword(const QString &password)
-    {
-        m_password = password;
-        m_passwordTyped = false;
-    }
     // The password came from the member, through the password dialog.
     bool passwordTyped() const { return m_passwordTyped; }
 
     // The exchange object of the running login (or one lent for a profile
     // fetch); null otherwise. Holders take their own reference before waiting.
     std::shared_ptr<clsData> client() const { return m_client; }
-    void setClient(std::shared_ptr<clsData> client);
-    void setLoginInProgress(bool running) { m_loginInProgress = running; }
     // A login holds the session while it runs or holds its exchange object.
     bool busy() const { return m_loginInProgress || m_client != nullptr; }
 
@@ -71,6 +89,9 @@ public:
     void askPassword(const QString &reason = QString());
     void startLogin();
     void loginSequence();
+    // The login sequence with a password given by a plug-in or the start-up
+    // login, not typed.
+    void loginWith(const QString &password);
     // Stops a running login at its next step; the sequence logs out itself.
     // A login command waiting for it to end is dropped.
     void cancelLogin();
@@ -81,9 +102,10 @@ public:
     // an exchange lent to the session for this call when it holds none.
     // answered (optional): whether the site sent the page at all.
     bool fetchProfile(bool *answered = nullptr);
-    // Posts profile() to the site and fetches it again. Does nothing when
-    // logged out or for a guest.
-    bool postProfile();
+    // Posts edited (the profile with the member's changes) to the site and
+    // fetches the profile again; what the site sent back becomes profile().
+    // Does nothing when logged out or for a guest.
+    bool postProfile(const ProfileRecord &edited);
 
     // Asks for fresh iMail counts (imailCheckDue); whoever counts answers
     // with setIMailCounts, which emits imailCountsChanged when they change.
@@ -91,8 +113,8 @@ public:
     void setIMailCounts(int count, int newCount);
     // The counts of the last check that could read the inbox of this login;
     // 0 after a logout.
-    int imailCount() const { return m_imailCount; }
-    int newIMailCount() const { return m_newIMailCount; }
+    int imailCount() const { return m_counts.first; }
+    int newIMailCount() const { return m_counts.second; }
 
     // The keep-alive request (tmrKeepLogin, a wake-up): header-only
     // "/default.asp" on an exchange of its own. One at a time: a keep-alive
@@ -114,6 +136,9 @@ public:
     void endBySite(const QString &password, quint64 sequence);
 
 signals:
+    void loginStateChanged(modGlobal::Session::LoginState state);
+    void loginInProgressChanged(bool inProgress);
+    void guestChanged(bool guest);
     void loginStarted();
     void loggedIn(const QString &password, qint32 userId);
     // With the departing member's password and id.
@@ -134,6 +159,40 @@ signals:
     void endedBySite();
 
 private:
+    class LoginRun;
+    friend class LoginRun;
+    // Tests put the session into states that need a site otherwise.
+    friend class ::SessionProbe;
+
+    // The one place where state changes: compares, stores, moves the login
+    // state along, then announces.
+    template <typename T, typename Announce>
+    bool change(T &field, const T &value, Announce announce)
+    {
+        if (field == value)
+            return false;
+        field = value;
+        updateLoginState();
+        announce();
+        return true;
+    }
+    void updateLoginState();
+    void setLoginInProgress(bool inProgress);
+    void setLoginRunning(bool running);
+    void setGuest(bool guest);
+    void setClient(std::shared_ptr<clsData> client);
+    // A password given by a plug-in or the start-up login, not typed.
+    void setPassword(const QString &password);
+    // Changes the profile record and announces it once.
+    template <typename Edit>
+    void editProfile(Edit edit)
+    {
+        ProfileRecord next = m_profile;
+        edit(next);
+        change(m_profile, next, [this] { emit profileChanged(); });
+    }
+    bool fetchProfileInto(ProfileRecord base, bool *answered);
+
     MainView *m_view = nullptr;
     ProfileRecord m_profile;
     modData::CookieJar m_cookies;
@@ -142,9 +201,11 @@ private:
     bool m_passwordTyped = false;
     bool m_guest = false;
     bool m_loginInProgress = false;
+    bool m_loginRunning = false;
     bool m_pluginLoggedIn = false;
-    int m_imailCount = 0;
-    int m_newIMailCount = 0;
+    LoginState m_loginState = LoginState::LoggedOut;
+    // The iMail counts, all and new.
+    std::pair<int, int> m_counts{0, 0};
     bool m_keepAliveRunning = false;
     // Login sequences on the stack (a newer one may run inside an older
     // one's wait, see m_sequenceCount).

@@ -10,6 +10,11 @@ namespace modGlobal {
 
 bool Session::fetchProfile(bool *answered)
 {
+    return fetchProfileInto(m_profile, answered);
+}
+
+bool Session::fetchProfileInto(ProfileRecord base, bool *answered)
+{
     // Without a login's exchange object, one is lent to the session for
     // this call only (so a cancel through setLoggedOut reaches it too).
     std::shared_ptr<clsData> borrowed;
@@ -27,8 +32,9 @@ bool Session::fetchProfile(bool *answered)
     if (answered)
         *answered = page != QStringLiteral("ERROR");
     if (page != QStringLiteral("ERROR")) {
-        scrapeProfile(page, m_profile);
-        emit profileChanged();
+        // The page's fields over base: what the page lacks stays as base has it.
+        scrapeProfile(page, base);
+        editProfile([&base](ProfileRecord &p) { p = base; });
         // No cookie never confirms a login, not even against an empty password.
         const QString member = modData::cookieValue(m_cookies, QStringLiteral("memberid"));
         confirmed = !member.isEmpty() && member.toUpper() == m_password.toUpper();
@@ -46,21 +52,22 @@ bool Session::fetchProfile(bool *answered)
     return confirmed;
 }
 
-bool Session::postProfile()
+bool Session::postProfile(const ProfileRecord &edited)
 {
     if (!isLoggedIn() || m_guest)
         return false;
 
-    const std::shared_ptr<clsData> client = clsData::create(&m_cookies);
+    const std::shared_ptr<clsData> client = newExchange();
     const QString referer = modData::site().baseUrl()
                             + QStringLiteral("/login/community/visitkort.asp?uid=")
-                            + QString::number(m_profile.userid);
+                            + QString::number(edited.userid);
     // Only the answer's header is awaited; the re-fetch tells what the site
     // kept, and a confirmed fetch shows it.
     const QString answer = client->Read(QStringLiteral("/login/register/visitkort_edit.asp"),
-                                        modData::cookieList(m_cookies), profilePostBody(m_profile), referer, true);
+                                        modData::cookieList(m_cookies), profilePostBody(edited), referer, true);
     const bool sent = answer != QStringLiteral("ERROR");
-    const bool fetched = fetchProfile();
+    // The site's answer is read over the edited record.
+    const bool fetched = fetchProfileInto(edited, nullptr);
     return sent && fetched;
 }
 

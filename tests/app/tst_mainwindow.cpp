@@ -1,4 +1,5 @@
 #include "quiettimers.h"
+#include "sessionprobe.h"
 #include "app/frmmain.h"
 #include "app/prglogin.h"
 #include "app/sttmain.h"
@@ -110,11 +111,13 @@ void tst_MainWindow::quietTimers()
 
 void tst_MainWindow::showLoggedIn()
 {
-    profile().firstname = QStringLiteral("Anna");
-    profile().lastname = QStringLiteral("Berg");
-    profile().sign = QStringLiteral("annab");
-    profile().userid = 4711;
-    session().setPassword(QStringLiteral("abcde"));
+    SessionProbe::editProfile(session(), [](modGlobal::ProfileRecord &p) {
+        p.firstname = QStringLiteral("Anna");
+        p.lastname = QStringLiteral("Berg");
+        p.sign = QStringLiteral("annab");
+        p.userid = 4711;
+    });
+    SessionProbe::setPassword(session(), QStringLiteral("abcde"));
     session().notifyPlugins(true);
     session().setLoggedIn();
     QCOMPARE(m_window->statusBarPanels()->panelText(1), QStringLiteral("Inloggad"));
@@ -122,7 +125,7 @@ void tst_MainWindow::showLoggedIn()
 
 void tst_MainWindow::showLoggingIn()
 {
-    session().setLoginInProgress(true);
+    SessionProbe::setLoginInProgress(session(), true);
     m_window->showLoggingIn();
 }
 

@@ -1,6 +1,7 @@
 // The main window's ways into the profile editor and the local options:
 // the menus by keyboard and the status panels.
 #include "app/frmmain.h"
+#include "sessionprobe.h"
 #include "app/sttmain.h"
 #include "net/moddata.h"
 #include "plugin/clsmainserver.h"
@@ -75,14 +76,14 @@ void tst_ProfileMenu::cleanup()
 // What a finished login leaves, with the menus the login sequence sets.
 void tst_ProfileMenu::loginAs(const QString &password, bool guest)
 {
-    session().setPassword(password);
-    modData::CookieJar &jar = session().cookies();
+    SessionProbe::setPassword(session(), password);
+    modData::CookieJar &jar = SessionProbe::cookies(session());
     jar.cookieNames[0] = QStringLiteral("memberid");
     jar.cookieValues[0] = password;
     // A guest has no profile to read.
     if (!guest)
         QVERIFY(session().fetchProfile());
-    session().setGuest(guest);
+    SessionProbe::setGuest(session(), guest);
     session().notifyPlugins(true);
     m_window->menuItem(QStringLiteral("mnuOptionsServer"))->setEnabled(!guest);
 }

@@ -1,4 +1,5 @@
 #include "imail/imaillist.h"
+#include "sessionprobe.h"
 #include "sitetime.h"
 
 #include "net/moddata.h"
@@ -19,8 +20,8 @@ namespace {
 // Logged in as far as the inbox needs: the flag and the member's cookie.
 void pretendLoggedIn(const QString &password)
 {
-    session().cookies().cookieNames[0] = QStringLiteral("memberid");
-    session().cookies().cookieValues[0] = password;
+    SessionProbe::cookies(session()).cookieNames[0] = QStringLiteral("memberid");
+    SessionProbe::cookies(session()).cookieValues[0] = password;
     session().notifyPlugins(true);
 }
 
@@ -84,8 +85,8 @@ void TestIMailFetch::captionOfEachInbox()
 void TestIMailFetch::loggedOutTouchesNothing()
 {
     SessionFixture f;
-    session().cookies().cookieNames[0] = QStringLiteral("memberid");
-    session().cookies().cookieValues[0] = QStringLiteral("kalle");
+    SessionProbe::cookies(session()).cookieNames[0] = QStringLiteral("memberid");
+    SessionProbe::cookies(session()).cookieValues[0] = QStringLiteral("kalle");
     f.fake.menus[QStringLiteral("mnuIMails")].caption = QStringLiteral("3 iMails (1 nya)");
     const int before = m_sim->requestLog().size();
 

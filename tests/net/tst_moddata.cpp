@@ -1,5 +1,6 @@
 // Request text and cookie jar: whole request texts compared byte for byte.
 #include "net/moddata.h"
+#include "sessionprobe.h"
 #include "net/site.h"
 #include "session/session.h"
 
@@ -227,8 +228,8 @@ void TestModData::eachSessionHasAJarOfItsOwn()
 {
     modGlobal::Session first;
     modGlobal::Session second;
-    fillJar(first.cookies(), {{"memberid", "abcde"}});
-    fillJar(second.cookies(), {{"memberid", "other"}, {"lang", "sv"}});
+    fillJar(SessionProbe::cookies(first), {{"memberid", "abcde"}});
+    fillJar(SessionProbe::cookies(second), {{"memberid", "other"}, {"lang", "sv"}});
     QCOMPARE(modData::cookieValue(first.cookies(), QStringLiteral("memberid")), QStringLiteral("abcde"));
     // A logout empties the jar of its own session only.
     second.setLoggedOut();

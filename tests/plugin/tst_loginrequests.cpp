@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "net/clsdata.h"
+#include "sessionprobe.h"
 #include "plugin/loginrequests.h"
 #include "testsession.h"
 
@@ -38,8 +39,8 @@ public:
         started << who;
         ++depth;
         maxDepth = qMax(maxDepth, depth);
-        session().setLoginInProgress(true);
-        session().setClient(clsData::create(&session().cookies()));
+        SessionProbe::setLoginInProgress(session(), true);
+        SessionProbe::setClient(session(), session().newExchange());
         QEventLoop wait;
         m_waits.append(&wait);
         QTimer::singleShot(0, &wait, [this, who] {
@@ -49,8 +50,8 @@ public:
         wait.exec();
         m_waits.removeAll(&wait);
         const bool cancelled = !session().loginInProgress();
-        session().setLoginInProgress(false);
-        session().setClient(nullptr);
+        SessionProbe::setLoginInProgress(session(), false);
+        SessionProbe::setClient(session(), nullptr);
         --depth;
         // As a login sequence does at its very end.
         emit session().loginFinished(!cancelled && result);
@@ -62,7 +63,7 @@ public:
     {
         ++cancels;
         if (session().loginInProgress()) {
-            session().setLoginInProgress(false);
+            SessionProbe::setLoginInProgress(session(), false);
             if (!m_waits.isEmpty())
                 m_waits.last()->quit();
         }
@@ -111,8 +112,8 @@ private slots:
         m_login = FakeLogin();
         m_answers.clear();
         m_outcomes.clear();
-        session().setLoginInProgress(false);
-        session().setClient(nullptr);
+        SessionProbe::setLoginInProgress(session(), false);
+        SessionProbe::setClient(session(), nullptr);
         m_requests = std::make_unique<LoginRequests>(
             &session(), [this](bool box, const QString &pw) { return m_login.run(box, pw); },
             [this] { m_login.cancel(); });
@@ -122,8 +123,8 @@ private slots:
     {
         m_requests.reset();
         QVERIFY(m_login.maxDepth <= 1);  // never one login inside another
-        session().setLoginInProgress(false);
-        session().setClient(nullptr);
+        SessionProbe::setLoginInProgress(session(), false);
+        SessionProbe::setClient(session(), nullptr);
     }
 
     void whichRequestsLogIn_data()
@@ -231,14 +232,14 @@ private slots:
     void logoutAnswersWaitingLogin()
     {
         // Someone else's login is at work; ours waits for its turn.
-        session().setLoginInProgress(true);
-        session().setClient(clsData::create(&session().cookies()));
+        SessionProbe::setLoginInProgress(session(), true);
+        SessionProbe::setClient(session(), session().newExchange());
         login(QStringLiteral("queue"));
         QVERIFY(m_requests->waiting());
         m_requests->logout();
         QCOMPARE(m_answers, QStringList{QStringLiteral("queue:false")});
         QVERIFY(!m_requests->waiting());
-        session().setClient(nullptr);
+        SessionProbe::setClient(session(), nullptr);
         QTest::qWait(30);
         QVERIFY(m_login.started.isEmpty());
         // A logout with nothing running still logs out.
@@ -250,8 +251,8 @@ private slots:
     void waitsUntilAnotherLoginHasEnded()
     {
         // A login started from the window holds the session.
-        session().setLoginInProgress(true);
-        session().setClient(clsData::create(&session().cookies()));
+        SessionProbe::setLoginInProgress(session(), true);
+        SessionProbe::setClient(session(), session().newExchange());
         m_login.onWaiting = [this](const QString &) { m_login.finish(); };
         login(QStringLiteral("plugn"));
         QCOMPARE(m_login.cancels, 1);  // asked to give way
@@ -259,8 +260,8 @@ private slots:
         // It has not ended yet (still holds its exchange object): nothing starts.
         QVERIFY(m_login.started.isEmpty());
         QVERIFY(m_requests->waiting());
-        session().setLoginInProgress(false);
-        session().setClient(nullptr);
+        SessionProbe::setLoginInProgress(session(), false);
+        SessionProbe::setClient(session(), nullptr);
         QTest::qWait(50);
         QVERIFY(m_login.started.isEmpty());  // nobody has said the login ended
         emit session().loginFinished(false);
@@ -270,12 +271,12 @@ private slots:
     void waitsForALentExchange()
     {
         // A profile fetch outside a login holds an exchange of its own.
-        session().setClient(clsData::create(&session().cookies()));
+        SessionProbe::setClient(session(), session().newExchange());
         m_login.onWaiting = [this](const QString &) { m_login.finish(); };
         login(QStringLiteral("after"));
         QTest::qWait(50);
         QVERIFY(m_login.started.isEmpty());
-        session().setClient(nullptr);
+        SessionProbe::setClient(session(), nullptr);
         emit session().lentClientReturned();
         QTRY_COMPARE(m_answers, QStringList{QStringLiteral("after:true")});
     }
@@ -320,8 +321,8 @@ private slots:
 
     void destructionAnswersWaitingRequest()
     {
-        session().setLoginInProgress(true);
-        session().setClient(clsData::create(&session().cookies()));
+        SessionProbe::setLoginInProgress(session(), true);
+        SessionProbe::setClient(session(), session().newExchange());
         login(QStringLiteral("never"));
         m_requests.reset();
         QCOMPARE(m_answers, QStringList{QStringLiteral("never:false")});

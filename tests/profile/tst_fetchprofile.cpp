@@ -2,6 +2,7 @@
 #include <QTest>
 
 #include "net/clsdata.h"
+#include "sessionprobe.h"
 #include "net/site.h"
 #include "profilepage.h"
 #include "scriptedserver.h"
@@ -105,14 +106,16 @@ void TstFetchProfile::expiredSessionLogsOut()
 {
     // The site no longer knows the cookie and answers its login page.
     sessionfixture::loggedInAs(QStringLiteral("kalle"), QStringLiteral("gone1"), 1001);
-    ProfileRecord &p = profile();
-    p.firstname = QStringLiteral("Kalle");
-    p.age = 5;
-    p.relation = 3;
-    p.homecity = 3;
-    p.chk1 = true;
-    p.towns[3] = QStringLiteral("Umeå");
-    p.strBirthday = QStringLiteral("1975-03-21");
+    SessionProbe::editProfile(session(), [](ProfileRecord &p) {
+        p.firstname = QStringLiteral("Kalle");
+        p.age = 5;
+        p.relation = 3;
+        p.homecity = 3;
+        p.chk1 = true;
+        p.towns[3] = QStringLiteral("Umeå");
+        p.strBirthday = QStringLiteral("1975-03-21");
+    });
+    const ProfileRecord &p = profile();
 
     QVERIFY(!fetchProfile());
 
@@ -156,7 +159,7 @@ void TstFetchProfile::cookieCheck()
     QVERIFY(server.listen());
     server.useAsSite();
     server.setScript(ScriptedServer::chunks({sessionfixture::response(profilepage::fullPage(), setCookie)}));
-    session().setPassword(password);
+    SessionProbe::setPassword(session(), password);
     // A session that was logged in stays so only when the cookie confirms it.
     session().notifyPlugins(true);
     if (!setCookie.isNull() && setCookie.isEmpty()) {
@@ -190,15 +193,16 @@ void TstFetchProfile::failedExchangeChangesNothing()
     modData::configureSite(QStringLiteral("127.0.0.1:%1").arg(port));
 
     sessionfixture::loggedInAs(QStringLiteral("kalle"), QStringLiteral("kalle"), 1001);
-    ProfileRecord &p = profile();
-    p.firstname = QStringLiteral("Kalle");
-    p.sign = QStringLiteral("K &amp; Co");
-    p.sex = QStringLiteral("m");
-    p.age = 5;
-    p.chk2 = true;
-    p.towns[7] = QStringLiteral("Luleå");
-    p.chatWelcomeEnabled = false;
-    const ProfileRecord before = p;
+    SessionProbe::editProfile(session(), [](ProfileRecord &p) {
+        p.firstname = QStringLiteral("Kalle");
+        p.sign = QStringLiteral("K &amp; Co");
+        p.sex = QStringLiteral("m");
+        p.age = 5;
+        p.chk2 = true;
+        p.towns[7] = QStringLiteral("Luleå");
+        p.chatWelcomeEnabled = false;
+    });
+    const ProfileRecord before = profile();
     const modData::CookieJar jarBefore = session().cookies();
 
     QVERIFY(!fetchProfile());
@@ -217,14 +221,14 @@ void TstFetchProfile::lendsAnExchangeOnlyWhenNoneIsThere()
     sessionfixture::loggedInAs(QStringLiteral("anna5"), QStringLiteral("anna5"), 1002);
 
     // A login's own exchange object is used and left in place.
-    const std::shared_ptr<clsData> login = clsData::create(&session().cookies());
-    session().setClient(login);
+    const std::shared_ptr<clsData> login = session().newExchange();
+    SessionProbe::setClient(session(), login);
     QVERIFY(fetchProfile());
     QCOMPARE(session().client(), login);
     QCOMPARE(profile().firstname, QStringLiteral("Anna"));
 
     // Without one, the loan ends with the call.
-    session().setClient(nullptr);
+    SessionProbe::setClient(session(), nullptr);
     QVERIFY(fetchProfile());
     QVERIFY(!session().client());
 }

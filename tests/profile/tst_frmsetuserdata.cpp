@@ -132,9 +132,9 @@ ProfileLink TstFrmSetUserData::siteLink()
         ++m_fetches;
         return fetchProfile();
     };
-    link.post = [this] {
-        m_posted << profilePostBody(profile());
-        return postProfile();
+    link.post = [this](const ProfileRecord &edited) {
+        m_posted << profilePostBody(edited);
+        return postProfile(edited);
     };
     return link;
 }
@@ -145,7 +145,7 @@ ProfileRecord TstFrmSetUserData::siteRecord()
     if (!fetchProfile())
         qWarning("the site did not answer");
     ProfileRecord now = profile();
-    profile() = keep;
+    SessionProbe::setProfile(session(), keep);
     now.knowledgeLevels = keep.knowledgeLevels;
     return now;
 }
@@ -393,7 +393,11 @@ void TstFrmSetUserData::everyControlIsTrackedAndCommitted()
     record.homecityName = QStringLiteral("Umeå");
     record.strBirthday = QStringLiteral("1980-05-17");
     int posts = 0;
-    ProfileLink link{&record, [] { return true; }, [&posts] { return ++posts > 0; }};
+    // The site keeps what is sent.
+    ProfileLink link{&record, [] { return true; }, [&posts, &record](const ProfileRecord &edited) {
+                         record = edited;
+                         return ++posts > 0;
+                     }};
     frmSetUserData *editor = openEditor(QStringLiteral("normal"), link);
     const QMap<QString, QString> before = fieldsOf(record);
 
@@ -602,7 +606,7 @@ void TstFrmSetUserData::pickers()
     ProfileLink link;
     link.record = &record;
     link.fetch = [] { return true; };
-    link.post = [] { return true; };
+    link.post = [](const ProfileRecord &) { return true; };
     frmSetUserData *editor = openEditor(QStringLiteral("other"), link);
     auto *year = child<QComboBox>(editor, "cmbBirthYear");
     auto *month = child<QComboBox>(editor, "cmbBirthMonth");
@@ -812,7 +816,7 @@ void TstFrmSetUserData::badPagesFillWhatTheyCan()
     QVERIFY(server.listen());
     server.useAsSite();
     server.setScript(ScriptedServer::chunks({sessionfixture::response(page, QStringLiteral("kalle"))}));
-    profile().knowledgeLevels[2] = 9;
+    SessionProbe::editProfile(session(), [](ProfileRecord &p) { p.knowledgeLevels[2] = 9; });
 
     frmSetUserData *editor = openEditor(QStringLiteral("other"));
     QPointer<frmSetUserData> guard(editor);

@@ -1,6 +1,7 @@
 #include <QTest>
 
 #include "net/site.h"
+#include "sessionprobe.h"
 #include "profile/postprofile.h"
 #include "profilepage.h"
 #include "scriptedserver.h"
@@ -193,8 +194,8 @@ void TstPostProfile::nothingSentUnlessMemberLoggedIn()
     server.setScript(ScriptedServer::chunks({sessionfixture::response(profilepage::fullPage(), "bvolk")}));
     sessionfixture::loggedInAs(QStringLiteral("bvolk"), QStringLiteral("bvolk"), 0);
     session().notifyPlugins(loggedIn);
-    session().setGuest(guest);
-    profile().firstname = QStringLiteral("Gäst");
+    SessionProbe::setGuest(session(), guest);
+    SessionProbe::editProfile(session(), [](modGlobal::ProfileRecord &p) { p.firstname = QStringLiteral("Gäst"); });
 
     QVERIFY(!postProfile());
     // Any request would have completed inside the call; give a stray
@@ -220,10 +221,8 @@ void TstPostProfile::postsThenFetchesAgain()
     server.addScript(ScriptedServer::chunks({sessionfixture::response(updated, QStringLiteral("abcde"))}));
 
     sessionfixture::loggedInAs(QStringLiteral("abcde"), QStringLiteral("abcde"), 123);
-    ProfileRecord &p = profile();
-    p = exampleRecord();
-
-    QVERIFY(postProfile());
+    QVERIFY(postProfile(exampleRecord()));
+    const ProfileRecord &p = profile();
 
     QCOMPARE(server.connectionCount(), 2);
     const QByteArray post = server.request(0);
@@ -256,7 +255,7 @@ void TstPostProfile::failedRefetchWritesNoPanels()
     server.addScript(ScriptedServer::chunks({sessionfixture::response(QStringLiteral("<html>Logga in</html>"),
                                                                       QStringLiteral("xxxxx"))}));
     sessionfixture::loggedInAs(QStringLiteral("abcde"), QStringLiteral("abcde"), 123);
-    profile() = exampleRecord();
+    SessionProbe::setProfile(session(), exampleRecord());
 
     QVERIFY(!postProfile());
 
@@ -276,21 +275,22 @@ void TstPostProfile::roundTripWithDemoSite()
     sessionfixture::loggedInAs(QStringLiteral("anna5"), QStringLiteral("anna5"), 1002);
     QVERIFY(fetchProfile());
 
-    ProfileRecord &p = profile();
-    p.firstname = QStringLiteral(" Annika ");
-    p.sign = QStringLiteral("A & B");
-    p.strabout = QStringLiteral("Rad ett\r\nRad två");
-    p.sex = QStringLiteral("m");
-    p.age = 4;
-    p.homecity = 3;
-    p.chk1 = false;
-    p.chk2 = true;
-    p.setup3 = true;
-    p.strChatWelcome = QStringLiteral("Hejsan");
-    p.interests = QStringLiteral("Åka skidor, 100%");
+    ProfileRecord edited = profile();
+    edited.firstname = QStringLiteral(" Annika ");
+    edited.sign = QStringLiteral("A & B");
+    edited.strabout = QStringLiteral("Rad ett\r\nRad två");
+    edited.sex = QStringLiteral("m");
+    edited.age = 4;
+    edited.homecity = 3;
+    edited.chk1 = false;
+    edited.chk2 = true;
+    edited.setup3 = true;
+    edited.strChatWelcome = QStringLiteral("Hejsan");
+    edited.interests = QStringLiteral("Åka skidor, 100%");
     const int logBefore = sim.requestLog().size();
 
-    QVERIFY(postProfile());
+    QVERIFY(postProfile(edited));
+    const ProfileRecord &p = profile();
 
     QCOMPARE(p.firstname, QStringLiteral("Annika"));
     QCOMPARE(p.sign, QStringLiteral("A & B"));
@@ -315,7 +315,7 @@ void TstPostProfile::roundTripWithDemoSite()
     QVERIFY2(log.at(1).startsWith(QStringLiteral("GET /login/register/visitkort_edit.asp ")), qPrintable(log.at(1)));
 
     // A fresh fetch sees the same.
-    p.firstname.clear();
+    SessionProbe::editProfile(session(), [](ProfileRecord &r) { r.firstname.clear(); });
     QVERIFY(fetchProfile());
     QCOMPARE(p.firstname, QStringLiteral("Annika"));
 }

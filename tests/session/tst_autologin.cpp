@@ -1,4 +1,5 @@
 #include "session/autologin.h"
+#include "sessionprobe.h"
 
 #include "firefoxstore.h"
 #include "isolatedhome.h"
@@ -208,7 +209,7 @@ void TestAutoLogin::keepAliveAsksForHeadersOnly()
                     ScriptedServer::delay(3000), ScriptedServer::send("hello"), ScriptedServer::close()});
     site.useAsSite();
 
-    modData::CookieJar &jar = session().cookies();
+    modData::CookieJar &jar = SessionProbe::cookies(session());
     jar.cookieNames[0] = QStringLiteral("memberid");
     jar.cookieValues[0] = QStringLiteral("kalle");
     jar.cookieNames[1] = QStringLiteral("ASPSESSIONIDAAA");
@@ -241,8 +242,8 @@ void TestAutoLogin::keepAliveFailureIsIgnored()
     const quint16 port = probe.serverPort();
     probe.close();
     modData::configureSite(QStringLiteral("127.0.0.1:%1").arg(port));
-    session().cookies().cookieNames[0] = QStringLiteral("memberid");
-    session().cookies().cookieValues[0] = QStringLiteral("kalle");
+    SessionProbe::cookies(session()).cookieNames[0] = QStringLiteral("memberid");
+    SessionProbe::cookies(session()).cookieValues[0] = QStringLiteral("kalle");
     session().notifyPlugins(true);
 
     keepLogin(session());

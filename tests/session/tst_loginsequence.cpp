@@ -1,4 +1,5 @@
 #include "net/clsdata.h"
+#include "sessionprobe.h"
 #include "net/moddata.h"
 #include "net/site.h"
 #include "profile/profilerecord.h"
@@ -39,7 +40,7 @@ const QStringList kGuestPages{
 
 void loginWith(const QString &password)
 {
-    session().setPassword(password);
+    SessionProbe::setPassword(session(), password);
     loginSequence();
 }
 
@@ -180,7 +181,8 @@ void TestLoginSequence::guestLogin()
 {
     QFETCH(QString, password);
     SessionFixture f;
-    profile().lastname = QStringLiteral("Kvar");  // a guest has no last name
+    // A guest has no last name.
+    SessionProbe::editProfile(session(), [](modGlobal::ProfileRecord &p) { p.lastname = QStringLiteral("Kvar"); });
     const int before = m_sim->requestLog().size();
     loginWith(password);
 
@@ -409,7 +411,7 @@ void TestLoginSequence::cancelDuringStalledRequest()
         if (how == QLatin1String("logout")) {
             setLoggedOut();
         } else {
-            session().setLoginInProgress(false);
+            SessionProbe::setLoginInProgress(session(), false);
             if (std::shared_ptr<clsData> c = session().client())
                 c->CloseCon(true);
         }

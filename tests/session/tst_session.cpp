@@ -4,6 +4,7 @@
 // And a session that the site ends while the member is idle: the next iMail tick (or keep-alive) shows "Utloggad" and plug-ins
 // hear onLogout once; a site that cannot be reached changes nothing.
 #include "net/moddata.h"
+#include "sessionprobe.h"
 #include "net/site.h"
 #include "session/autologin.h"
 #include "sessionfixture.h"
@@ -72,7 +73,7 @@ class TestSession : public QObject
 
     bool login(const QString &password)
     {
-        session().setPassword(password);
+        SessionProbe::setPassword(session(), password);
         session().loginSequence();
         return session().isLoggedIn();
     }
@@ -129,7 +130,7 @@ private slots:
         QFETCH(QStringList, expected);
         SessionFixture f;
         recordSignals(session(), f.fake);
-        session().setPassword(password);
+        SessionProbe::setPassword(session(), password);
         session().loginSequence();
         QCOMPARE(landmarks(f.fake), expected);
         QCOMPARE(session().isLoggedIn(), password != QLatin1String("zzzzz"));
@@ -140,7 +141,7 @@ private slots:
     void logoutNamesTheDepartingMember()
     {
         SessionFixture f;
-        session().setPassword(QStringLiteral("anna5"));
+        SessionProbe::setPassword(session(), QStringLiteral("anna5"));
         session().loginSequence();
         QVERIFY(session().isLoggedIn());
         recordSignals(session(), f.fake);

@@ -7,6 +7,8 @@
 #include <memory>
 
 #include "fakemainview.h"
+#include "sessionprobe.h"
+#include "sessionprobe.h"
 #include "net/moddata.h"
 #include "profile/profilerecord.h"
 #include "plugin/clsmainserver.h"
@@ -62,11 +64,11 @@ inline void reset(FakeMainView *view)
 inline void loggedInAs(const QString &password, const QString &cookieValue, qint32 userid)
 {
     modGlobal::Session &s = session();
-    s.setPassword(password);
-    modData::CookieJar &jar = s.cookies();
+    SessionProbe::setPassword(s, password);
+    modData::CookieJar &jar = SessionProbe::cookies(s);
     jar.cookieNames[0] = QStringLiteral("memberid");
     jar.cookieValues[0] = cookieValue;
-    s.profile().userid = userid;
+    SessionProbe::editProfile(s, [userid](modGlobal::ProfileRecord &p) { p.userid = userid; });
     s.notifyPlugins(true);
 }
 

@@ -14,7 +14,7 @@ modGlobal::Session &session();
 // Its cookie jar starts empty.
 modGlobal::Session &resetSession(modGlobal::MainView *view = nullptr);
 
-inline modGlobal::ProfileRecord &profile() { return session().profile(); }
+inline const modGlobal::ProfileRecord &profile() { return session().profile(); }
 inline bool isLoggedIn() { return session().isLoggedIn(); }
 inline void setLoggedIn() { session().setLoggedIn(); }
 inline void setLoggedOut() { session().setLoggedOut(); }
@@ -22,4 +22,5 @@ inline void clearProfile() { session().clearProfile(); }
 inline void startLogin() { session().startLogin(); }
 inline void loginSequence() { session().loginSequence(); }
 inline bool fetchProfile() { return session().fetchProfile(); }
-inline bool postProfile() { return session().postProfile(); }
+inline bool postProfile() { return session().postProfile(session().profile()); }
+inline bool postProfile(const modGlobal::ProfileRecord &edited) { return session().postProfile(edited); }

@@ -12,6 +12,7 @@
 #include <QtTest>
 
 #include "app/frmmain.h"
+#include "sessionprobe.h"
 #include "app/sttmain.h"
 #include "frmimail.h"
 #include "kortvikonbus.h"
@@ -182,18 +183,19 @@ private slots:
         modGlobal::Session &s = resetSession();
         // What a finished login leaves in this process.
         const auto signIn = [&s] {
-            s.setPassword(QStringLiteral("kalle"));
-            s.cookies().cookieNames[0] = QStringLiteral("memberid");
-            s.cookies().cookieValues[0] = QStringLiteral("kalle");
+            SessionProbe::setPassword(s, QStringLiteral("kalle"));
+            SessionProbe::cookies(s).cookieNames[0] = QStringLiteral("memberid");
+            SessionProbe::cookies(s).cookieValues[0] = QStringLiteral("kalle");
             const bool fetched = s.fetchProfile();
             s.notifyPlugins(true);
             return fetched;
         };
         QVERIFY(signIn());
-        s.profile().userid = 1001;  // the demo member's id, which the login sequence reads
-        s.profile().firstname = text;
-        s.profile().sign = text;
-        QVERIFY(s.postProfile());
+        modGlobal::ProfileRecord edited = s.profile();
+        edited.userid = 1001;  // the demo member's id, which the login sequence reads
+        edited.firstname = text;
+        edited.sign = text;
+        QVERIFY(s.postProfile(edited));
         QVERIFY(simInbox::put(k.site->port(), 1001, {simInbox::newMail(801, text, 1002, text)}));
 
         // kortvik-imail, fed by the running program.
