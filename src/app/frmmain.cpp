@@ -85,8 +85,26 @@ frmMain::frmMain(modGlobal::Session *session, QWidget *parent) : QMainWindow(par
 
     if (!m_session->view())
         m_session->setView(this);
-    connect(m_session, &modGlobal::Session::imailCountsChanged, this, &frmMain::showIMailCounts,
-            Qt::DirectConnection);
+    using modGlobal::Session;
+    connect(m_session, &Session::imailCountsChanged, this, &frmMain::showIMailCounts, Qt::DirectConnection);
+    // Only the window the session shows itself in follows its login.
+    const auto shown = [this](void (frmMain::*show)()) {
+        return [this, show] {
+            if (m_session->view() == this)
+                (this->*show)();
+        };
+    };
+    connect(m_session, &Session::loginStarted, this, shown(&frmMain::showLoginCancelHint), Qt::DirectConnection);
+    connect(m_session, &Session::loginAttemptStarted, this, shown(&frmMain::showLoggingIn), Qt::DirectConnection);
+    connect(m_session, &Session::memberShown, this, shown(&frmMain::showMember), Qt::DirectConnection);
+    // The session keeps its login alive; the window's timer ticks for it.
+    connect(
+        m_session, &Session::keepAliveChanged, this,
+        [this](bool on) {
+            if (m_session->view() == this)
+                setTimerEnabled(QStringLiteral("tmrKeepLogin"), on);
+        },
+        Qt::DirectConnection);
     connect(m_session, &modGlobal::Session::loginFailed, this, &frmMain::showLoginFailure);
 
     // Design placement: the design client area, centred on the screen.
@@ -328,14 +346,14 @@ void frmMain::showLoginRunning(bool running)
     setMenuVisible(QStringLiteral("mnuLogin"), !running);
 }
 
-void frmMain::showMember(const QString &name, const QString &alias, qint32 id)
+void frmMain::showMember()
 {
     // Many controls change at once; they are drawn together.
     setUpdatesEnabled(false);
-    m_stt->setPanelText(4, QString::number(id));
+    m_stt->setPanelText(4, QString::number(m_session->memberId()));
     m_stt->setPanelEnabled(4, true);
-    m_stt->setPanelText(2, name);
-    m_stt->setPanelText(3, alias);
+    m_stt->setPanelText(2, m_session->name());
+    m_stt->setPanelText(3, m_session->alias());
     m_stt->setPanelText(1, QStringLiteral("Inloggad"));
     m_stt->setPanelEnabled(2, true);
     m_stt->setPanelEnabled(3, true);
@@ -355,11 +373,6 @@ void frmMain::showMemberCommands(bool member)
 void frmMain::showLoginProgress(double value)
 {
     m_prg->setValue(value);
-}
-
-void frmMain::setKeepAlive(bool on)
-{
-    setTimerEnabled(QStringLiteral("tmrKeepLogin"), on);
 }
 
 void frmMain::showIMailCounts(int count, int newCount)

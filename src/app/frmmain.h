@@ -60,15 +60,16 @@ public:
 
     // modGlobal::MainView
     void showLoggedOut(bool loginRunning) override;
-    void showLoggingIn() override;
-    void showLoginCancelHint() override;
     void showLoginRunning(bool running) override;
-    void showMember(const QString &name, const QString &alias, qint32 id) override;
     void showMemberCommands(bool member) override;
     void showLoginProgress(double value) override;
-    void setKeepAlive(bool on) override;
     void relayout() override;
     QString askPassword(const QString &reason) override;
+
+    // What the window shows of the session's signals.
+    void showLoggingIn();
+    void showLoginCancelHint();
+    void showMember();
 
     // "<n> iMails (<m> nya)" in mnuIMails.
     void showIMailCounts(int count, int newCount);

@@ -101,8 +101,7 @@ Step Session::LoginRun::attempt()
 {
     for (;;) {
         m_s.notifyPlugins(false);
-        if (MainView *view = m_s.view())
-            view->showLoggingIn();
+        emit m_s.loginAttemptStarted();
         if (m_s.password().isEmpty())
             return Step::Failed;
 
@@ -203,8 +202,7 @@ void Session::LoginRun::succeed(bool guest)
         modSettings::writeSetting(QStringLiteral("autologin"), QStringLiteral("lastlogin"), sealed);
         keyringStore::moveFromSettings(m_s.password(), sealed);
     }
-    if (MainView *view = m_s.view())
-        view->setKeepAlive(true);
+    m_s.setKeepAlive(true);
     m_s.checkIMail();
 }
 
@@ -256,8 +254,6 @@ void Session::loginSequence()
     LoginRun run(*this);
     setLoginRunning(true);
     emit loginStarted();
-    if (m_view)
-        m_view->showLoginCancelHint();
 
     Step outcome = Step::Failed;
     try {

@@ -36,6 +36,11 @@ void Session::setGuest(bool guest)
     change(m_guest, guest, [this] { emit guestChanged(m_guest); });
 }
 
+void Session::setKeepAlive(bool on)
+{
+    change(m_keepsAlive, on, [this] { emit keepAliveChanged(m_keepsAlive); });
+}
+
 void Session::setClient(std::shared_ptr<clsData> client)
 {
     // Who holds the exchange is no state anyone shows.
@@ -90,6 +95,7 @@ void Session::setLoggedOut()
     clearProfile();
     if (m_view)
         m_view->showLoggedOut(m_loginInProgress);
+    setKeepAlive(false);
 
     modData::clearCookieJar(m_cookies);
 
@@ -109,9 +115,7 @@ void Session::setLoggedOut()
 
 void Session::setLoggedIn()
 {
-    if (!m_view)
-        return;
-    m_view->showMember(name(), alias(), memberId());
+    emit memberShown();
 }
 
 void Session::endBySite(const QString &password, quint64 sequence)

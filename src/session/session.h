@@ -32,6 +32,7 @@ class Session : public QObject
     Q_PROPERTY(QString alias READ alias NOTIFY profileChanged)
     Q_PROPERTY(int imailCount READ imailCount NOTIFY imailCountsChanged)
     Q_PROPERTY(int newIMailCount READ newIMailCount NOTIFY imailCountsChanged)
+    Q_PROPERTY(bool keepAlive READ keepsAlive NOTIFY keepAliveChanged)
 public:
     // LoggingIn lasts from loginStarted to loginFinished while nobody is
     // logged in; a login that has logged in is LoggedIn at once (listeners
@@ -122,6 +123,9 @@ public:
     // a member's "memberid" cookie ends the session.
     void keepAlive();
     bool keepAliveRunning() const { return m_keepAliveRunning; }
+    // The login is kept alive (tmrKeepLogin runs): from a successful login
+    // to the logout.
+    bool keepsAlive() const { return m_keepsAlive; }
 
     // Numbers login sequences; see loginSequence.
     quint64 beginSequence() { return ++m_sequenceCount; }
@@ -139,7 +143,14 @@ signals:
     void loginStateChanged(modGlobal::Session::LoginState state);
     void loginInProgressChanged(bool inProgress);
     void guestChanged(bool guest);
+    void keepAliveChanged(bool on);
     void loginStarted();
+    // A login attempt begins talking to the site (again, after a rejected
+    // password).
+    void loginAttemptStarted();
+    // The member (or guest) is to be shown as logged in: name(), alias()
+    // and memberId() as they are now.
+    void memberShown();
     void loggedIn(const QString &password, qint32 userId);
     // With the departing member's password and id.
     void loggedOut(const QString &password, qint32 userId);
@@ -180,6 +191,7 @@ private:
     void setLoginInProgress(bool inProgress);
     void setLoginRunning(bool running);
     void setGuest(bool guest);
+    void setKeepAlive(bool on);
     void setClient(std::shared_ptr<clsData> client);
     // A password given by a plug-in or the start-up login, not typed.
     void setPassword(const QString &password);
@@ -207,6 +219,7 @@ private:
     // The iMail counts, all and new.
     std::pair<int, int> m_counts{0, 0};
     bool m_keepAliveRunning = false;
+    bool m_keepsAlive = false;
     // Login sequences on the stack (a newer one may run inside an older
     // one's wait, see m_sequenceCount).
     int m_sequencesRunning = 0;

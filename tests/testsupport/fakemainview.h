@@ -42,14 +42,15 @@ public:
     QStringList passwordReasons;
 
     void showLoggedOut(bool loginRunning) override;
-    void showLoggingIn() override;
-    void showLoginCancelHint() override;
     void showLoginRunning(bool running) override;
-    void showMember(const QString &name, const QString &alias, qint32 id) override;
     void showMemberCommands(bool member) override;
     void showLoginProgress(double value) override;
-    void setKeepAlive(bool on) override;
     void relayout() override;
+    // As the window follows the session's signals.
+    void showLoggingIn();
+    void showLoginCancelHint();
+    void showMember(const QString &name, const QString &alias, qint32 id);
+    void setKeepAlive(bool on);
     QString askPassword(const QString &reason) override;
     void showIMailCounts(int count, int newCount);
 
