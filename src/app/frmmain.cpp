@@ -88,23 +88,22 @@ frmMain::frmMain(modGlobal::Session *session, QWidget *parent) : QMainWindow(par
     using modGlobal::Session;
     connect(m_session, &Session::imailCountsChanged, this, &frmMain::showIMailCounts, Qt::DirectConnection);
     // Only the window the session shows itself in follows its login.
-    const auto shown = [this](void (frmMain::*show)()) {
-        return [this, show] {
+    const auto shown = [this](auto show) {
+        return [this, show](auto... args) {
             if (m_session->view() == this)
-                (this->*show)();
+                (this->*show)(args...);
         };
     };
+    connect(m_session, &Session::loggedOutShown, this, shown(&frmMain::showLoggedOut), Qt::DirectConnection);
     connect(m_session, &Session::loginStarted, this, shown(&frmMain::showLoginCancelHint), Qt::DirectConnection);
     connect(m_session, &Session::loginAttemptStarted, this, shown(&frmMain::showLoggingIn), Qt::DirectConnection);
+    connect(m_session, &Session::loginRunningShown, this, shown(&frmMain::showLoginRunning), Qt::DirectConnection);
     connect(m_session, &Session::memberShown, this, shown(&frmMain::showMember), Qt::DirectConnection);
+    connect(m_session, &Session::memberCommandsShown, this, shown(&frmMain::showMemberCommands),
+            Qt::DirectConnection);
+    connect(m_session, &Session::logoutDone, this, shown(&frmMain::layoutProgress), Qt::DirectConnection);
     // The session keeps its login alive; the window's timer ticks for it.
-    connect(
-        m_session, &Session::keepAliveChanged, this,
-        [this](bool on) {
-            if (m_session->view() == this)
-                setTimerEnabled(QStringLiteral("tmrKeepLogin"), on);
-        },
-        Qt::DirectConnection);
+    connect(m_session, &Session::keepAliveChanged, this, shown(&frmMain::showKeepAlive), Qt::DirectConnection);
     connect(m_session, &modGlobal::Session::loginFailed, this, &frmMain::showLoginFailure);
 
     // Design placement: the design client area, centred on the screen.
@@ -411,9 +410,9 @@ void frmMain::setTimerEnabled(const QString &name, bool enabled)
         t->stop();
 }
 
-void frmMain::relayout()
+void frmMain::showKeepAlive(bool on)
 {
-    layoutProgress();
+    setTimerEnabled(QStringLiteral("tmrKeepLogin"), on);
 }
 
 QString frmMain::askPassword(const QString &reason)

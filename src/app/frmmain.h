@@ -59,17 +59,17 @@ public:
     void layoutProgress();
 
     // modGlobal::MainView
-    void showLoggedOut(bool loginRunning) override;
-    void showLoginRunning(bool running) override;
-    void showMemberCommands(bool member) override;
     void showLoginProgress(double value) override;
-    void relayout() override;
     QString askPassword(const QString &reason) override;
 
     // What the window shows of the session's signals.
+    void showLoggedOut(bool loginRunning);
     void showLoggingIn();
     void showLoginCancelHint();
+    void showLoginRunning(bool running);
     void showMember();
+    void showMemberCommands(bool member);
+    void showKeepAlive(bool on);
 
     // "<n> iMails (<m> nya)" in mnuIMails.
     void showIMailCounts(int count, int newCount);

@@ -72,11 +72,7 @@ public:
             view->showLoginProgress(value);
     }
 
-    void showRunning(bool running)
-    {
-        if (MainView *view = m_s.view())
-            view->showLoginRunning(running);
-    }
+    void showRunning(bool running) { emit m_s.loginRunningShown(running); }
 
     // The site could not be reached or answered with an error.
     Step siteFailed()
@@ -155,8 +151,7 @@ Step Session::LoginRun::attempt()
             p.firstname = QStringLiteral("Gäst");
             p.sign = QStringLiteral("Gäst");
         });
-        if (MainView *view = m_s.view())
-            view->showMemberCommands(false);
+        emit m_s.memberCommandsShown(false);
         m_s.setLoggedIn();
         progress(0.0001);
         return Step::Next;
@@ -193,8 +188,8 @@ void Session::LoginRun::succeed(bool guest)
 {
     progress(0.0001);
     m_s.notifyPlugins(true);
-    if (MainView *view = m_s.view(); view && !guest)
-        view->showMemberCommands(true);
+    if (!guest)
+        emit m_s.memberCommandsShown(true);
     if (modSettings::readSetting(QStringLiteral("autologin"), QStringLiteral("logintype"), QString())
         == QLatin1String("lastlogin")) {
         // Config.ini first: the keyring takes it over once it holds it.

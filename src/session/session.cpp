@@ -93,8 +93,7 @@ void Session::setLoggedOut()
 {
     notifyPlugins(false);
     clearProfile();
-    if (m_view)
-        m_view->showLoggedOut(m_loginInProgress);
+    emit loggedOutShown(m_loginInProgress);
     setKeepAlive(false);
 
     modData::clearCookieJar(m_cookies);
@@ -109,8 +108,7 @@ void Session::setLoggedOut()
             client->CloseCon(true);
     }
 
-    if (m_view)
-        m_view->relayout();
+    emit logoutDone();
 }
 
 void Session::setLoggedIn()

@@ -151,6 +151,16 @@ signals:
     // The member (or guest) is to be shown as logged in: name(), alias()
     // and memberId() as they are now.
     void memberShown();
+    // Nobody is to be shown as logged in; the member commands go off and
+    // the keep-alive stops with it. loginRunning: a login is still under
+    // way, so the logout command offers to cancel it.
+    void loggedOutShown(bool loginRunning);
+    // Whether the login and logout commands act on a running login.
+    void loginRunningShown(bool running);
+    // Commands only for members: on for a member, off for a guest.
+    void memberCommandsShown(bool member);
+    // A logout has taken all its steps (the progress is idle again).
+    void logoutDone();
     void loggedIn(const QString &password, qint32 userId);
     // With the departing member's password and id.
     void loggedOut(const QString &password, qint32 userId);

@@ -41,12 +41,12 @@ public:
     // The reason line of every question, in order.
     QStringList passwordReasons;
 
-    void showLoggedOut(bool loginRunning) override;
-    void showLoginRunning(bool running) override;
-    void showMemberCommands(bool member) override;
     void showLoginProgress(double value) override;
-    void relayout() override;
     // As the window follows the session's signals.
+    void showLoggedOut(bool loginRunning);
+    void showLoginRunning(bool running);
+    void showMemberCommands(bool member);
+    void relayout();
     void showLoggingIn();
     void showLoginCancelHint();
     void showMember(const QString &name, const QString &alias, qint32 id);

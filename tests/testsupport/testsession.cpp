@@ -33,10 +33,14 @@ modGlobal::Session &resetSession(modGlobal::MainView *view)
         };
         QObject::connect(s, &Session::imailCountsChanged,
                          [fake](int count, int newCount) { fake->showIMailCounts(count, newCount); });
+        QObject::connect(s, &Session::loggedOutShown, shown([fake](bool running) { fake->showLoggedOut(running); }));
         QObject::connect(s, &Session::loginStarted, shown([fake] { fake->showLoginCancelHint(); }));
         QObject::connect(s, &Session::loginAttemptStarted, shown([fake] { fake->showLoggingIn(); }));
+        QObject::connect(s, &Session::loginRunningShown, shown([fake](bool running) { fake->showLoginRunning(running); }));
         QObject::connect(s, &Session::memberShown,
                          shown([s, fake] { fake->showMember(s->name(), s->alias(), s->memberId()); }));
+        QObject::connect(s, &Session::memberCommandsShown, shown([fake](bool member) { fake->showMemberCommands(member); }));
+        QObject::connect(s, &Session::logoutDone, shown([fake] { fake->relayout(); }));
         QObject::connect(s, &Session::keepAliveChanged, shown([fake](bool on) { fake->setKeepAlive(on); }));
     }
     return *g_session;
