@@ -84,9 +84,9 @@ void Session::clearProfile()
                            &cleared.strabout, &cleared.homepage, &cleared.email, &cleared.icq,
                            &cleared.strChatWelcome, &cleared.homecityName, &cleared.postal})
         field->clear();
-    // Always announced: a logout repaints whatever was shown before.
-    m_profile = cleared;
-    emit profileChanged();
+    // Told even when it was empty already: a logout's listeners look again.
+    if (!change(m_profile, cleared, [this] { emit profileChanged(); }))
+        emit profileChanged();
 }
 
 void Session::setLoggedOut()

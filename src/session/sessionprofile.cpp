@@ -32,9 +32,11 @@ bool Session::fetchProfileInto(ProfileRecord base, bool *answered)
     if (answered)
         *answered = page != QStringLiteral("ERROR");
     if (page != QStringLiteral("ERROR")) {
-        // The page's fields over base: what the page lacks stays as base has it.
+        // The page's fields over base: what the page lacks stays as base has
+        // it. Told even when nothing differs: the profile has been read.
         scrapeProfile(page, base);
-        editProfile([&base](ProfileRecord &p) { p = base; });
+        if (!change(m_profile, base, [this] { emit profileChanged(); }))
+            emit profileChanged();
         // No cookie never confirms a login, not even against an empty password.
         const QString member = modData::cookieValue(m_cookies, QStringLiteral("memberid"));
         confirmed = !member.isEmpty() && member.toUpper() == m_password.toUpper();
