@@ -4,8 +4,21 @@
 // session. Every change goes through the session's own announcing setters.
 #include "session/session.h"
 
+#include <QSignalSpy>
+
 #include <functional>
 #include <memory>
+
+// What the session has had its window show: the member, or nobody.
+struct ShownSpies {
+    explicit ShownSpies(modGlobal::Session &s)
+        : member(&s, &modGlobal::Session::memberShown), loggedOut(&s, &modGlobal::Session::loggedOutShown)
+    {
+    }
+    bool none() const { return member.isEmpty() && loggedOut.isEmpty(); }
+    QSignalSpy member;
+    QSignalSpy loggedOut;
+};
 
 class SessionProbe
 {
