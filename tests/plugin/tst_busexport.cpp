@@ -13,7 +13,7 @@
 
 #include <stdexcept>
 
-#include "fakemainview.h"
+#include "scriptedview.h"
 #include "plugin/clsmainserverreference.h"
 #include "plugin/busexport.h"
 #include "plugin/clsmainserver.h"
@@ -84,7 +84,7 @@ class BusExportTest : public QObject
 
     PrivateSessionBus m_bus;
     SimSite m_site;
-    FakeMainView m_view;
+    ScriptedView m_view;
     clsMainServer m_server{&resetSession(&m_view)};
     std::unique_ptr<QDBusConnection> m_serverBus;
     std::unique_ptr<QDBusConnection> m_client;

@@ -3,7 +3,8 @@
 // plain login and logout roads are tested end to end in tst_pluginprocess.
 #include <QtTest>
 
-#include "fakemainview.h"
+#include "scriptedview.h"
+#include "sessionprobe.h"
 #include "plugin/clsmainserver.h"
 #include "plugin/clsmainserverreference.h"
 #include "testsession.h"
@@ -41,7 +42,7 @@ class MainServerTest : public QObject
     Q_OBJECT
 
     SimSite m_site;
-    FakeMainView m_view;
+    ScriptedView m_view;
     clsMainServer m_server{&resetSession(&m_view)};
     EventLog m_events{&m_server};
 
@@ -70,10 +71,12 @@ private slots:
         QVERIFY(m_server.doLogin(false, QStringLiteral("bvolk")));
         m_events.lines.clear();
         m_view.clearCalls();
+        ShownSpies shown(session());
         for (const QString &password : {QStringLiteral("kall"), QStringLiteral("kallee"), QString()})
             QVERIFY(!m_server.doLogin(false, password));
         // Still logged in, not a control touched, nothing raised.
         QVERIFY(session().isLoggedIn());
+        QVERIFY(shown.none());
         QVERIFY(m_view.calls.isEmpty());
         QVERIFY(m_events.lines.isEmpty());
     }
@@ -106,6 +109,7 @@ private slots:
         QFETCH(QString, password);
         QFETCH(bool, sent);
         m_view.clearCalls();
+        ShownSpies shown(session());
         const int before = m_site.requestLog().size();
         // The site knows none of these: a sent one is rejected, the dialog
         // asked and cancelled.
@@ -115,6 +119,7 @@ private slots:
             QTest::qWait(100);
             QCOMPARE(m_site.requestLog().size(), before);
             QCOMPARE(m_view.passwordAsked, 0);
+            QVERIFY(shown.none());
             QVERIFY(m_view.calls.isEmpty());
             return;
         }

@@ -29,7 +29,7 @@ private slots:
     void lendsAnExchangeOnlyWhenNoneIsThere();
 
 private:
-    FakeMainView m_view;
+    ScriptedView m_view;
     SimSite *m_sim = nullptr;
 };
 
@@ -41,7 +41,7 @@ void TstFetchProfile::initTestCase()
 
 void TstFetchProfile::init()
 {
-    m_view = FakeMainView{};
+    m_view = ScriptedView{};
     sessionfixture::reset(&m_view);
     m_sim->useAsSite();
 }

@@ -79,7 +79,7 @@ private:
         return c;
     }
 
-    FakeMainView m_view;
+    ScriptedView m_view;
     SimSite *m_sim = nullptr;
     QWidget *m_main = nullptr;
     MessageBoxCatcher *m_boxes = nullptr;
@@ -89,7 +89,7 @@ private:
 
 void TstFrmSetUserData::init()
 {
-    m_view = FakeMainView{};
+    m_view = ScriptedView{};
     sessionfixture::reset(&m_view);
     m_sim = new SimSite;
     QVERIFY2(m_sim->start(), qPrintable(m_sim->otherOutput()));

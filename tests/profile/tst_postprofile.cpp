@@ -58,12 +58,12 @@ private slots:
     void roundTripWithDemoSite();
 
 private:
-    FakeMainView m_view;
+    ScriptedView m_view;
 };
 
 void TstPostProfile::init()
 {
-    m_view = FakeMainView{};
+    m_view = ScriptedView{};
     sessionfixture::reset(&m_view);
 }
 

@@ -79,13 +79,13 @@ QByteArray profilePage(const QByteArray &userid)
 }
 
 // A main window stand-in that fails at one progress value.
-class ThrowingView : public FakeMainView
+class ThrowingView : public ScriptedView
 {
 public:
     double throwAt = -1;
     void showLoginProgress(double value) override
     {
-        FakeMainView::showLoginProgress(value);
+        ScriptedView::showLoginProgress(value);
         if (value == throwAt)
             throw std::runtime_error("window gone");
     }

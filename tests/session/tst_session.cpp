@@ -30,7 +30,7 @@ QString closedSite()
 
 // The session's signals in order, one line each, with the password
 // question (the one thing the session still asks of a window) among them.
-QStringList landmarks(const FakeMainView &view)
+QStringList landmarks(const ScriptedView &view)
 {
     QStringList out;
     for (const QString &c : view.calls) {
@@ -40,7 +40,7 @@ QStringList landmarks(const FakeMainView &view)
     return out;
 }
 
-void recordSignals(Session &s, FakeMainView &view)
+void recordSignals(Session &s, ScriptedView &view)
 {
     QStringList &calls = view.calls;
     const auto note = [&calls](const char *name) {

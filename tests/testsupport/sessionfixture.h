@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "fakemainview.h"
+#include "scriptedview.h"
 #include "sessionprobe.h"
 #include "sessionprobe.h"
 #include "net/moddata.h"
@@ -28,16 +28,16 @@ struct HeardEvent {
     }
 };
 
-// A fresh session for one test: empty state and cookie jar, a recording
-// main window stand-in, a server object whose events are recorded, and a
-// settings file of its own in a temporary program folder.
+// A fresh session for one test: empty state and cookie jar, scripted
+// answers to its password questions, a server object whose events are
+// recorded, and a settings file of its own in a temporary program folder.
 class SessionFixture
 {
 public:
     explicit SessionFixture(modGlobal::MainView *view = nullptr);
     ~SessionFixture();
 
-    FakeMainView fake;
+    ScriptedView fake;
     clsMainServer server;
     QList<HeardEvent> events;
 
@@ -52,7 +52,7 @@ private:
 // cookie jar in a known state.
 namespace sessionfixture {
 
-inline void reset(FakeMainView *view)
+inline void reset(ScriptedView *view)
 {
     resetSession(view);
 }

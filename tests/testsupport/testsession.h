@@ -10,7 +10,7 @@ class MainView;
 // The current test session (created on first use).
 modGlobal::Session &session();
 // Replaces the session with a fresh one shown in view (may be null). Like
-// the program's, it has an iMail watch; a FakeMainView also gets the counts.
+// the program's, it has an iMail watch.
 // Its cookie jar starts empty.
 modGlobal::Session &resetSession(modGlobal::MainView *view = nullptr);
 
