@@ -43,7 +43,7 @@ frmLocalOptions::frmLocalOptions(QWidget *parent)
     if (parent)
         setWindowIcon(parent->windowIcon());
 
-    const auto button = [this](QWidget *owner, const char *name, const QString &text) {
+    const auto button = [](QWidget *owner, const char *name, const QString &text) {
         auto *b = new QPushButton(text, owner);
         b->setObjectName(QLatin1String(name));
         b->setAutoDefault(false);
