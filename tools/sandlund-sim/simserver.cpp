@@ -150,7 +150,8 @@ void SimServer::addDelay(const QString &path, int ms)
 
 bool SimServer::addGlitch(const QString &path, const QString &kind, int times)
 {
-    static const QStringList kinds = {QStringLiteral("maintenance"), QStringLiteral("reset"), QStringLiteral("badrow")};
+    static const QStringList kinds = {QStringLiteral("maintenance"), QStringLiteral("reset"), QStringLiteral("badrow"),
+                                      QStringLiteral("stall")};
     if (!kinds.contains(kind) || times < 0)
         return false;
     for (int i = 0; i < times; ++i)
@@ -292,6 +293,8 @@ bool SimServer::answerGlitch(const SimRequest &req, SimResponse &resp)
     const QString kind = it->takeFirst();
     if (kind == QLatin1String("reset")) {
         resp.reset = true;
+    } else if (kind == QLatin1String("stall")) {
+        resp.stall = true;
     } else if (kind == QLatin1String("maintenance")) {
         resp.body = maintenancePage();
     } else {

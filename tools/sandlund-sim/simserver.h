@@ -63,8 +63,8 @@ public:
     int endSession(const QString &password);
     // The next `times` requests for path go wrong in the way `kind` says:
     // "maintenance" (a page without the inbox), "reset" (the connection is
-    // reset before any answer) or "badrow" (the first inbox row's date cannot
-    // be read). False for an unknown kind.
+    // reset before any answer), "badrow" (the first inbox row's date cannot
+    // be read) or "stall" (never answered). False for an unknown kind.
     bool addGlitch(const QString &path, const QString &kind, int times);
     // Session cookie name of this run: "ASPSESSIONID" and eight letters.
     QString sessionCookieName() const { return m_sessionName; }
