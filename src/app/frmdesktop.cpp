@@ -5,6 +5,7 @@
 #include "settings/autostart.h"
 #include "settings/keyringstore.h"
 #include "settings/modsettings.h"
+#include "text/singledialog.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -129,17 +130,7 @@ frmDesktop *frmDesktop::instance()
 
 frmDesktop *frmDesktop::openDialog(QWidget *mainWindow, const QStringList &command)
 {
-    QPointer<frmDesktop> &slot = theInstance();
-    if (slot) {
-        slot->raise();
-        slot->activateWindow();
-        return slot;
-    }
-    slot = new frmDesktop(command, mainWindow);
-    slot->setAttribute(Qt::WA_DeleteOnClose);
-    slot->setWindowModality(mainWindow ? Qt::WindowModal : Qt::ApplicationModal);
-    slot->show();
-    return slot;
+    return raiseOrOpen(theInstance(), mainWindow, [&] { return new frmDesktop(command, mainWindow); });
 }
 
 QString frmDesktop::unreachableText()

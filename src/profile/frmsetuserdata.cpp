@@ -5,6 +5,7 @@
 #include "profile/knowledgebar.h"
 #include "profile/knowledgebars.h"
 #include "profile/simplecombo.h"
+#include "text/singledialog.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -180,19 +181,11 @@ frmSetUserData *frmSetUserData::instance()
 
 frmSetUserData *frmSetUserData::openEditor(QWidget *mainWindow, const ProfileLink &link, const QString &tag)
 {
-    QPointer<frmSetUserData> &slot = theInstance();
-    if (slot) {
-        slot->raise();
-        slot->activateWindow();
-        return slot;
-    }
-    slot = new frmSetUserData(mainWindow, link);
-    slot->setAttribute(Qt::WA_DeleteOnClose);
-    slot->setTag(tag);
-    // Window-modal: the main window waits, other windows (help) stay usable.
-    slot->setWindowModality(mainWindow ? Qt::WindowModal : Qt::ApplicationModal);
-    slot->show();
-    return slot;
+    return raiseOrOpen(theInstance(), mainWindow, [&] {
+        auto *editor = new frmSetUserData(mainWindow, link);
+        editor->setTag(tag);
+        return editor;
+    });
 }
 
 int frmSetUserData::tabForTag(const QString &tag)

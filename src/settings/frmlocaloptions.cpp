@@ -3,6 +3,7 @@
 #include "settings/keyringstore.h"
 #include "settings/logintypeoption.h"
 #include "settings/modsettings.h"
+#include "text/singledialog.h"
 
 #include <QMessageBox>
 #include <QPointer>
@@ -131,18 +132,11 @@ frmLocalOptions *frmLocalOptions::instance()
 
 frmLocalOptions *frmLocalOptions::openDialog(QWidget *mainWindow, const QString &tag)
 {
-    QPointer<frmLocalOptions> &slot = theInstance();
-    if (slot) {
-        slot->raise();
-        slot->activateWindow();
-        return slot;
-    }
-    slot = new frmLocalOptions(mainWindow);
-    slot->setAttribute(Qt::WA_DeleteOnClose);
-    slot->setTag(tag);
-    slot->setWindowModality(mainWindow ? Qt::WindowModal : Qt::ApplicationModal);
-    slot->show();
-    return slot;
+    return raiseOrOpen(theInstance(), mainWindow, [&] {
+        auto *dialog = new frmLocalOptions(mainWindow);
+        dialog->setTag(tag);
+        return dialog;
+    });
 }
 
 void frmLocalOptions::showEvent(QShowEvent *event)
