@@ -10,12 +10,15 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <utility>
+
 struct ScriptedServer::Conn {
     QPointer<QTcpSocket> socket;
     QByteArray received;
     Script script;
     int next = 0;
     bool started = false;
+    bool held = false;
     bool serverClosed = false;
     bool clientClosed = false;
 };
@@ -147,7 +150,21 @@ void ScriptedServer::onReadyRead(Conn *c)
     c->received += c->socket->readAll();
     if (!c->started && requestComplete(c->received)) {
         c->started = true;
+        const QByteArray target = c->received.left(c->received.indexOf("\r\n")).split(' ').value(1);
+        if (!m_holdPath.isEmpty() && target.startsWith(m_holdPath)) {
+            c->held = true;
+            emit held();
+            return;
+        }
         runSteps(c);
+    }
+}
+
+void ScriptedServer::release()
+{
+    for (auto &c : m_conns) {
+        if (std::exchange(c->held, false) && !c->clientClosed)
+            runSteps(c.get());
     }
 }
 

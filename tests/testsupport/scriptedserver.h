@@ -50,6 +50,11 @@ public:
     // By default a script starts once the whole request (with its body) is
     // in; false starts it as soon as the client connects.
     void setWaitForRequest(bool wait) { m_waitForRequest = wait; }
+    // Requests whose target begins with path get no answer until release()
+    // runs their scripts; held() tells of each as it comes in. "" holds
+    // none (the default).
+    void holdRequests(const QByteArray &path) { m_holdPath = path; }
+    void release();
 
     int connectionCount() const { return static_cast<int>(m_conns.size()); }
     // What the client sent on connection n.
@@ -61,6 +66,9 @@ public:
     // Processes events until connection n is closed by the client or ms pass.
     bool waitForClientClose(int n = 0, int ms = 5000);
 
+signals:
+    void held();
+
 private:
     struct Conn;
     void onNewConnection();
@@ -71,5 +79,6 @@ private:
     QTcpServer *m_server;
     QList<Script> m_scripts;
     bool m_waitForRequest = true;
+    QByteArray m_holdPath;
     std::vector<std::unique_ptr<Conn>> m_conns;
 };
