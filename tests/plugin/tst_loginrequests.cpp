@@ -1,22 +1,42 @@
 // Plug-ins' login requests: one login at a time, the latest wins, every
-// caller is answered exactly once and in order. The login itself is a
-// stand-in that waits like a real one, in a nested event loop, until the
-// test's script answers it or it is cancelled; the scripts run inside that
-// wait, as bus calls and user commands do.
+// caller is answered exactly once and in order. The logins are the
+// session's own, against a loopback site that holds the first request of
+// each until the test lets it answer; the scripts run inside that wait, as
+// bus calls and user commands do.
 #include <QEventLoop>
 #include <QTimer>
 #include <QtTest>
 
 #include <functional>
 #include <stdexcept>
+#include <utility>
 
-#include "net/clsdata.h"
-#include "sessionprobe.h"
+#include "httpanswer.h"
 #include "plugin/loginrequests.h"
+#include "scriptedserver.h"
+#include "scriptedview.h"
 #include "testsession.h"
 
 namespace {
 
+// Where every login begins, and where a profile fetch reads.
+const QByteArray kFirstLoginPage = "/cookie.asp";
+const QByteArray kProfilePage = "/login/register/visitkort_edit.asp";
+
+// A site that sends the same page for every request.
+ScriptedServer::Script everyPage(const QByteArray &html)
+{
+    return {ScriptedServer::send(httpAnswer(html, {.html = true, .length = true})), ScriptedServer::close()};
+}
+
+// It leaves the member's cookie as the login set it and names a member id,
+// so any password is accepted.
+const QByteArray kWelcome = "<html><body><form>\r\n<input type=\"hidden\" name=\"userid\" value=\"4711\">\r\n"
+                            "</form></body></html>\r\n";
+const QByteArray kRejection = "<html><body><a href=\"loginrejected.asp\">Fel</a></body></html>\r\n";
+
+// The server object's login as far as the session sees it; a stand-in only
+// in what it counts and in an error it may be told to throw.
 class FakeLogin
 {
 public:
@@ -24,10 +44,11 @@ public:
     int depth = 0;
     int maxDepth = 0;
     int cancels = 0;
-    bool result = true;
     bool throwNext = false;
     // Runs inside the wait of the login that has just started.
     std::function<void(const QString &who)> onWaiting;
+    ScriptedServer *site = nullptr;
+    ScriptedView *view = nullptr;
 
     bool run(bool showBox, const QString &password)
     {
@@ -35,49 +56,30 @@ public:
             throwNext = false;
             throw std::runtime_error("site answered nonsense");
         }
-        const QString who = showBox ? QStringLiteral("<box>") : password;
-        started << who;
+        started << (showBox ? QStringLiteral("<box>") : password);
         ++depth;
         maxDepth = qMax(maxDepth, depth);
-        SessionProbe::setLoginInProgress(session(), true);
-        SessionProbe::setClient(session(), session().newExchange());
-        QEventLoop wait;
-        m_waits.append(&wait);
-        QTimer::singleShot(0, &wait, [this, who] {
-            if (onWaiting)
-                onWaiting(who);
-        });
-        wait.exec();
-        m_waits.removeAll(&wait);
-        const bool cancelled = !session().loginInProgress();
-        SessionProbe::setLoginInProgress(session(), false);
-        SessionProbe::setClient(session(), nullptr);
+        if (showBox) {
+            view->passwordAnswers = {QStringLiteral("ruta5")};
+            session().startLogin();
+        } else {
+            session().loginWith(password);
+        }
         --depth;
-        // As a login sequence does at its very end.
-        emit session().loginFinished(!cancelled && result);
-        return !cancelled && result;
+        return session().isLoggedIn();
     }
 
-    // What setLoggedOut does to a running login.
+    bool running() const { return depth > 0; }
+
+    // What the server object's logout does, to a running login too.
     void cancel()
     {
         ++cancels;
-        if (session().loginInProgress()) {
-            SessionProbe::setLoginInProgress(session(), false);
-            if (!m_waits.isEmpty())
-                m_waits.last()->quit();
-        }
+        session().setLoggedOut();
     }
 
     // The site answers the login that waits.
-    void finish()
-    {
-        if (!m_waits.isEmpty())
-            m_waits.last()->quit();
-    }
-
-private:
-    QList<QEventLoop *> m_waits;
+    void finish() { site->release(); }
 };
 
 QString show(const QString &who, const LoginRequests::Outcome &o)
@@ -92,6 +94,10 @@ class LoginRequestsTest : public QObject
     Q_OBJECT
 
     FakeLogin m_login;
+    ScriptedView m_view;
+    std::unique_ptr<ScriptedServer> m_site;
+    // Runs inside the wait of what the site holds outside the queue's logins.
+    std::function<void()> m_whileHeld;
     std::unique_ptr<LoginRequests> m_requests;
     QStringList m_answers;
     QList<LoginRequests::Outcome> m_outcomes;
@@ -106,14 +112,53 @@ class LoginRequestsTest : public QObject
 
     void login(const QString &password) { m_requests->login(false, password, answerTo(password)); }
 
+    void onHeld()
+    {
+        if (m_login.running()) {
+            if (m_login.onWaiting)
+                m_login.onWaiting(m_login.started.last());
+        } else if (m_whileHeld) {
+            std::exchange(m_whileHeld, {})();
+        }
+    }
+
+    // Runs body while what start begins (a login or a profile fetch outside
+    // the queue) waits at the site, then lets the site answer it.
+    void whileHeld(const std::function<void()> &start, const std::function<void()> &body)
+    {
+        m_whileHeld = [this, body] {
+            body();
+            m_site->release();
+        };
+        start();
+        QVERIFY2(!m_whileHeld, "the site never held a request");
+    }
+
+    // A login the member started in the window.
+    void windowLogin()
+    {
+        m_view.passwordAnswers = {QStringLiteral("fonst")};
+        session().startLogin();
+    }
+
 private slots:
     void init()
     {
         m_login = FakeLogin();
         m_answers.clear();
         m_outcomes.clear();
-        SessionProbe::setLoginInProgress(session(), false);
-        SessionProbe::setClient(session(), nullptr);
+        m_whileHeld = {};
+        m_view.passwordAnswers.clear();
+        resetSession(&m_view);
+        m_site = std::make_unique<ScriptedServer>();
+        QVERIFY(m_site->listen());
+        m_site->useAsSite();
+        m_site->setScript(everyPage(kWelcome));
+        m_site->holdRequests(kFirstLoginPage);
+        // From the event loop of the wait, not from inside the server's read.
+        connect(m_site.get(), &ScriptedServer::held, this, &LoginRequestsTest::onHeld, Qt::QueuedConnection);
+        m_login.site = m_site.get();
+        m_login.view = &m_view;
         m_requests = std::make_unique<LoginRequests>(
             &session(), [this](bool box, const QString &pw) { return m_login.run(box, pw); },
             [this] { m_login.cancel(); });
@@ -123,8 +168,8 @@ private slots:
     {
         m_requests.reset();
         QVERIFY(m_login.maxDepth <= 1);  // never one login inside another
-        SessionProbe::setLoginInProgress(session(), false);
-        SessionProbe::setClient(session(), nullptr);
+        m_site.reset();
+        resetSession();
     }
 
     void whichRequestsLogIn_data()
@@ -168,7 +213,7 @@ private slots:
 
     void answerIsTheLoginsOutcome()
     {
-        m_login.result = false;  // e.g. the site rejected the password
+        m_site->setScript(everyPage(kRejection));  // the site rejects the password
         m_login.onWaiting = [this](const QString &) { m_login.finish(); };
         login(QStringLiteral("wrong"));
         QTRY_COMPARE(m_answers, QStringList{QStringLiteral("wrong:false")});
@@ -232,14 +277,15 @@ private slots:
     void logoutAnswersWaitingLogin()
     {
         // Someone else's login is at work; ours waits for its turn.
-        SessionProbe::setLoginInProgress(session(), true);
-        SessionProbe::setClient(session(), session().newExchange());
-        login(QStringLiteral("queue"));
-        QVERIFY(m_requests->waiting());
-        m_requests->logout();
-        QCOMPARE(m_answers, QStringList{QStringLiteral("queue:false")});
-        QVERIFY(!m_requests->waiting());
-        SessionProbe::setClient(session(), nullptr);
+        whileHeld([this] { windowLogin(); }, [this] {
+            login(QStringLiteral("queue"));
+            QVERIFY(m_requests->waiting());
+            m_requests->logout();
+            QCOMPARE(m_answers, QStringList{QStringLiteral("queue:false")});
+            QVERIFY(!m_requests->waiting());
+        });
+        if (QTest::currentTestFailed())
+            return;
         QTest::qWait(30);
         QVERIFY(m_login.started.isEmpty());
         // A logout with nothing running still logs out.
@@ -250,34 +296,45 @@ private slots:
 
     void waitsUntilAnotherLoginHasEnded()
     {
-        // A login started from the window holds the session.
-        SessionProbe::setLoginInProgress(session(), true);
-        SessionProbe::setClient(session(), session().newExchange());
         m_login.onWaiting = [this](const QString &) { m_login.finish(); };
-        login(QStringLiteral("plugn"));
-        QCOMPARE(m_login.cancels, 1);  // asked to give way
-        QTest::qWait(50);
-        // It has not ended yet (still holds its exchange object): nothing starts.
-        QVERIFY(m_login.started.isEmpty());
-        QVERIFY(m_requests->waiting());
-        SessionProbe::setLoginInProgress(session(), false);
-        SessionProbe::setClient(session(), nullptr);
-        QTest::qWait(50);
-        QVERIFY(m_login.started.isEmpty());  // nobody has said the login ended
-        emit session().loginFinished(false);
+        // The window's login has given back its exchange but not yet said
+        // that it has ended.
+        int quietChecks = 0;
+        const QMetaObject::Connection between =
+            connect(&session(), &modGlobal::Session::loginRunningShown, this, [&](bool running) {
+                if (running || !m_requests->waiting())
+                    return;
+                QVERIFY(!session().busy());
+                QTest::qWait(50);
+                QVERIFY(m_login.started.isEmpty());  // nobody has said the login ended
+                ++quietChecks;
+            });
+        // A login started from the window holds the session.
+        whileHeld([this] { windowLogin(); }, [this] {
+            login(QStringLiteral("plugn"));
+            QCOMPARE(m_login.cancels, 1);  // asked to give way
+            QTest::qWait(50);
+            // It has not ended yet (still holds its exchange object): nothing starts.
+            QVERIFY(m_login.started.isEmpty());
+            QVERIFY(m_requests->waiting());
+        });
+        disconnect(between);
+        QCOMPARE(quietChecks, 1);
         QTRY_COMPARE(m_answers, QStringList{QStringLiteral("plugn:true")});
     }
 
     void waitsForALentExchange()
     {
         // A profile fetch outside a login holds an exchange of its own.
-        SessionProbe::setClient(session(), session().newExchange());
+        m_site->holdRequests(kProfilePage);
         m_login.onWaiting = [this](const QString &) { m_login.finish(); };
-        login(QStringLiteral("after"));
-        QTest::qWait(50);
-        QVERIFY(m_login.started.isEmpty());
-        SessionProbe::setClient(session(), nullptr);
-        emit session().lentClientReturned();
+        whileHeld([] { fetchProfile(); }, [this] {
+            m_site->holdRequests(kFirstLoginPage);
+            login(QStringLiteral("after"));
+            QTest::qWait(50);
+            QVERIFY(m_login.started.isEmpty());
+        });
+        // The fetch has given its exchange back.
         QTRY_COMPARE(m_answers, QStringList{QStringLiteral("after:true")});
     }
 
@@ -321,11 +378,11 @@ private slots:
 
     void destructionAnswersWaitingRequest()
     {
-        SessionProbe::setLoginInProgress(session(), true);
-        SessionProbe::setClient(session(), session().newExchange());
-        login(QStringLiteral("never"));
-        m_requests.reset();
-        QCOMPARE(m_answers, QStringList{QStringLiteral("never:false")});
+        whileHeld([this] { windowLogin(); }, [this] {
+            login(QStringLiteral("never"));
+            m_requests.reset();
+            QCOMPARE(m_answers, QStringList{QStringLiteral("never:false")});
+        });
     }
 };
 
