@@ -2,9 +2,15 @@
 
 #include "net/moddata.h"
 #include "profile/profilerecord.h"
+#include "net/site.h"
 #include "settings/modsettings.h"
+#include "scriptedserver.h"
+#include "simserver.h"
 
 #include <QFile>
+#include <QTimer>
+
+#include <utility>
 
 SessionFixture::SessionFixture(modGlobal::MainView *view)
     : server(&resetSession(view ? view : &fake))
@@ -30,4 +36,48 @@ QString SessionFixture::settingsText() const
     if (!f.open(QIODevice::ReadOnly))
         return QString();
     return QString::fromLatin1(f.readAll());
+}
+
+bool sessionfixture::logIn(const QString &password, const std::optional<sandlundSim::SimMember> &member)
+{
+    sandlundSim::MemberStore members;
+    if (member)
+        members.add(*member);
+    sandlundSim::SimServer site(&members);
+    site.setLogRequests(false);
+    if (!site.listen(0))
+        return false;
+    const QString before = modData::site().authority();
+    modData::configureSite(QStringLiteral("127.0.0.1:%1").arg(site.port()));
+    session().loginWith(password);
+    modData::configureSite(before);
+    return session().isLoggedIn();
+}
+
+bool sessionfixture::whileLoggingIn(const QString &password, const std::function<void()> &body)
+{
+    ScriptedServer silent;
+    if (!silent.listen())
+        return false;
+    silent.setScript({});
+    const QString before = modData::site().authority();
+    silent.useAsSite();
+    bool queued = false;
+    bool ran = false;
+    // From inside the login's wait for its first answer.
+    const auto started = QObject::connect(&session(), &modGlobal::Session::loginInProgressChanged, &silent,
+                                          [&](bool inProgress) {
+                                              if (!inProgress || std::exchange(queued, true))
+                                                  return;
+                                              QTimer::singleShot(0, &silent, [&body, &ran] {
+                                                  ran = true;
+                                                  body();
+                                                  if (session().loginInProgress())
+                                                      session().cancelLogin();
+                                              });
+                                          });
+    session().loginWith(password);
+    QObject::disconnect(started);
+    modData::configureSite(before);
+    return ran;
 }
