@@ -12,6 +12,26 @@
 
 #include <utility>
 
+namespace {
+
+// The site the session talks to, for as long as this lives.
+class SiteForAWhile
+{
+public:
+    explicit SiteForAWhile(const QString &authority) : m_before(modData::site().authority())
+    {
+        modData::configureSite(authority);
+    }
+    ~SiteForAWhile() { modData::configureSite(m_before); }
+    SiteForAWhile(const SiteForAWhile &) = delete;
+    SiteForAWhile &operator=(const SiteForAWhile &) = delete;
+
+private:
+    QString m_before;
+};
+
+} // namespace
+
 SessionFixture::SessionFixture(modGlobal::MainView *view)
     : server(&resetSession(view ? view : &fake))
 {
@@ -47,10 +67,8 @@ bool sessionfixture::logIn(const QString &password, const std::optional<sandlund
     site.setLogRequests(false);
     if (!site.listen(0))
         return false;
-    const QString before = modData::site().authority();
-    modData::configureSite(QStringLiteral("127.0.0.1:%1").arg(site.port()));
+    const SiteForAWhile here(QStringLiteral("127.0.0.1:%1").arg(site.port()));
     session().loginWith(password);
-    modData::configureSite(before);
     return session().isLoggedIn();
 }
 
@@ -60,8 +78,7 @@ bool sessionfixture::whileLoggingIn(const QString &password, const std::function
     if (!silent.listen())
         return false;
     silent.setScript({});
-    const QString before = modData::site().authority();
-    silent.useAsSite();
+    const SiteForAWhile here(silent.authority());
     bool queued = false;
     bool ran = false;
     // From inside the login's wait for its first answer.
@@ -78,6 +95,5 @@ bool sessionfixture::whileLoggingIn(const QString &password, const std::function
                                           });
     session().loginWith(password);
     QObject::disconnect(started);
-    modData::configureSite(before);
     return ran;
 }
