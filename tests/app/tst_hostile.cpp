@@ -5,7 +5,6 @@
 // caption, the properties and rows on the bus, the tray and the
 // notifications.
 #include "app/clsmainapp.h"
-#include "sessionprobe.h"
 #include "app/desktopintegration.h"
 #include "app/frmmain.h"
 #include "desktop/desktopnotices.h"
@@ -74,8 +73,7 @@ class tst_Hostile : public QObject
 
     bool login(const QString &password)
     {
-        SessionProbe::setPassword(session(), password);
-        session().loginSequence();
+        session().loginWith(password);
         // The test runs the checks and keep-alives itself.
         quietSessionTimers(*m_window);
         return session().isLoggedIn();

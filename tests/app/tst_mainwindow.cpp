@@ -1,5 +1,5 @@
 #include "quiettimers.h"
-#include "sessionprobe.h"
+#include "sessionfixture.h"
 #include "app/frmmain.h"
 #include "app/prglogin.h"
 #include "app/sttmain.h"
@@ -71,7 +71,11 @@ private slots:
 
 private:
     void showLoggedIn();
-    void showLoggingIn();
+    // Runs body with the session "in" (logged in), "out" or in a "login"
+    // that waits for the site; such a login ends after body.
+    void inState(const QString &state, const std::function<void()> &body);
+    void popupShowsTheState(const QString &state, const QString &defaultItem, bool loginShown,
+                            const QString &logoutCaption);
     void quietTimers();
 
     IsolatedHome m_home;
@@ -111,22 +115,26 @@ void tst_MainWindow::quietTimers()
 
 void tst_MainWindow::showLoggedIn()
 {
-    SessionProbe::editProfile(session(), [](modGlobal::ProfileRecord &p) {
-        p.firstname = QStringLiteral("Anna");
-        p.lastname = QStringLiteral("Berg");
-        p.sign = QStringLiteral("annab");
-        p.userid = 4711;
-    });
-    SessionProbe::setPassword(session(), QStringLiteral("abcde"));
-    session().notifyPlugins(true);
-    session().setLoggedIn();
+    sandlundSim::SimMember anna = sessionfixture::member(QStringLiteral("abcde"), 4711);
+    anna.firstname = QStringLiteral("Anna");
+    anna.lastname = QStringLiteral("Berg");
+    anna.sign = QStringLiteral("annab");
+    QVERIFY(sessionfixture::logIn(anna.password, anna));
+    // The keep-alive and iMail timers the login started would go to a site
+    // that is gone.
+    quietTimers();
     QCOMPARE(m_window->statusBarPanels()->panelText(1), QStringLiteral("Inloggad"));
 }
 
-void tst_MainWindow::showLoggingIn()
+void tst_MainWindow::inState(const QString &state, const std::function<void()> &body)
 {
-    SessionProbe::setLoginInProgress(session(), true);
-    m_window->showLoggingIn();
+    if (state == QLatin1String("login")) {
+        QVERIFY(sessionfixture::whileLoggingIn(QStringLiteral("abcde"), body));
+        return;
+    }
+    if (state == QLatin1String("in") && !session().isLoggedIn())
+        showLoggedIn();
+    body();
 }
 
 void tst_MainWindow::captionAfterLoad()
@@ -402,19 +410,16 @@ void tst_MainWindow::shortcuts()
 
     // The key acts as it goes down; letting go of it does nothing more.
     for (const bool press : {true, false}) {
-        if (state == QLatin1String("in")) {
-            showLoggedIn();
-        } else if (state == QLatin1String("login")) {
-            showLoggingIn();
-            m_window->showLoginRunning(true);
-        }
-        press ? QTest::keyPress(m_window.get(), Qt::Key(key), modifiers)
-              : QTest::keyRelease(m_window.get(), Qt::Key(key), modifiers);
-        const bool acted = press && effect != QLatin1String("nothing");
-        QCOMPARE(dialogs.seen, effect == QLatin1String("dialog") ? 1 : 0);
-        QCOMPARE(logout.size(), state == QLatin1String("in") && effect != QLatin1String("nothing") ? 1 : 0);
-        QCOMPARE(session().isLoggedIn(), state == QLatin1String("in") && !acted);
-        QCOMPARE(session().loginInProgress(), state == QLatin1String("login") && !acted);
+        inState(state, [&] {
+            press ? QTest::keyPress(m_window.get(), Qt::Key(key), modifiers)
+                  : QTest::keyRelease(m_window.get(), Qt::Key(key), modifiers);
+            const bool acted = press && effect != QLatin1String("nothing");
+            QCOMPARE(logout.size(), state == QLatin1String("in") && effect != QLatin1String("nothing") ? 1 : 0);
+            QCOMPARE(session().isLoggedIn(), state == QLatin1String("in") && !acted);
+            QCOMPARE(session().loginInProgress(), state == QLatin1String("login") && !acted);
+        });
+        // A login asked for during a login starts once that one has ended.
+        QTRY_COMPARE(dialogs.seen, effect == QLatin1String("dialog") ? 1 : 0);
     }
 }
 
@@ -488,22 +493,20 @@ void tst_MainWindow::panel1DoubleClick()
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     quietTimers();
-    if (state == QLatin1String("in"))
-        showLoggedIn();
-    else
-        showLoggingIn();
-    // Panel 5 only shows while there is progress to show.
-    m_window->showLoginProgress(2.0001);
-    m_window->layoutProgress();
-    QTRY_VERIFY(m_window->statusBarPanels()->panelGeometry(5).width() > 0);
-    QSignalSpy logout(m_server.get(), &clsMainServer::onLogout);
+    inState(state, [&] {
+        // Panel 5 only shows while there is progress to show.
+        m_window->showLoginProgress(2.0001);
+        m_window->layoutProgress();
+        QTRY_VERIFY(m_window->statusBarPanels()->panelGeometry(5).width() > 0);
+        QSignalSpy logout(m_server.get(), &clsMainServer::onLogout);
 
-    sttMain *stt = m_window->statusBarPanels();
-    QTest::mouseDClick(stt, Qt::LeftButton, {}, panelCenter(stt, panel));
-    QCOMPARE(logout.size(), expectLogout ? 1 : 0);
-    QCOMPARE(stt->panelText(1), panel1After);
-    if (state == QLatin1String("login"))
-        QCOMPARE(session().loginInProgress(), panel != 1);
+        sttMain *stt = m_window->statusBarPanels();
+        QTest::mouseDClick(stt, Qt::LeftButton, {}, panelCenter(stt, panel));
+        QCOMPARE(logout.size(), expectLogout ? 1 : 0);
+        QCOMPARE(stt->panelText(1), panel1After);
+        if (state == QLatin1String("login"))
+            QCOMPARE(session().loginInProgress(), panel != 1);
+    });
 }
 
 void tst_MainWindow::popupDefaultItemAndRestore_data()
@@ -527,11 +530,12 @@ void tst_MainWindow::popupDefaultItemAndRestore()
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     quietTimers();
-    if (state == QLatin1String("in"))
-        showLoggedIn();
-    else if (state == QLatin1String("login"))
-        showLoggingIn();
+    inState(state, [&] { popupShowsTheState(state, defaultItem, loginShown, logoutCaption); });
+}
 
+void tst_MainWindow::popupShowsTheState(const QString &state, const QString &defaultItem, bool loginShown,
+                                        const QString &logoutCaption)
+{
     QAction *login = m_window->menuItem(QStringLiteral("mnuRightClickStatusLogin"));
     QAction *logout = m_window->menuItem(QStringLiteral("mnuRightClickStatusLogout"));
     QString shownDefault;
@@ -628,9 +632,10 @@ void tst_MainWindow::logoutMenuCancelsLogin()
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     quietTimers();
-    showLoggingIn();
-    m_window->menuItem(QStringLiteral("mnuLogout"))->trigger();
-    QVERIFY(!session().loginInProgress());
+    QVERIFY(sessionfixture::whileLoggingIn(QStringLiteral("abcde"), [this] {
+        m_window->menuItem(QStringLiteral("mnuLogout"))->trigger();
+        QVERIFY(!session().loginInProgress());
+    }));
     QCOMPARE(m_window->statusBarPanels()->panelText(1), QStringLiteral("Utloggad"));
 
     showLoggedIn();

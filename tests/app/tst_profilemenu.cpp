@@ -1,7 +1,7 @@
 // The main window's ways into the profile editor and the local options:
 // the menus by keyboard and the status panels.
 #include "app/frmmain.h"
-#include "sessionprobe.h"
+#include "sessionfixture.h"
 #include "app/sttmain.h"
 #include "net/moddata.h"
 #include "plugin/clsmainserver.h"
@@ -73,19 +73,12 @@ void tst_ProfileMenu::cleanup()
     resetSession();
 }
 
-// What a finished login leaves, with the menus the login sequence sets.
+// A finished login, with the menus it sets; the test drives the rest by hand.
 void tst_ProfileMenu::loginAs(const QString &password, bool guest)
 {
-    SessionProbe::setPassword(session(), password);
-    modData::CookieJar &jar = SessionProbe::cookies(session());
-    jar.cookieNames[0] = QStringLiteral("memberid");
-    jar.cookieValues[0] = password;
-    // A guest has no profile to read.
-    if (!guest)
-        QVERIFY(session().fetchProfile());
-    SessionProbe::setGuest(session(), guest);
-    session().notifyPlugins(true);
-    m_window->menuItem(QStringLiteral("mnuOptionsServer"))->setEnabled(!guest);
+    QVERIFY(sessionfixture::logIn(password));
+    QCOMPARE(session().isGuest(), guest);
+    quietSessionTimers(*m_window);
 }
 
 frmSetUserData *tst_ProfileMenu::waitForEditor()

@@ -1,5 +1,4 @@
 #include "imail/imaillist.h"
-#include "sessionprobe.h"
 #include "sitetime.h"
 
 #include "net/moddata.h"
@@ -16,14 +15,6 @@
 using namespace modWebFunctions;
 
 namespace {
-
-// Logged in as far as the inbox needs: the flag and the member's cookie.
-void pretendLoggedIn(const QString &password)
-{
-    SessionProbe::cookies(session()).cookieNames[0] = QStringLiteral("memberid");
-    SessionProbe::cookies(session()).cookieValues[0] = password;
-    session().notifyPlugins(true);
-}
 
 // The session's counts, all and new.
 QPair<int, int> counts()
@@ -73,7 +64,7 @@ void TestIMailFetch::captionOfEachInbox()
     QFETCH(int, count);
     QFETCH(int, newCount);
     SessionFixture f;
-    pretendLoggedIn(password);
+    QVERIFY(sessionfixture::logIn(password));
     session().setIMailCounts(7, 7);
     QSignalSpy changed(&session(), &modGlobal::Session::imailCountsChanged);
     const int before = m_sim->requestLog().size();
@@ -89,8 +80,10 @@ void TestIMailFetch::captionOfEachInbox()
 void TestIMailFetch::loggedOutTouchesNothing()
 {
     SessionFixture f;
-    SessionProbe::cookies(session()).cookieNames[0] = QStringLiteral("memberid");
-    SessionProbe::cookies(session()).cookieValues[0] = QStringLiteral("kalle");
+    // The member's cookie is still in the jar, but the plug-ins have heard
+    // the logout, as when a new login begins.
+    QVERIFY(sessionfixture::logIn(QStringLiteral("kalle")));
+    session().notifyPlugins(false);
     QSignalSpy changed(&session(), &modGlobal::Session::imailCountsChanged);
     const int before = m_sim->requestLog().size();
 
@@ -130,7 +123,9 @@ void TestIMailFetch::unavailableListKeepsTheCounts()
         probe.close();
         modData::configureSite(QStringLiteral("127.0.0.1:%1").arg(port));
     }
-    pretendLoggedIn(password);
+    // The member the demo site does not know has logged in at another site.
+    QVERIFY(sessionfixture::logIn(password, endedBySite ? std::optional(sessionfixture::member(password, 4711))
+                                                         : std::nullopt));
     session().setIMailCounts(3, 1);
 
     session().checkIMail();

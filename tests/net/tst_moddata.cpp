@@ -1,6 +1,8 @@
 // Request text and cookie jar: whole request texts compared byte for byte.
 #include "net/moddata.h"
-#include "sessionprobe.h"
+#include "httpanswer.h"
+#include "net/clsdata.h"
+#include "scriptedserver.h"
 #include "net/site.h"
 #include "session/session.h"
 
@@ -226,10 +228,19 @@ void TestModData::clearCookieJarEmptiesNamesAndValues()
 
 void TestModData::eachSessionHasAJarOfItsOwn()
 {
+    // What each session's exchanges are told goes into its own jar.
+    ScriptedServer site;
+    QVERIFY(site.listen());
+    site.addScript(ScriptedServer::chunks({httpAnswer({}, {.cookies = {"memberid=abcde"}})}));
+    site.addScript(ScriptedServer::chunks({httpAnswer({}, {.cookies = {"memberid=other", "lang=sv"}})}));
+    const QString before = modData::site().authority();
+    site.useAsSite();
     modGlobal::Session first;
     modGlobal::Session second;
-    fillJar(SessionProbe::cookies(first), {{"memberid", "abcde"}});
-    fillJar(SessionProbe::cookies(second), {{"memberid", "other"}, {"lang", "sv"}});
+    for (modGlobal::Session *s : {&first, &second})
+        s->newExchange()->Read(QStringLiteral("/"), modData::cookieList(s->cookies()), QString(), QString(), true);
+    modData::configureSite(before);
+    QCOMPARE(modData::cookieList(second.cookies()), elevenOf({"memberid=other", "lang=sv"}));
     QCOMPARE(modData::cookieValue(first.cookies(), QStringLiteral("memberid")), QStringLiteral("abcde"));
     // A logout empties the jar of its own session only.
     second.setLoggedOut();

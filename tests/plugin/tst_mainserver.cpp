@@ -4,7 +4,7 @@
 #include <QtTest>
 
 #include "scriptedview.h"
-#include "sessionprobe.h"
+#include "shownspies.h"
 #include "plugin/clsmainserver.h"
 #include "plugin/clsmainserverreference.h"
 #include "testsession.h"

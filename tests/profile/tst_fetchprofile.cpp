@@ -1,8 +1,10 @@
+#include <QSignalSpy>
 #include <QTcpServer>
 #include <QTest>
 
+#include <algorithm>
+
 #include "net/clsdata.h"
-#include "sessionprobe.h"
 #include "net/site.h"
 #include "profilepage.h"
 #include "scriptedserver.h"
@@ -72,7 +74,9 @@ void TstFetchProfile::membersOfTheDemoSite()
         if (m.password == password)
             member = m;
     }
-    sessionfixture::loggedInAs(password, cookie, member.userid);
+    // The site sets the cookie in its own spelling.
+    member.password = cookie;
+    QVERIFY(sessionfixture::logIn(password, member));
     session().notifyPlugins(false);
     const int logBefore = m_sim->requestLog().size();
     ShownSpies shown(session());
@@ -104,18 +108,14 @@ void TstFetchProfile::membersOfTheDemoSite()
 
 void TstFetchProfile::expiredSessionLogsOut()
 {
-    // The site no longer knows the cookie and answers its login page.
-    sessionfixture::loggedInAs(QStringLiteral("kalle"), QStringLiteral("gone1"), 1001);
-    SessionProbe::editProfile(session(), [](ProfileRecord &p) {
-        p.firstname = QStringLiteral("Kalle");
-        p.age = 5;
-        p.relation = 3;
-        p.homecity = 3;
-        p.chk1 = true;
-        p.towns[3] = QStringLiteral("Umeå");
-        p.strBirthday = QStringLiteral("1975-03-21");
-    });
+    // The demo site has ended the member's session since the login: it
+    // resets the cookie and answers its login page.
+    session().loginWith(QStringLiteral("kalle"));
+    QVERIFY(isLoggedIn());
     const ProfileRecord &p = profile();
+    QCOMPARE(p.towns[3], QStringLiteral("Umeå"));
+    QCOMPARE(p.strBirthday, QStringLiteral("1975-03-21"));
+    QCOMPARE(m_sim->endSession(QStringLiteral("kalle")), 1);
     ShownSpies shown(session());
 
     QVERIFY(!fetchProfile());
@@ -161,12 +161,14 @@ void TstFetchProfile::cookieCheck()
     QVERIFY(server.listen());
     server.useAsSite();
     server.setScript(ScriptedServer::chunks({sessionfixture::response(profilepage::fullPage(), setCookie)}));
-    SessionProbe::setPassword(session(), password);
-    // A session that was logged in stays so only when the cookie confirms it.
-    session().notifyPlugins(true);
-    if (!setCookie.isNull() && setCookie.isEmpty()) {
-        // An empty value in the answer keeps what the jar holds.
-        sessionfixture::loggedInAs(password, password, 5);
+    // A session that was logged in stays so only when the cookie confirms
+    // it; an empty value in the answer keeps what the jar holds.
+    if (!password.isEmpty()) {
+        QVERIFY(sessionfixture::logIn(password, sessionfixture::member(password, 5)));
+        // With no cookie anywhere: the member has logged out since, which
+        // empties the jar and keeps the password.
+        if (setCookie.isNull())
+            session().setLoggedOut();
     }
 
     ShownSpies shown(session());
@@ -196,17 +198,10 @@ void TstFetchProfile::failedExchangeChangesNothing()
     }
     modData::configureSite(QStringLiteral("127.0.0.1:%1").arg(port));
 
-    sessionfixture::loggedInAs(QStringLiteral("kalle"), QStringLiteral("kalle"), 1001);
-    SessionProbe::editProfile(session(), [](ProfileRecord &p) {
-        p.firstname = QStringLiteral("Kalle");
-        p.sign = QStringLiteral("K &amp; Co");
-        p.sex = QStringLiteral("m");
-        p.age = 5;
-        p.chk2 = true;
-        p.towns[7] = QStringLiteral("Luleå");
-        p.chatWelcomeEnabled = false;
-    });
+    QVERIFY(sessionfixture::logIn(QStringLiteral("kalle")));
+    m_view.clearCalls();
     const ProfileRecord before = profile();
+    QCOMPARE(before.firstname, QStringLiteral("Kalle"));
     ShownSpies shown(session());
     const modData::CookieJar jarBefore = session().cookies();
 
@@ -224,19 +219,25 @@ void TstFetchProfile::failedExchangeChangesNothing()
 
 void TstFetchProfile::lendsAnExchangeOnlyWhenNoneIsThere()
 {
-    sessionfixture::loggedInAs(QStringLiteral("anna5"), QStringLiteral("anna5"), 1002);
-
-    // A login's own exchange object is used and left in place.
-    const std::shared_ptr<clsData> login = session().newExchange();
-    SessionProbe::setClient(session(), login);
-    QVERIFY(fetchProfile());
-    QCOMPARE(session().client(), login);
+    // A login's own exchange object is used and left in place: the login
+    // fetches the profile on it and lends none.
+    QSignalSpy loans(&session(), &Session::lentClientReturned);
+    QList<std::shared_ptr<clsData>> holders;
+    const auto watch = connect(&session(), &Session::profileChanged, &session(),
+                               [&holders] { holders << session().client(); });
+    QVERIFY(sessionfixture::logIn(QStringLiteral("anna5")));
+    disconnect(watch);
     QCOMPARE(profile().firstname, QStringLiteral("Anna"));
+    QVERIFY(loans.isEmpty());
+    QVERIFY(!holders.isEmpty());
+    QVERIFY(holders.first());
+    QVERIFY(std::all_of(holders.cbegin(), holders.cend(), [&holders](const auto &c) { return c == holders.first(); }));
 
     // Without one, the loan ends with the call.
-    SessionProbe::setClient(session(), nullptr);
+    QVERIFY(!session().client());
     QVERIFY(fetchProfile());
     QVERIFY(!session().client());
+    QCOMPARE(loans.size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TstFetchProfile)

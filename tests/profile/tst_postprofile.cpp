@@ -1,7 +1,6 @@
 #include <QTest>
 
 #include "net/site.h"
-#include "sessionprobe.h"
 #include "profile/postprofile.h"
 #include "profilepage.h"
 #include "scriptedserver.h"
@@ -179,6 +178,7 @@ void TstPostProfile::nothingSentUnlessMemberLoggedIn_data()
 {
     QTest::addColumn<bool>("loggedIn");
     QTest::addColumn<bool>("guest");
+    // Logged in as a member or the guest, and then logged out or not.
     QTest::newRow("guest") << true << true;
     QTest::newRow("logged out") << false << false;
     QTest::newRow("logged-out guest") << false << true;
@@ -192,10 +192,12 @@ void TstPostProfile::nothingSentUnlessMemberLoggedIn()
     QVERIFY(server.listen());
     server.useAsSite();
     server.setScript(ScriptedServer::chunks({sessionfixture::response(profilepage::fullPage(), "bvolk")}));
-    sessionfixture::loggedInAs(QStringLiteral("bvolk"), QStringLiteral("bvolk"), 0);
-    session().notifyPlugins(loggedIn);
-    SessionProbe::setGuest(session(), guest);
-    SessionProbe::editProfile(session(), [](modGlobal::ProfileRecord &p) { p.firstname = QStringLiteral("Gäst"); });
+    QVERIFY(sessionfixture::logIn(guest ? QStringLiteral("bvolk") : QStringLiteral("kalle")));
+    if (!loggedIn)
+        session().setLoggedOut();
+    QCOMPARE(session().isGuest(), guest);
+    m_view.clearCalls();
+    const QStringList before = sessionfixture::dump(profile());
     ShownSpies shown(session());
 
     QVERIFY(!postProfile());
@@ -206,7 +208,7 @@ void TstPostProfile::nothingSentUnlessMemberLoggedIn()
     QCOMPARE(server.connectionCount(), 0);
     QVERIFY(shown.none());
     QVERIFY(m_view.calls.isEmpty());
-    QCOMPARE(profile().firstname, QStringLiteral("Gäst"));
+    QCOMPARE(sessionfixture::dump(profile()), before);
     QCOMPARE(isLoggedIn(), loggedIn);
 }
 
@@ -222,7 +224,7 @@ void TstPostProfile::postsThenFetchesAgain()
     updated.replace(QStringLiteral("value=\"Anna\""), QStringLiteral("value=\"Annika\""));
     server.addScript(ScriptedServer::chunks({sessionfixture::response(updated, QStringLiteral("abcde"))}));
 
-    sessionfixture::loggedInAs(QStringLiteral("abcde"), QStringLiteral("abcde"), 123);
+    QVERIFY(sessionfixture::logIn(QStringLiteral("abcde"), sessionfixture::member(QStringLiteral("abcde"), 123)));
     ShownSpies shown(session());
     QVERIFY(postProfile(exampleRecord()));
     const ProfileRecord &p = profile();
@@ -256,11 +258,10 @@ void TstPostProfile::failedRefetchWritesNoPanels()
     // The session has expired meanwhile: another member id comes back.
     server.addScript(ScriptedServer::chunks({sessionfixture::response(QStringLiteral("<html>Logga in</html>"),
                                                                       QStringLiteral("xxxxx"))}));
-    sessionfixture::loggedInAs(QStringLiteral("abcde"), QStringLiteral("abcde"), 123);
-    SessionProbe::setProfile(session(), exampleRecord());
+    QVERIFY(sessionfixture::logIn(QStringLiteral("abcde"), sessionfixture::member(QStringLiteral("abcde"), 123)));
     ShownSpies shown(session());
 
-    QVERIFY(!postProfile());
+    QVERIFY(!postProfile(exampleRecord()));
 
     QCOMPARE(server.connectionCount(), 2);
     QVERIFY(!isLoggedIn());
@@ -274,8 +275,7 @@ void TstPostProfile::roundTripWithDemoSite()
     SimSite sim;
     QVERIFY2(sim.start(), qPrintable(sim.otherOutput()));
     sim.useAsSite();
-    sessionfixture::loggedInAs(QStringLiteral("anna5"), QStringLiteral("anna5"), 1002);
-    QVERIFY(fetchProfile());
+    QVERIFY(sessionfixture::logIn(QStringLiteral("anna5")));
 
     ProfileRecord edited = profile();
     edited.firstname = QStringLiteral(" Annika ");
@@ -316,10 +316,11 @@ void TstPostProfile::roundTripWithDemoSite()
     QVERIFY2(log.at(0).startsWith(QStringLiteral("POST /login/register/visitkort_edit.asp ")), qPrintable(log.at(0)));
     QVERIFY2(log.at(1).startsWith(QStringLiteral("GET /login/register/visitkort_edit.asp ")), qPrintable(log.at(1)));
 
-    // A fresh fetch sees the same.
-    SessionProbe::editProfile(session(), [](ProfileRecord &r) { r.firstname.clear(); });
-    QVERIFY(fetchProfile());
-    QCOMPARE(p.firstname, QStringLiteral("Annika"));
+    // A fresh login sees the same.
+    resetSession(&m_view);
+    session().loginWith(QStringLiteral("anna5"));
+    QVERIFY(isLoggedIn());
+    QCOMPARE(profile().firstname, QStringLiteral("Annika"));
 }
 
 QTEST_GUILESS_MAIN(TstPostProfile)

@@ -4,7 +4,6 @@
 // And a session that the site ends while the member is idle: the next iMail tick (or keep-alive) shows "Utloggad" and plug-ins
 // hear onLogout once; a site that cannot be reached changes nothing.
 #include "net/moddata.h"
-#include "sessionprobe.h"
 #include "net/site.h"
 #include "session/autologin.h"
 #include "sessionfixture.h"
@@ -71,8 +70,7 @@ class TestSession : public QObject
 
     bool login(const QString &password)
     {
-        SessionProbe::setPassword(session(), password);
-        session().loginSequence();
+        session().loginWith(password);
         return session().isLoggedIn();
     }
 
@@ -124,8 +122,7 @@ private slots:
         QFETCH(QStringList, expected);
         SessionFixture f;
         recordSignals(session(), f.fake);
-        SessionProbe::setPassword(session(), password);
-        session().loginSequence();
+        session().loginWith(password);
         QCOMPARE(landmarks(f.fake), expected);
         QCOMPARE(session().isLoggedIn(), password != QLatin1String("zzzzz"));
         QCOMPARE(session().isGuest(), password == QLatin1String("bvolk"));
@@ -135,8 +132,7 @@ private slots:
     void logoutNamesTheDepartingMember()
     {
         SessionFixture f;
-        SessionProbe::setPassword(session(), QStringLiteral("anna5"));
-        session().loginSequence();
+        session().loginWith(QStringLiteral("anna5"));
         QVERIFY(session().isLoggedIn());
         recordSignals(session(), f.fake);
         f.fake.clearCalls();

@@ -4,11 +4,13 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include "scriptedview.h"
-#include "sessionprobe.h"
-#include "sessionprobe.h"
+#include "shownspies.h"
+#include "simmembers.h"
 #include "net/moddata.h"
 #include "profile/profilerecord.h"
 #include "plugin/clsmainserver.h"
@@ -57,19 +59,25 @@ inline void reset(ScriptedView *view)
     resetSession(view);
 }
 
-// What a finished login leaves, reached in the login's own order: the
-// password asked for, the member's cookie as the site set it, the user id as
-// the profile page gave it, and then the session's success step, so that
-// whoever hears of the login sees the whole member.
-inline void loggedInAs(const QString &password, const QString &cookieValue, qint32 userid)
+// The session logs in as password through its own login sequence, at a
+// demo site that runs in this process for that login alone; afterwards it
+// talks to the site it was pointed at before. member: one more member that
+// site knows (its password may differ from password in letter case only).
+// False when the login did not succeed.
+bool logIn(const QString &password, const std::optional<sandlundSim::SimMember> &member = std::nullopt);
+
+// Runs body while the session's own login as password waits for a site
+// that has taken the request and keeps silent; a login that body left
+// running is cancelled afterwards. False when body did not run.
+bool whileLoggingIn(const QString &password, const std::function<void()> &body);
+
+// A member of no more than a password and a user id.
+inline sandlundSim::SimMember member(const QString &password, qint32 userid)
 {
-    modGlobal::Session &s = session();
-    SessionProbe::setPassword(s, password);
-    modData::CookieJar &jar = SessionProbe::cookies(s);
-    jar.cookieNames[0] = QStringLiteral("memberid");
-    jar.cookieValues[0] = cookieValue;
-    SessionProbe::editProfile(s, [userid](modGlobal::ProfileRecord &p) { p.userid = userid; });
-    s.notifyPlugins(true);
+    sandlundSim::SimMember m;
+    m.password = password;
+    m.userid = userid;
+    return m;
 }
 
 // An HTTP answer carrying page, optionally setting the memberid cookie.

@@ -236,6 +236,14 @@ QString MemberStore::dataFile() const
     return m_dataDir.isEmpty() ? QString() : QDir(m_dataDir).filePath(QStringLiteral("members.json"));
 }
 
+void MemberStore::add(const SimMember &member)
+{
+    if (SimMember *same = findByPassword(member.password))
+        *same = member;
+    else
+        m_members.append(member);
+}
+
 void MemberStore::load()
 {
     const QString path = dataFile();

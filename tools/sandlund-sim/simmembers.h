@@ -76,6 +76,8 @@ public:
 
     // nullptr when no member has that password (any letter case).
     SimMember *findByPassword(const QString &password);
+    // Takes the place of the member with the same password, or joins.
+    void add(const SimMember &member);
     const QList<SimMember> &members() const { return m_members; }
 
     // Writes the profiles to the data folder, when there is one.

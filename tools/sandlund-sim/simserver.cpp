@@ -210,11 +210,13 @@ void SimServer::onReadyRead(QTcpSocket *s)
 
     // One line per request, before the answer leaves, so a client that has
     // its answer can rely on the line being written.
-    const QByteArray line = (req.requestLine + QStringLiteral(" | Cookie: ")
-                             + req.header(QStringLiteral("Cookie")))
-                                .toUtf8();
-    std::fprintf(stderr, "%s\n", line.constData());
-    std::fflush(stderr);
+    if (m_logRequests) {
+        const QByteArray line = (req.requestLine + QStringLiteral(" | Cookie: ")
+                                 + req.header(QStringLiteral("Cookie")))
+                                    .toUtf8();
+        std::fprintf(stderr, "%s\n", line.constData());
+        std::fflush(stderr);
+    }
 
     const SimResponse resp = handle(req);
     if (resp.stall)

@@ -57,6 +57,8 @@ public:
     // (each in a write of its own, with an extension), and a trailer; 0 sends
     // Content-Length as usual.
     void setChunkSize(int n) { m_chunkSize = n; }
+    // Whether each request is written to stderr (the request log); on by default.
+    void setLogRequests(bool on) { m_logRequests = on; }
     // Ends every session a member logged in with (password in any case), as
     // the site does on its own: the next request of such a session gets the
     // "memberid" cookie reset and the login form. Gives the number ended.
@@ -98,6 +100,7 @@ private:
     QHash<QTcpSocket *, QByteArray> m_buffers;
     QString m_sessionName;
     int m_chunkSize = 0;
+    bool m_logRequests = true;
     QHash<QString, QString> m_loginSessions; // session cookie value -> password, lower case
     QSet<QString> m_endedSessions;
 };
