@@ -15,6 +15,7 @@
 #include "plugin/loginrequests.h"
 #include "scriptedserver.h"
 #include "scriptedview.h"
+#include "sessionfixture.h"
 #include "testsession.h"
 
 namespace {
@@ -96,7 +97,7 @@ class LoginRequestsTest : public QObject
     FakeLogin m_login;
     ScriptedView m_view;
     std::unique_ptr<ScriptedServer> m_site;
-    // Runs inside the wait of what the site holds outside the queue's logins.
+    // Runs inside the wait of a request the site holds outside the queue's logins.
     std::function<void()> m_whileHeld;
     std::unique_ptr<LoginRequests> m_requests;
     QStringList m_answers;
@@ -120,25 +121,6 @@ class LoginRequestsTest : public QObject
         } else if (m_whileHeld) {
             std::exchange(m_whileHeld, {})();
         }
-    }
-
-    // Runs body while what start begins (a login or a profile fetch outside
-    // the queue) waits at the site, then lets the site answer it.
-    void whileHeld(const std::function<void()> &start, const std::function<void()> &body)
-    {
-        m_whileHeld = [this, body] {
-            body();
-            m_site->release();
-        };
-        start();
-        QVERIFY2(!m_whileHeld, "the site never held a request");
-    }
-
-    // A login the member started in the window.
-    void windowLogin()
-    {
-        m_view.passwordAnswers = {QStringLiteral("fonst")};
-        session().startLogin();
     }
 
 private slots:
@@ -277,13 +259,14 @@ private slots:
     void logoutAnswersWaitingLogin()
     {
         // Someone else's login is at work; ours waits for its turn.
-        whileHeld([this] { windowLogin(); }, [this] {
+        const bool ran = sessionfixture::whileLoggingIn(QStringLiteral("fonst"), [this] {
             login(QStringLiteral("queue"));
             QVERIFY(m_requests->waiting());
             m_requests->logout();
             QCOMPARE(m_answers, QStringList{QStringLiteral("queue:false")});
             QVERIFY(!m_requests->waiting());
         });
+        QVERIFY(ran);
         if (QTest::currentTestFailed())
             return;
         QTest::qWait(30);
@@ -297,8 +280,8 @@ private slots:
     void waitsUntilAnotherLoginHasEnded()
     {
         m_login.onWaiting = [this](const QString &) { m_login.finish(); };
-        // The window's login has given back its exchange but not yet said
-        // that it has ended.
+        // The other login has given back its exchange but not yet said that
+        // it has ended.
         int quietChecks = 0;
         const QMetaObject::Connection between =
             connect(&session(), &modGlobal::Session::loginRunningShown, this, [&](bool running) {
@@ -309,8 +292,8 @@ private slots:
                 QVERIFY(m_login.started.isEmpty());  // nobody has said the login ended
                 ++quietChecks;
             });
-        // A login started from the window holds the session.
-        whileHeld([this] { windowLogin(); }, [this] {
+        // A login from outside the queue (the window's, the start-up login) holds the session.
+        const bool ran = sessionfixture::whileLoggingIn(QStringLiteral("fonst"), [this] {
             login(QStringLiteral("plugn"));
             QCOMPARE(m_login.cancels, 1);  // asked to give way
             QTest::qWait(50);
@@ -319,6 +302,7 @@ private slots:
             QVERIFY(m_requests->waiting());
         });
         disconnect(between);
+        QVERIFY(ran);
         QCOMPARE(quietChecks, 1);
         QTRY_COMPARE(m_answers, QStringList{QStringLiteral("plugn:true")});
     }
@@ -328,12 +312,17 @@ private slots:
         // A profile fetch outside a login holds an exchange of its own.
         m_site->holdRequests(kProfilePage);
         m_login.onWaiting = [this](const QString &) { m_login.finish(); };
-        whileHeld([] { fetchProfile(); }, [this] {
+        bool nothingStarted = false;
+        m_whileHeld = [this, &nothingStarted] {
             m_site->holdRequests(kFirstLoginPage);
             login(QStringLiteral("after"));
             QTest::qWait(50);
-            QVERIFY(m_login.started.isEmpty());
-        });
+            nothingStarted = m_login.started.isEmpty();
+            m_site->release();  // the site answers the fetch
+        };
+        fetchProfile();
+        QVERIFY2(!m_whileHeld, "the site never held the fetch");
+        QVERIFY(nothingStarted);
         // The fetch has given its exchange back.
         QTRY_COMPARE(m_answers, QStringList{QStringLiteral("after:true")});
     }
@@ -378,11 +367,12 @@ private slots:
 
     void destructionAnswersWaitingRequest()
     {
-        whileHeld([this] { windowLogin(); }, [this] {
+        const bool ran = sessionfixture::whileLoggingIn(QStringLiteral("fonst"), [this] {
             login(QStringLiteral("never"));
             m_requests.reset();
             QCOMPARE(m_answers, QStringList{QStringLiteral("never:false")});
         });
+        QVERIFY(ran);
     }
 };
 
