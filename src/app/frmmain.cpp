@@ -94,7 +94,10 @@ frmMain::frmMain(modGlobal::Session *session, QWidget *parent) : QMainWindow(par
                 (this->*show)(args...);
         };
     };
-    connect(m_session, &Session::loggedOutShown, this, shown(&frmMain::showLoggedOut), Qt::DirectConnection);
+    connect(m_session, &Session::loggedOutShown, this, [show = shown(&frmMain::showLoggedOut)](bool) { show(); },
+            Qt::DirectConnection);
+    connect(m_session, &Session::loginCommandsShown, this, shown(&frmMain::showLoginCommands),
+            Qt::DirectConnection);
     connect(m_session, &Session::loginStarted, this, shown(&frmMain::showLoginCancelHint), Qt::DirectConnection);
     connect(m_session, &Session::loginAttemptStarted, this, shown(&frmMain::showLoggingIn), Qt::DirectConnection);
     connect(m_session, &Session::loginRunningShown, this, shown(&frmMain::showLoginRunning), Qt::DirectConnection);
@@ -102,8 +105,6 @@ frmMain::frmMain(modGlobal::Session *session, QWidget *parent) : QMainWindow(par
     connect(m_session, &Session::memberCommandsShown, this, shown(&frmMain::showMemberCommands),
             Qt::DirectConnection);
     connect(m_session, &Session::logoutDone, this, shown(&frmMain::layoutProgress), Qt::DirectConnection);
-    // The session keeps its login alive; the window's timer ticks for it.
-    connect(m_session, &Session::keepAliveChanged, this, shown(&frmMain::showKeepAlive), Qt::DirectConnection);
     connect(m_session, &modGlobal::Session::loginFailed, this, &frmMain::showLoginFailure);
 
     // Design placement: the design client area, centred on the screen.
@@ -250,8 +251,6 @@ void frmMain::buildTimers()
             &frmMain::tmrLoadLogin_Timer);
     connect(addTimer(QStringLiteral("tmrCheckIMail"), 10000, true, false), &QTimer::timeout, this,
             &frmMain::tmrCheckIMail_Timer);
-    connect(addTimer(QStringLiteral("tmrKeepLogin"), 30000, false, false), &QTimer::timeout, this,
-            &frmMain::tmrKeepLogin_Timer);
     connect(addTimer(QStringLiteral("tmrRightClick"), 1, false, true), &QTimer::timeout, this,
             &frmMain::tmrRightClick_Timer);
     connect(addTimer(QStringLiteral("tmrSetHelp"), 1, true, true), &QTimer::timeout, this,
@@ -311,7 +310,7 @@ void frmMain::layoutProgress()
 
 // ---- MainView ---------------------------------------------------------------
 
-void frmMain::showLoggedOut(bool loginRunning)
+void frmMain::showLoggedOut()
 {
     m_stt->setPanelText(1, kLoggedOut);
     m_stt->setPanelToolTip(1, QStringLiteral("Dubbelklicka för att logga in"));
@@ -323,7 +322,10 @@ void frmMain::showLoggedOut(bool loginRunning)
     m_stt->setPanelEnabled(4, false);
 
     setMenuEnabled(QStringLiteral("mnuOptionsServer"), false);
-    setTimerEnabled(QStringLiteral("tmrKeepLogin"), false);
+}
+
+void frmMain::showLoginCommands(bool loginRunning)
+{
     setMenuEnabled(QStringLiteral("mnuRegister"), true);
     showLoginRunning(loginRunning);
 }
@@ -408,11 +410,6 @@ void frmMain::setTimerEnabled(const QString &name, bool enabled)
         t->start();
     else if (!enabled)
         t->stop();
-}
-
-void frmMain::showKeepAlive(bool on)
-{
-    setTimerEnabled(QStringLiteral("tmrKeepLogin"), on);
 }
 
 QString frmMain::askPassword(const QString &reason)
@@ -677,11 +674,6 @@ void frmMain::tmrLoadLogin_Timer()
 void frmMain::tmrCheckIMail_Timer()
 {
     m_session->checkIMail();
-}
-
-void frmMain::tmrKeepLogin_Timer()
-{
-    modGlobal::keepLogin(*m_session);
 }
 
 void frmMain::tmrRightClick_Timer()

@@ -63,13 +63,13 @@ public:
     QString askPassword(const QString &reason) override;
 
     // What the window shows of the session's signals.
-    void showLoggedOut(bool loginRunning);
+    void showLoggedOut();
+    void showLoginCommands(bool loginRunning);
     void showLoggingIn();
     void showLoginCancelHint();
     void showLoginRunning(bool running);
     void showMember();
     void showMemberCommands(bool member);
-    void showKeepAlive(bool on);
 
     // "<n> iMails (<m> nya)" in mnuIMails.
     void showIMailCounts(int count, int newCount);
@@ -117,7 +117,6 @@ private:
     void tmrMain_Timer();
     void tmrLoadLogin_Timer();
     void tmrCheckIMail_Timer();
-    void tmrKeepLogin_Timer();
     void tmrRightClick_Timer();
     void tmrSetHelp_Timer();
     // The keys, on their press.

@@ -4,9 +4,16 @@
 #include "net/moddata.h"
 #include "session/mainview.h"
 
+#include <QTimer>
+
 namespace modGlobal {
 
-Session::Session(QObject *parent) : QObject(parent) {}
+Session::Session(QObject *parent) : QObject(parent), m_keepTimer(new QTimer(this))
+{
+    m_keepTimer->setObjectName(QStringLiteral("tmrKeepLogin"));
+    m_keepTimer->setInterval(30000);
+    connect(m_keepTimer, &QTimer::timeout, this, &Session::keepAlive);
+}
 
 Session::~Session() = default;
 
@@ -38,7 +45,13 @@ void Session::setGuest(bool guest)
 
 void Session::setKeepAlive(bool on)
 {
-    change(m_keepsAlive, on, [this] { emit keepAliveChanged(m_keepsAlive); });
+    change(m_keepsAlive, on, [this] {
+        if (m_keepsAlive)
+            m_keepTimer->start();
+        else
+            m_keepTimer->stop();
+        emit keepAliveChanged(m_keepsAlive);
+    });
 }
 
 void Session::setClient(std::shared_ptr<clsData> client)
@@ -95,6 +108,7 @@ void Session::setLoggedOut()
     clearProfile();
     emit loggedOutShown(m_loginInProgress);
     setKeepAlive(false);
+    emit loginCommandsShown(m_loginInProgress);
 
     modData::clearCookieJar(m_cookies);
 

@@ -9,6 +9,7 @@
 #include "profile/profilerecord.h"
 
 class clsData;
+class QTimer;
 class SessionProbe;
 
 namespace modGlobal {
@@ -117,14 +118,14 @@ public:
     int imailCount() const { return m_counts.first; }
     int newIMailCount() const { return m_counts.second; }
 
-    // The keep-alive request (tmrKeepLogin, a wake-up): header-only
+    // The keep-alive request (a tick of tmrKeepLogin, a wake-up): header-only
     // "/default.asp" on an exchange of its own. One at a time: a keep-alive
     // asked for while one waits for the site joins it. An answer that resets
     // a member's "memberid" cookie ends the session.
     void keepAlive();
     bool keepAliveRunning() const { return m_keepAliveRunning; }
-    // The login is kept alive (tmrKeepLogin runs): from a successful login
-    // to the logout.
+    // The login is kept alive: from a successful login to the logout,
+    // tmrKeepLogin (a child of the session) asks for a keep-alive every 30 s.
     bool keepsAlive() const { return m_keepsAlive; }
 
     // Numbers login sequences; see loginSequence.
@@ -151,10 +152,14 @@ signals:
     // The member (or guest) is to be shown as logged in: name(), alias()
     // and memberId() as they are now.
     void memberShown();
-    // Nobody is to be shown as logged in; the member commands go off and
-    // the keep-alive stops with it. loginRunning: a login is still under
-    // way, so the logout command offers to cancel it.
+    // Nobody is to be shown as logged in; the member commands go off. The
+    // keep-alive stops next, then loginCommandsShown follows.
+    // loginRunning: a login is still under way.
     void loggedOutShown(bool loginRunning);
+    // The second half of a logout's display: the commands of a logged-out
+    // member come back. loginRunning: a login is still under way, so the
+    // logout command offers to cancel it.
+    void loginCommandsShown(bool loginRunning);
     // Whether the login and logout commands act on a running login.
     void loginRunningShown(bool running);
     // Commands only for members: on for a member, off for a guest.
@@ -230,6 +235,7 @@ private:
     std::pair<int, int> m_counts{0, 0};
     bool m_keepAliveRunning = false;
     bool m_keepsAlive = false;
+    QTimer *m_keepTimer;
     // Login sequences on the stack (a newer one may run inside an older
     // one's wait, see m_sequenceCount).
     int m_sequencesRunning = 0;

@@ -103,7 +103,7 @@ class tst_EffectOrder : public QObject
         }
         if (const auto *bar = m_window->findChild<prgLogin *>())
             parts << QStringLiteral("progress=") + QString::number(bar->value(), 'f', 4);
-        parts << QStringLiteral("keep=%1").arg(m_window->findChild<QTimer *>(QStringLiteral("tmrKeepLogin"))->isActive());
+        parts << QStringLiteral("keep=%1").arg(m_app->session().findChild<QTimer *>(QStringLiteral("tmrKeepLogin"))->isActive());
         return parts.join(QStringLiteral(" | "));
     }
 

@@ -136,7 +136,8 @@ void TestLoginWindow::memberLoginThroughTheMenu()
     QVERIFY(m_window->statusBarPanels()->panelEnabled(4));
     QCOMPARE(m_window->menuItem(QStringLiteral("mnuIMails"))->text(), QStringLiteral("3 iMails (1 nya)"));
     QCOMPARE(m_window->menuItem(QStringLiteral("mnuLogout"))->text(), QStringLiteral("Logga &ut"));
-    QVERIFY(m_window->timer(QStringLiteral("tmrKeepLogin"))->isActive());
+    QVERIFY(session().keepsAlive());
+    QVERIFY(session().findChild<QTimer *>(QStringLiteral("tmrKeepLogin"))->isActive());
     QCOMPARE(m_fixture->events,
              (QList<HeardEvent>{{QStringLiteral("onLogin"), QStringLiteral("kalle"), 1001}}));
 
