@@ -34,6 +34,7 @@ ScriptedServer::Script everyPage(const QByteArray &html)
 // so any password is accepted.
 const QByteArray kWelcome = "<html><body><form>\r\n<input type=\"hidden\" name=\"userid\" value=\"4711\">\r\n"
                             "</form></body></html>\r\n";
+// The login page turns the password away.
 const QByteArray kRejection = "<html><body><a href=\"loginrejected.asp\">Fel</a></body></html>\r\n";
 
 // The server object's login as far as the session sees it; a stand-in only
