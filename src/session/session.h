@@ -10,7 +10,6 @@
 
 class clsData;
 class QTimer;
-class SessionProbe;
 
 namespace modGlobal {
 
@@ -187,8 +186,6 @@ signals:
 private:
     class LoginRun;
     friend class LoginRun;
-    // Tests put the session into states that need a site otherwise.
-    friend class ::SessionProbe;
 
     // The one place where state changes: compares, stores, moves the login
     // state along, then announces.
