@@ -17,6 +17,7 @@
 #include "app/frmdesktop.h"
 #include "isolatedhome.h"
 #include "messageboxcatcher.h"
+#include "privatesessionbus.h"
 #include "requiredtool.h"
 #include "settings/autostart.h"
 #include "settings/frmlocaloptions.h"
@@ -26,6 +27,7 @@ class TstFrmLocalOptions : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
 
@@ -42,9 +44,19 @@ private:
     QString config() const;
     void writeConfig(const QByteArray &text);
 
+    PrivateSessionBus m_bus;
     IsolatedHome *m_dir = nullptr;
     QWidget *m_main = nullptr;
 };
+
+void TstFrmLocalOptions::initTestCase()
+{
+    // A bus of the test's own, which starts no keyring that happens to be installed.
+    QString why;
+    if (!m_bus.start(&why))
+        KORTVIK_SKIP_WITHOUT_TOOL(why);
+    qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus.address().toLocal8Bit());
+}
 
 void TstFrmLocalOptions::init()
 {
