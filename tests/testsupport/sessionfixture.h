@@ -50,8 +50,8 @@ private:
     QTemporaryDir m_folder;
 };
 
-// Shorthands of the profile tests: the session, its profile record and the
-// cookie jar in a known state.
+// The test session in a known state, reached through its own operations,
+// and the answers and records the tests compare it with.
 namespace sessionfixture {
 
 inline void reset(ScriptedView *view)
